@@ -1,0 +1,31 @@
+#include "platform/FileStore.h"
+
+namespace wayloom {
+
+namespace {
+std::size_t LastSeparator(TextView path) { return path.find_last_of(u"\\/"); }
+}  // namespace
+
+TextView PathFileName(TextView path) {
+  const std::size_t slash = LastSeparator(path);
+  return slash == TextView::npos ? path : path.substr(slash + 1);
+}
+
+TextView PathExtension(TextView path) {
+  const TextView name = PathFileName(path);
+  const std::size_t dot = name.rfind(u'.');
+  return dot == TextView::npos ? TextView() : name.substr(dot + 1);
+}
+
+Text PathTitle(TextView path) {
+  const TextView name = PathFileName(path);
+  const std::size_t dot = name.rfind(u'.');
+  return Text(dot == TextView::npos ? name : name.substr(0, dot));
+}
+
+TextView PathFolder(TextView path) {
+  const std::size_t slash = LastSeparator(path);
+  return slash == TextView::npos ? TextView() : path.substr(0, slash);
+}
+
+}  // namespace wayloom

@@ -1,0 +1,106 @@
+// The itinerary: an ordered list of rows, the program's one store of entries.
+// The Win32 table is a virtual list view that reads its cells from here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/CellText.h"
+#include "core/Text.h"
+
+namespace wayloom {
+
+// Column ids; they never change, only their display order does.
+enum Column : int { kNameColumn = 0, kLongitudeColumn = 1, kLatitudeColumn = 2, kOrderColumn = 3, kDistanceColumn = 4 };
+constexpr int kColumnCount = 5;
+
+// Two independent bits: 2 destination (clear: via point), 1 passed (clear: to pass).
+using EntryStatus = std::uint8_t;
+constexpr EntryStatus kStatusPassed = 1;
+constexpr EntryStatus kStatusDestination = 2;
+
+// Distance sort key values (the key is otherwise the distance in whole metres).
+constexpr std::int32_t kSortKeyUnavailable = 0x7FFFFFFF;
+constexpr std::int32_t kSortKeyBaseRow = INT32_MIN;
+
+using RowId = std::uint64_t;
+
+struct ItineraryEntry {
+  std::array<CellText, kColumnCount> cells;
+  std::int32_t sortKey = 0;
+  EntryStatus status = 0;
+  bool selected = false;
+  bool focused = false;
+  RowId id = 0;
+
+  TextView Cell(int column) const { return cells[column].View(); }
+  TextView Name() const { return cells[kNameColumn].View(); }
+  bool HasBothCoordinates() const { return !cells[kLongitudeColumn].empty() && !cells[kLatitudeColumn].empty(); }
+};
+
+class ItineraryTable {
+ public:
+  ItineraryTable();
+  ~ItineraryTable();
+  ItineraryTable(const ItineraryTable&) = delete;
+  ItineraryTable& operator=(const ItineraryTable&) = delete;
+
+  std::size_t RowCount() const { return rows_.size(); }
+  bool Empty() const { return rows_.empty(); }
+  const ItineraryEntry& Row(std::size_t index) const { return rows_[index]; }
+  TextView Cell(std::size_t row, int column) const { return rows_[row].Cell(column); }
+
+  // Plain row operations, without undo records; the recorded operations of the
+  // document (RowOperations.h) are built on them. An index past the end appends.
+  std::size_t Insert(std::size_t index, TextView name, EntryStatus status, bool selected);
+  void InsertEntry(std::size_t index, ItineraryEntry entry);  // keeps the entry's id
+  ItineraryEntry Remove(std::size_t index);
+  void Clear();
+  void Reserve(std::size_t rows) { rows_.reserve(rows); }
+
+  void SetCell(std::size_t row, int column, TextView text);
+  void SetStatus(std::size_t row, EntryStatus status) { rows_[row].status = status; }
+  void SetSortKey(std::size_t row, std::int32_t key) { rows_[row].sortKey = key; }
+  void SwapRows(std::size_t a, std::size_t b);
+  // Reorders the rows: new row i is old row order[i] (a permutation of all rows).
+  void Permute(const std::vector<std::uint32_t>& order);
+
+  // Selection and focus live in the rows.
+  void SetSelected(std::size_t row, bool selected) { rows_[row].selected = selected; }
+  void SetFocused(std::size_t row);  // clears the focus elsewhere
+  void ClearSelection();
+  std::size_t SelectedCount() const;
+  long long FirstSelected() const;  // -1 when none
+  long long FocusedRow() const;     // -1 when none
+
+  // The first row other than exceptRow whose Name equals name exactly, or -1.
+  long long FindEntryByName(TextView name, long long exceptRow = -1) const;
+  // The row with this id, or -1.
+  long long FindRowById(RowId id) const;
+
+ private:
+  void InvalidateNameIndex();
+
+  std::vector<ItineraryEntry> rows_;
+  RowId nextId_ = 1;
+  std::size_t focusHint_ = 0;
+  struct NameIndex;
+  mutable std::unique_ptr<NameIndex> nameIndex_;  // built on the first name lookup
+};
+
+// Display order of the columns: Order, Distance, Name, then the two coordinates
+// (Longitude first only with "Lng First").
+std::array<int, kColumnCount> ColumnDisplayOrder(bool lngFirst);
+inline int FirstCoordinateColumn(bool lngFirst) { return lngFirst ? kLongitudeColumn : kLatitudeColumn; }
+inline int SecondCoordinateColumn(bool lngFirst) { return lngFirst ? kLatitudeColumn : kLongitudeColumn; }
+
+struct ColumnLayout {
+  int width;
+  bool rightAligned;
+};
+// Widths and alignment at creation and after the new-file command.
+ColumnLayout DefaultColumnLayout(int column, bool distanceShown, bool modernVisuals);
+
+}  // namespace wayloom

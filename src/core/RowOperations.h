@@ -1,0 +1,39 @@
+// Row operations that change the table and tell the recorder (undo, check results) in
+// one call. Every command that changes rows goes through these.
+#pragma once
+
+#include "core/DocumentState.h"
+
+namespace wayloom {
+
+// Inserts a row with an already normalised name; a very large index appends. With
+// selected, the row is inserted selected and focused. Returns the row's index.
+std::size_t InsertRowRecorded(DocumentState& doc, std::size_t index, TextView name, EntryStatus status, bool selected);
+// Sets one cell's text (empty clears it). Returns true when the text changed.
+bool SetCellRecorded(DocumentState& doc, std::size_t row, int column, TextView text);
+void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status);
+void DeleteRowRecorded(DocumentState& doc, std::size_t row);
+
+enum class CoordinateSource {
+  Degrees,         // decimal degrees text (KML, GPX, delimited text)
+  Units,           // whole 1e-5 degree units text (ITN, device files)
+  DegreesClearing  // degrees, and a text that does not give a coordinate clears the cell
+};
+// Sets a coordinate cell from a file's or user's text: parsed as a decimal number, a zero
+// counts only when the text is a plain number, rounded to units, range-tested, formatted
+// in the current display form. Returns true when a coordinate was stored.
+bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source);
+
+// Numbers the rows that have both coordinates 1, 2, ...; the others get an empty Order.
+void RenumberOrder(ItineraryTable& table);
+
+enum class CoordinateSwitch { Dms, Compass };
+// Flips the DMS or compass switch and rewrites every coordinate cell in the new form,
+// without undo records and without marking the document modified.
+void ReformatAllCoordinates(DocumentState& doc, CoordinateSwitch which);
+
+// The first visible row after scrolling row into view: unchanged when the row is on the
+// page, else the larger of 0 and row minus half a page (row clamped to the last row).
+long long ScrollTopForRow(long long row, long long rowCount, long long topRow, long long rowsPerPage);
+
+}  // namespace wayloom

@@ -1,0 +1,297 @@
+#include "formats/DocumentCommands.h"
+
+#include "core/RowOperations.h"
+#include "formats/FileFormat.h"
+#include "formats/ItnFormat.h"
+
+namespace wayloom {
+
+namespace {
+
+constexpr int kCannotReadFile = 14216;
+constexpr int kCannotOpenFile = 14217;
+constexpr int kNoMemoryForFile = 14218;
+constexpr int kContentNotUnderstood = 14219;
+constexpr int kEntryLimitQuestion = 14220;
+constexpr int kCannotSaveFile = 14221;
+constexpr int kReadOnlyQuestion = 14255;
+constexpr int kDuplicatesDropped = 14214;
+constexpr int kSaveQuestion = 14215;
+constexpr int kDiscardQuestion = 14292;
+
+int ProgressText(TransferMode mode) {
+  switch (mode) {
+    case TransferMode::Open: return 13107;
+    case TransferMode::Save: return 13108;
+    case TransferMode::Import: return 13109;
+    default: return 13110;
+  }
+}
+
+int DialogTitle(TransferMode mode) {
+  switch (mode) {
+    case TransferMode::Open: return 14210;
+    case TransferMode::Save: return 14211;
+    case TransferMode::Import: return 14212;
+    default: return 14213;
+  }
+}
+
+bool IsSaving(TransferMode mode) { return mode == TransferMode::Save || mode == TransferMode::Export; }
+
+// Messages and questions of a transfer. While saving automatically no dialog opens:
+// questions take their silent answer and messages are not shown.
+class TransferDialogs {
+ public:
+  TransferDialogs(CommandContext& context, TextView path) : context_(context), fileName_(PathFileName(path)) {}
+  void Warn(int id) {
+    if (!Silent()) context_.ui.ShowMessage(id, fileName_, MessageIcon::Warning);
+  }
+  bool Ask(int id, const FormatArg& arg, MessageIcon icon, bool silentAnswer) {
+    if (Silent()) return silentAnswer;
+    return context_.ui.ShowMessage(id, arg, icon, MessageButtons::OkCancel, true) == MessageResult::Ok;
+  }
+  TextView FileName() const { return fileName_; }
+
+ private:
+  bool Silent() const { return context_.doc.document.autoSaving; }
+  CommandContext& context_;
+  Text fileName_;
+};
+
+bool WriteFile(CommandContext& context, TransferMode mode, TextView path, int formatIndex) {
+  DocumentState& doc = context.doc;
+  TransferDialogs dialogs(context, path);
+  const FileFormat& format = GetFileFormat(formatIndex);
+  if (!format.writer) {
+    dialogs.Warn(kCannotSaveFile);
+    return false;
+  }
+  if (formatIndex == kItnFormat) {
+    const std::size_t counted = doc.table.RowCount() - doc.FirstWrittenRow();
+    if (counted > kItnEntryLimit &&
+        !dialogs.Ask(kEntryLimitQuestion, kItnEntryLimit, MessageIcon::Question, true))
+      return false;
+  }
+  CreateResult created;
+  auto file = context.files.CreateFile(path, created);
+  if (created == CreateResult::ReadOnly) {
+    if (!dialogs.Ask(kReadOnlyQuestion, dialogs.FileName(), MessageIcon::Warning, false)) return false;
+    if (!context.files.ClearReadOnly(path)) {
+      dialogs.Warn(kCannotSaveFile);
+      return false;
+    }
+    file = context.files.CreateFile(path, created);
+  }
+  if (created != CreateResult::Ok || !file) {
+    dialogs.Warn(kCannotSaveFile);
+    return false;
+  }
+  context.ui.SetWaitCursor(true);
+  FileProgress progress(context.ui, ProgressText(mode), doc.document.autoSaving);
+  BufferedWriter writer(*file);
+  int result = format.writer(doc, writer, mode, &progress);
+  if (result == 0 && !file->Commit()) result = kDiskWriteError;
+  context.ui.EndProgress();
+  context.ui.SetWaitCursor(false);
+  if (result != 0) {
+    dialogs.Warn(result);
+    return false;
+  }
+  if (mode == TransferMode::Save) doc.SetModified(false);
+  return true;
+}
+
+bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int formatIndex) {
+  DocumentState& doc = context.doc;
+  TransferDialogs dialogs(context, path);
+  const FileFormat& format = GetFileFormat(formatIndex);
+  std::vector<std::uint8_t> data;
+  switch (context.files.ReadWholeFile(path, data, format.terminator.size())) {
+    case ReadResult::Ok: break;
+    case ReadResult::OpenFailed: dialogs.Warn(kCannotOpenFile); return false;
+    case ReadResult::NoMemory: dialogs.Warn(kNoMemoryForFile); return false;
+    case ReadResult::ReadFailed: dialogs.Warn(kCannotReadFile); return false;
+  }
+  const std::size_t byteCount = data.size() - format.terminator.size();
+  std::copy(format.terminator.begin(), format.terminator.end(), data.begin() + static_cast<std::ptrdiff_t>(byteCount));
+
+  context.ui.SetWaitCursor(true);
+  context.ui.SuspendRedraw(true);
+  RowRecorder* recorder = doc.recorder;
+  if (mode == TransferMode::Open) {
+    doc.table.Clear();
+    doc.baseRow = -1;
+    doc.baseRowPinned = false;
+    doc.recorder = nullptr;  // an opened file starts a new undo history
+  } else {
+    doc.table.ClearSelection();
+  }
+  doc.document.duplicateAnswer = kKeep;
+  doc.document.duplicatesDropped = 0;
+  if (mode == TransferMode::Open) doc.table.Reserve(byteCount / 24 + 1);
+
+  FileProgress progress(context.ui, ProgressText(mode), doc.document.autoSaving);
+  ReadContext reading{doc, context.ui, &progress};
+  const int result = format.reader ? format.reader(reading, data, byteCount, mode) : kContentNotUnderstood;
+  data = {};
+  doc.recorder = recorder;
+  if (result == 0) {
+    progress.Report(1, 1);
+    RenumberOrder(doc.table);
+    context.ui.TableChanged();
+    context.ui.FitColumns();
+    if (doc.document.duplicatesDropped > 0 && !doc.document.autoSaving)
+      context.ui.ShowMessage(kDuplicatesDropped, doc.document.duplicatesDropped, MessageIcon::Information);
+  } else {
+    RenumberOrder(doc.table);
+    context.ui.TableChanged();
+  }
+  context.ui.EndProgress();
+  context.ui.SuspendRedraw(false);
+  context.ui.SetWaitCursor(false);
+  if (result != 0) dialogs.Warn(result);
+  return result == 0;
+}
+
+}  // namespace
+
+bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int format) {
+  DocumentState& doc = context.doc;
+  if (IsSaving(mode)) return WriteFile(context, mode, path, format);
+
+  const std::size_t rowsBefore = doc.table.RowCount();
+  const bool ok = ReadFile(context, mode, path, format);
+  if (mode == TransferMode::Open) {
+    if (ok) {
+      if (!doc.table.Empty()) {
+        doc.table.SetSelected(0, true);
+        doc.table.SetFocused(0);
+      }
+      doc.SetModified(doc.document.duplicatesDropped > 0);
+    } else {
+      doc.SetModified(false);
+      NewDocument(context);
+    }
+  } else {
+    const long long first = doc.table.FirstSelected();
+    if (first >= 0) context.ui.EnsureRowVisible(first);
+    if (doc.table.RowCount() != rowsBefore) doc.SetModified(true);
+  }
+  doc.selectPending = true;
+  doc.statusResetPending = true;
+  return ok;
+}
+
+void NewDocument(CommandContext& context) {
+  DocumentState& doc = context.doc;
+  if (doc.document.modified && !ConfirmDiscard(context)) return;
+  doc.table.Clear();
+  doc.baseRow = -1;
+  doc.baseRowPinned = false;
+  doc.document.title = Text(LoadText(kUntitledString));
+  doc.document.path.clear();
+  doc.document.format = kItnFormat;
+  doc.SetModified(false);
+  context.ui.ResetColumns();
+  context.ui.TableChanged();
+}
+
+bool ConfirmDiscard(CommandContext& context) {
+  DocumentState& doc = context.doc;
+  const std::size_t rows = doc.table.RowCount();
+  const bool empty = rows == 0 || (rows == 1 && doc.baseRowPinned);
+  if (empty) {
+    return context.ui.ShowMessage(kDiscardQuestion, doc.document.title, MessageIcon::Question,
+                                  MessageButtons::OkCancel, true) == MessageResult::Ok;
+  }
+  switch (context.ui.ShowMessage(kSaveQuestion, doc.document.title, MessageIcon::Question,
+                                 MessageButtons::YesNoCancel)) {
+    case MessageResult::No: return true;
+    case MessageResult::Yes: SaveDocument(context); return !doc.document.modified;
+    default: return false;
+  }
+}
+
+void OpenDocument(CommandContext& context) {
+  if (context.doc.document.modified && !ConfirmDiscard(context)) return;
+  ChooseFile(context, TransferMode::Open);
+}
+
+bool SaveDocument(CommandContext& context) {
+  const Document& document = context.doc.document;
+  if (!document.path.empty() && document.format != 4)
+    return TransferFile(context, TransferMode::Save, document.path, document.format);
+  if (document.autoSaving) return false;
+  return SaveDocumentAs(context);
+}
+
+bool SaveDocumentAs(CommandContext& context) { return ChooseFile(context, TransferMode::Save); }
+
+bool OpenPath(CommandContext& context, TextView path) {
+  Document& document = context.doc.document;
+  if (document.modified && !ConfirmDiscard(context)) return false;
+  document.path = Text(path);
+  document.title = PathTitle(path);
+  document.format = FormatForOpening(PathExtension(path));
+  context.doc.titleDirty = true;
+  const bool ok = TransferFile(context, TransferMode::Open, path, document.format);
+  if (ok) AddRecentFile(context.doc.settings, path);
+  return ok;
+}
+
+bool ChooseFile(CommandContext& context, TransferMode mode) {
+  Document& document = context.doc.document;
+  const bool saving = IsSaving(mode);
+  const TextView folder = context.files.IsDirectory(document.path) ? TextView() : PathFolder(document.path);
+  const int position = saving ? SaveListPosition(document.format) : OpenListPosition(document.format);
+  auto choice = context.ui.ChooseFileDialog(mode, LoadText(DialogTitle(mode)), document.title, folder, position);
+  if (!choice) return false;
+  Text path = choice->path;
+  int format;
+  if (saving) {
+    // A name typed without an extension gets the chosen type's.
+    if (PathExtension(path).empty()) {
+      const auto& pattern = GetFileFormat(FormatFromSaveListPosition(choice->listPosition)).pattern;
+      path += TextView(pattern).substr(1);
+    }
+    format = FormatForSaving(PathExtension(path), choice->listPosition);
+    if (format == 4) {  // Garmin POI files cannot be written: write an itinerary instead
+      path.resize(path.size() - 3);
+      path += u"itn";
+      format = kItnFormat;
+    }
+  } else {
+    format = FormatForOpening(PathExtension(path));
+  }
+  if (!TransferFile(context, mode, path, format)) return false;
+  AddRecentFile(context.doc.settings, path);
+  if (mode == TransferMode::Open || mode == TransferMode::Save) {
+    document.path = path;
+    document.title = PathTitle(path);
+    document.format = format;
+    context.doc.titleDirty = true;
+  }
+  return true;
+}
+
+void AddRecentFile(Settings& settings, TextView path) {
+  if (!settings.Get(Option::RecentFile)) return;
+  auto& list = settings.recentFiles;
+  std::size_t found = list.size();
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (EqualsIgnoringAsciiCase(list[i], path)) {
+      found = i;
+      break;
+    }
+  if (found == list.size()) {
+    list.insert(list.begin(), Text(path));
+  } else {
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(found));
+    list.insert(list.begin(), Text(path));
+  }
+  const std::size_t limit = settings.fileCount >= 1 && settings.fileCount <= 9 ? settings.fileCount : 7;
+  if (list.size() > limit) list.resize(limit);
+}
+
+}  // namespace wayloom

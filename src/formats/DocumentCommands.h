@@ -1,0 +1,38 @@
+// The document commands: new, open, save, save as, open a path, and the common
+// read/write driver behind them.
+#pragma once
+
+#include "core/DocumentState.h"
+#include "platform/FileStore.h"
+#include "platform/Ui.h"
+
+namespace wayloom {
+
+struct CommandContext {
+  DocumentState& doc;
+  Ui& ui;
+  FileStore& files;
+};
+
+// Reads or writes path in format. Messages go through the Ui with the document's file
+// title; results by mode: open replaces the table (and on failure leaves a new document),
+// import appends, save clears modified, export changes nothing. True on success.
+bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int format);
+
+void NewDocument(CommandContext& context);
+// Asks before unsaved changes are lost; false means stop.
+bool ConfirmDiscard(CommandContext& context);
+void OpenDocument(CommandContext& context);
+bool SaveDocument(CommandContext& context);
+bool SaveDocumentAs(CommandContext& context);
+// Opens path (the command line, a dropped file, a recent file).
+bool OpenPath(CommandContext& context, TextView path);
+// Runs the file dialog of the mode and the transfer.
+bool ChooseFile(CommandContext& context, TransferMode mode);
+// Puts path at the top of the recent list (while "Recent File" is on).
+void AddRecentFile(Settings& settings, TextView path);
+
+// The entry limit of the navigation device that the ITN save warns about.
+constexpr int kItnEntryLimit = 48;
+
+}  // namespace wayloom

@@ -1,0 +1,47 @@
+// The one list of file formats: index, file type string, pattern, reader and writer.
+// Open, save, import, export, conversion and the command-line tool all use it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "formats/ReadContext.h"
+#include "platform/FileStore.h"
+
+namespace wayloom {
+
+using FormatReader = int (*)(ReadContext&, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode);
+using FormatWriter = int (*)(const DocumentState&, BufferedWriter&, TransferMode, FileProgress*);
+
+struct FileFormat {
+  int index;
+  int typeString;          // file type string id, 0 for none
+  const char16_t* pattern; // "*.itn"
+  FormatReader reader;     // nullptr: cannot be read
+  FormatWriter writer;     // nullptr: cannot be written
+  std::span<const std::uint8_t> terminator;  // bytes appended after the data before reading
+};
+
+constexpr int kFormatCount = 21;
+const FileFormat& GetFileFormat(int index);
+
+// The format an extension (without its dot, any case) opens as: itn 1, kml 2, gpx 3,
+// gpi 4, csv 5, asc 6, poi 7, anything else 8.
+int FormatForOpening(TextView extension);
+// The format a save-as or export writes: itn 1, kml 2, gpx 3, gpi 4 (written as ITN by
+// the caller), csv/asc/poi/other 9/12/15/18 plus the encoding of the chosen list entry.
+int FormatForSaving(TextView extension, int chosenListPosition);
+
+struct DialogFilter {
+  Text text;     // "TomTom 行程檔案 (*.itn)"
+  Text pattern;  // "*.itn"
+};
+// The open list (8 entries: formats 1-8) or the save list (15 entries: 1-3, 9-20).
+std::vector<DialogFilter> FileDialogFilters(bool saving);
+// List positions (1-based) from and to format indexes.
+int OpenListPosition(int format);
+int SaveListPosition(int format);
+int FormatFromSaveListPosition(int position);
+
+}  // namespace wayloom

@@ -1,0 +1,206 @@
+#include "formats/ItnFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/RowOperations.h"
+#include "core/TextRules.h"
+
+namespace wayloom {
+
+namespace {
+
+constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+// Enough bytes to decode more than the 255 characters a name keeps.
+constexpr std::size_t kNameBytesDecoded = 1024;
+constexpr std::size_t kNameUnitsDecoded = 256;
+
+class RecordScanner {
+ public:
+  explicit RecordScanner(std::span<const std::uint8_t> buffer) : data_(buffer.data()), size_(buffer.size()) {}
+
+  std::uint8_t At(std::size_t i) const { return data_[i]; }
+  bool Inside(std::size_t i) const { return i < size_; }
+  std::string_view Bytes(std::size_t begin, std::size_t end) const {
+    return std::string_view(reinterpret_cast<const char*>(data_) + begin, end - begin);
+  }
+
+  std::size_t FindBar(std::size_t from) const {
+    if (from >= size_) return kNotFound;
+    const void* bar = std::memchr(data_ + from, '|', size_ - from);
+    return bar ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(bar) - data_) : kNotFound;
+  }
+
+  // In UTF-8 names a '|' counts only at a character start.
+  std::size_t FindBarUtf8(std::size_t i) const {
+    while (i < size_) {
+      const std::uint8_t b = data_[i];
+      if (b == '|') return i;
+      i += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    }
+    return kNotFound;
+  }
+
+  // The aligned CR LF unit that ends a coded name.
+  std::size_t FindUnitLineEnd(std::size_t i) const {
+    for (; i + 1 < size_; i += 2)
+      if (data_[i] == 0x0D && data_[i + 1] == 0x0A) return i;
+    return kNotFound;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+};
+
+struct ItnRecord {
+  std::size_t lonBegin = 0, lonEnd = 0, latBegin = 0, latEnd = 0;
+  std::uint8_t status = 0;
+  std::size_t next = 0;  // where the following record starts
+};
+
+void DecodeCodedName(const RecordScanner& scan, std::size_t begin, std::size_t end, Text& name) {
+  name.clear();
+  const std::size_t units = std::min((end - begin) / 2, kNameUnitsDecoded);
+  for (std::size_t k = 0; k < units; ++k) {
+    const std::uint16_t unit = static_cast<std::uint16_t>(scan.At(begin + 2 * k) | (scan.At(begin + 2 * k + 1) << 8));
+    name.push_back(DecodeNameUnit(unit));
+  }
+}
+
+// Scans one record at pos; false when the structure runs past the data.
+bool ScanRecord(const RecordScanner& scan, std::size_t pos, bool utf8, Text& name, ItnRecord& record) {
+  std::size_t statusPos;
+  if (!utf8 && scan.Inside(pos + 1) && scan.At(pos) == '>' && scan.At(pos + 1) == '>') {
+    const std::size_t nameEnd = scan.FindUnitLineEnd(pos + 2);
+    if (nameEnd == kNotFound) return false;
+    DecodeCodedName(scan, pos + 2, nameEnd, name);
+    record.lonBegin = nameEnd + 2;
+    record.lonEnd = scan.FindBar(record.lonBegin);
+    if (record.lonEnd == kNotFound) return false;
+    record.latBegin = record.lonEnd + 1;
+    record.latEnd = scan.FindBar(record.latBegin);
+    if (record.latEnd == kNotFound) return false;
+    statusPos = record.latEnd + 1;
+    if (scan.Inside(statusPos) && scan.At(statusPos) == '|') ++statusPos;  // an empty name field
+  } else {
+    record.lonBegin = pos;
+    record.lonEnd = scan.FindBar(pos);
+    if (record.lonEnd == kNotFound) return false;
+    record.latBegin = record.lonEnd + 1;
+    record.latEnd = scan.FindBar(record.latBegin);
+    if (record.latEnd == kNotFound) return false;
+    const std::size_t nameBegin = record.latEnd + 1;
+    const std::size_t nameEnd = utf8 ? scan.FindBarUtf8(nameBegin) : scan.FindBar(nameBegin);
+    if (nameEnd == kNotFound) return false;
+    const std::string_view bytes = scan.Bytes(nameBegin, nameEnd);
+    name = utf8 ? Utf8ToText(bytes.substr(0, kNameBytesDecoded)) : Latin1ToText(bytes.substr(0, kNameUnitsDecoded));
+    statusPos = nameEnd + 1;
+  }
+  if (!scan.Inside(statusPos)) return false;
+  record.status = scan.At(statusPos);
+  std::size_t next = statusPos + 1;
+  while (scan.Inside(next) && scan.At(next) == '|') ++next;
+  while (scan.Inside(next) && (scan.At(next) == '\r' || scan.At(next) == '\n')) ++next;
+  record.next = next;
+  return true;
+}
+
+void SetCoordinateField(DocumentState& doc, std::size_t row, Axis axis, std::string_view field) {
+  SetCoordinateFromText(doc, row, axis, Latin1ToText(field), CoordinateSource::Units);
+}
+
+}  // namespace
+
+char16_t DecodeNameUnit(std::uint16_t u) {
+  if (u >= 0x2100 && u <= 0x21FF) return static_cast<char16_t>(u - 0x2100);
+  std::uint16_t v = u;
+  if (v < 0x2600) v = static_cast<std::uint16_t>(v + 0x100);
+  if (v < 0x5D00) v = static_cast<std::uint16_t>(v + 0x100);
+  const std::uint16_t hi = v >> 8;
+  const std::uint16_t lo = u & 0xFF;
+  std::uint16_t d = static_cast<std::uint16_t>(hi * 213 + lo - 0x1EEC);
+  if (lo > 0x5C) {
+    d = static_cast<std::uint16_t>(d - 2);
+  } else if (lo > 0x25) {
+    d = static_cast<std::uint16_t>(d - 1);
+  }
+  if (d > 0xA000) d = static_cast<std::uint16_t>(d + 0x5000);
+  return static_cast<char16_t>(d);
+}
+
+int ReadItn(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
+  byteCount = std::min(byteCount, buffer.size());
+  const RecordScanner scan(buffer);
+  const bool utf8 = byteCount >= 3 && buffer[0] == 0xEF && buffer[1] == 0xBB && buffer[2] == 0xBF;
+  std::size_t pos = utf8 ? 3 : 0;
+  bool passedRun = mode == TransferMode::Open;
+  Text name;
+  ItnRecord record;
+  do {
+    if (!ScanRecord(scan, pos, utf8, name, record)) return kFileContentProblem;
+    pos = record.next;
+    if (context.progress) context.progress->Report(byteCount, std::min(pos, byteCount));
+    if (!NormaliseName(name)) continue;
+    EntryStatus status = record.status >= '0' && record.status <= '3' ? record.status - '0' : kStatusDestination;
+    if (!passedRun) status &= ~kStatusPassed;
+    const long long row = AppendReadRow(context, name, status, mode);
+    if (row < 0) continue;
+    if (!(status & kStatusPassed)) passedRun = false;
+    SetCoordinateField(context.doc, row, Axis::Longitude, scan.Bytes(record.lonBegin, record.lonEnd));
+    SetCoordinateField(context.doc, row, Axis::Latitude, scan.Bytes(record.latBegin, record.latEnd));
+  } while (pos < byteCount);
+  return pos == byteCount ? 0 : kFileContentProblem;
+}
+
+int WriteItn(const DocumentState& doc, BufferedWriter& out, TransferMode mode, FileProgress* progress) {
+  const ItineraryTable& table = doc.table;
+  const bool exporting = mode == TransferMode::Export;
+  const std::size_t first = exporting ? 0 : doc.FirstWrittenRow();
+  auto written = [&](std::size_t row) { return !exporting || table.Row(row).selected; };
+
+  bool utf8 = false;
+  for (std::size_t row = first; row < table.RowCount() && !utf8; ++row) {
+    if (!written(row)) continue;
+    for (char16_t c : table.Row(row).Name())
+      if (c >= 0x100) {
+        utf8 = true;
+        break;
+      }
+  }
+  if (utf8 && !out.Write("\xEF\xBB\xBF", 3)) return kDiskWriteError;
+
+  const CoordinateFormat format = doc.Format();
+  std::string line;
+  auto appendCoordinate = [&](TextView cell) {
+    if (cell.empty()) {
+      line += kBlankCoordinateField;
+      return;
+    }
+    for (char16_t c : DisplayToDecimal(cell, format))
+      if (c != u'.') line.push_back(static_cast<char>(c));
+  };
+  const std::size_t total = table.RowCount();
+  for (std::size_t row = first; row < total; ++row) {
+    if (!written(row)) continue;
+    const ItineraryEntry& entry = table.Row(row);
+    line.clear();
+    appendCoordinate(entry.Cell(kLongitudeColumn));
+    line.push_back('|');
+    appendCoordinate(entry.Cell(kLatitudeColumn));
+    line.push_back('|');
+    if (utf8) {
+      line += TextToUtf8(entry.Name());
+    } else {
+      for (char16_t c : entry.Name()) line.push_back(static_cast<char>(c & 0xFF));
+    }
+    line.push_back('|');
+    line.push_back(static_cast<char>('0' + (entry.status & 3)));
+    line += "\r\n";
+    if (!out.Write(line.data(), line.size())) return kDiskWriteError;
+    if (progress) progress->Report(total, row + 1);
+  }
+  return out.Flush() ? 0 : kDiskWriteError;
+}
+
+}  // namespace wayloom

@@ -1,0 +1,80 @@
+// What portable commands ask of the window: message boxes, dialogs, progress, polling.
+// The Win32 shell implements it with real windows; tests script the answers.
+#pragma once
+
+#include <optional>
+
+#include "core/StringTable.h"
+#include "core/Text.h"
+
+namespace wayloom {
+
+enum class MessageIcon { Information, Warning, Question, Exclamation };
+enum class MessageButtons { Ok, OkCancel, YesNoCancel };
+enum class MessageResult { Ok, Cancel, Yes, No };
+
+// Buttons of the duplicate-name dialog 6000.
+enum DuplicateAnswer : int { kKeepAll = 2, kDrop = 5002, kDropAll = 5003, kKeep = 5004 };
+
+enum class TransferMode { Open, Save, Import, Export };
+
+struct FileChoice {
+  Text path;
+  int listPosition = 1;  // 1-based position of the chosen type in the dialog's list
+};
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  // A message box with the product name as caption: the string formatted with its one
+  // argument. defaultCancel makes Cancel the default button.
+  virtual MessageResult ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon,
+                                    MessageButtons buttons = MessageButtons::Ok, bool defaultCancel = false) = 0;
+
+  // Dialog 6000 for a name already in the table: returns a DuplicateAnswer.
+  virtual int AskDuplicate(TextView name) { return kKeep; }
+
+  // The open or save dialog. title is the dialog title; filters come from FileDialogFilters.
+  virtual std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
+                                                     TextView initialFolder, int listPosition) {
+    return std::nullopt;
+  }
+
+  // Status bar part 0, and the progress bar placed after the text.
+  virtual void ShowStatusText(TextView text) {}
+  virtual void ShowProgress(TextView text, int percent) {}
+  virtual void EndProgress() {}
+  // Dispatches paint and timer messages; with checkEsc, true when Esc was pressed.
+  virtual bool PollStop(bool checkEsc) { return false; }
+  virtual void SetWaitCursor(bool on) {}
+  virtual void SuspendRedraw(bool suspend) {}
+
+  // The table view: rows changed (count or cells), column widths.
+  virtual void TableChanged() {}
+  virtual void ResetColumns() {}
+  virtual void FitColumns() {}
+  virtual void EnsureRowVisible(long long row) {}
+};
+
+// File progress in the status bar: percent of done against total, shown only when it
+// changes and never while an automatic save or a batch conversion runs.
+class FileProgress {
+ public:
+  FileProgress(Ui& ui, int textId, bool silent) : ui_(ui), textId_(textId), silent_(silent) {}
+  void Report(unsigned long long total, unsigned long long done) {
+    if (silent_ || total == 0) return;
+    unsigned long long percent = done >= total ? 100 : done * 100 / total;
+    if (static_cast<int>(percent) == lastPercent_) return;
+    lastPercent_ = static_cast<int>(percent);
+    ui_.ShowProgress(FormatString(textId_, lastPercent_), lastPercent_);
+  }
+
+ private:
+  Ui& ui_;
+  int textId_;
+  bool silent_;
+  int lastPercent_ = -1;
+};
+
+}  // namespace wayloom

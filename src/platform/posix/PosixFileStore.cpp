@@ -1,0 +1,128 @@
+#include "platform/posix/PosixFileStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+
+namespace wayloom {
+
+namespace {
+
+class PosixOutputFile : public OutputFile {
+ public:
+  PosixOutputFile(int fd, std::string temp, std::string target, mode_t mode)
+      : fd_(fd), temp_(std::move(temp)), target_(std::move(target)), mode_(mode) {}
+  ~PosixOutputFile() override {
+    if (fd_ >= 0) {
+      ::close(fd_);
+      ::unlink(temp_.c_str());
+    }
+  }
+  bool Write(const void* data, std::size_t size) override {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+      const ssize_t n = ::write(fd_, bytes, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      bytes += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+  bool Commit() override {
+    if (fd_ < 0) return false;
+    ::fchmod(fd_, mode_);  // keep the old file's permissions; not fatal when refused
+    bool ok = ::fsync(fd_) == 0;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
+    if (ok) ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (!ok) ::unlink(temp_.c_str());
+    return ok;
+  }
+
+ private:
+  int fd_;
+  std::string temp_;
+  std::string target_;
+  mode_t mode_;
+};
+
+}  // namespace
+
+ReadResult PosixFileStore::ReadWholeFile(TextView path, std::vector<std::uint8_t>& data, std::size_t extraBytes) {
+  const std::string name = TextToUtf8(path);
+  const int fd = ::open(name.c_str(), O_RDONLY);
+  if (fd < 0) return ReadResult::OpenFailed;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    return ReadResult::OpenFailed;
+  }
+  const auto size = static_cast<std::size_t>(info.st_size);
+  try {
+    data.assign(size + extraBytes, 0);
+  } catch (const std::bad_alloc&) {
+    ::close(fd);
+    return ReadResult::NoMemory;
+  }
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, data.data() + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (done != size) return ReadResult::ReadFailed;
+  return ReadResult::Ok;
+}
+
+std::unique_ptr<OutputFile> PosixFileStore::CreateFile(TextView path, CreateResult& result) {
+  const std::string target = TextToUtf8(path);
+  mode_t mode = 0644;
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) {
+      result = CreateResult::Failed;
+      return nullptr;
+    }
+    if (!(info.st_mode & S_IWUSR)) {
+      result = CreateResult::ReadOnly;
+      return nullptr;
+    }
+    mode = info.st_mode & 07777;
+  }
+  std::string temp = target + ".wltmp-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    result = CreateResult::Failed;
+    return nullptr;
+  }
+  result = CreateResult::Ok;
+  return std::make_unique<PosixOutputFile>(fd, temp, target, mode);
+}
+
+std::unique_ptr<FileStore> MakeSystemFileStore() { return std::make_unique<PosixFileStore>(); }
+
+bool PosixFileStore::Exists(TextView path) {
+  struct stat info {};
+  return ::stat(TextToUtf8(path).c_str(), &info) == 0;
+}
+
+bool PosixFileStore::IsDirectory(TextView path) {
+  struct stat info {};
+  return ::stat(TextToUtf8(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PosixFileStore::ClearReadOnly(TextView path) {
+  const std::string name = TextToUtf8(path);
+  struct stat info {};
+  if (::stat(name.c_str(), &info) != 0) return false;
+  return ::chmod(name.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+}  // namespace wayloom
