@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+
+#include "core/CoordinateText.h"
+#include "core/NumberText.h"
+
+namespace wayloom {
+namespace {
+
+constexpr CoordinateFormat kDecimal{false, false};
+constexpr CoordinateFormat kDms{true, false};
+constexpr CoordinateFormat kCompass{false, true};
+constexpr CoordinateFormat kDmsCompass{true, true};
+
+std::string U8(const std::optional<Text>& text) { return text ? TextToUtf8(*text) : "<none>"; }
+
+TEST(FormatDms, RoundsToHundredthsOfASecond) {
+  EXPECT_EQ(TextToUtf8(FormatDms(25.033)), "25° 01' 58.80\"");
+  EXPECT_EQ(TextToUtf8(FormatDms(-0.5)), "-0° 30' 00.00\"");
+  EXPECT_EQ(TextToUtf8(FormatDms(59.9999999)), "60° 00' 00.00\"");
+  EXPECT_EQ(TextToUtf8(FormatDms(-33.86782)), "-33° 52' 04.15\"");
+  EXPECT_EQ(TextToUtf8(FormatDms(-0.0)), "0° 00' 00.00\"");
+}
+
+TEST(FormatCoordinate, AllFourDisplayForms) {
+  struct Case {
+    Axis axis;
+    double degrees;
+    CoordinateFormat format;
+    const char* expected;
+  } cases[] = {
+      {Axis::Longitude, 121.5, kDecimal, "121.50000"},
+      {Axis::Latitude, -33.86782, kDecimal, "-33.86782"},
+      {Axis::Longitude, 121.5, kDms, "121° 30' 00.00\""},
+      {Axis::Latitude, -33.86782, kDms, "-33° 52' 04.15\""},
+      {Axis::Longitude, 121.5, kCompass, "E 121.50000"},
+      {Axis::Latitude, -33.86782, kCompass, "S 33.86782"},
+      {Axis::Longitude, 121.5, kDmsCompass, "E 121° 30' 00.00\""},
+      {Axis::Latitude, -33.86782, kDmsCompass, "S 33° 52' 04.15\""},
+      {Axis::Longitude, 0, kDecimal, "0.00000"},
+      {Axis::Longitude, 0, kCompass, "E 0.00000"},
+      {Axis::Longitude, -0.00001, kDecimal, "-0.00001"},
+      {Axis::Longitude, -0.00001, kCompass, "W 0.00001"},
+      {Axis::Longitude, -0.000001, kDecimal, "0.00000"},  // rounds to zero units: never "-0.00000"
+      {Axis::Latitude, 0.000015, kDecimal, "0.00002"},     // half a unit rounds away from zero
+      {Axis::Latitude, -0.000015, kDecimal, "-0.00002"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TextToUtf8(FormatCoordinate(c.axis, c.degrees, c.format)), c.expected) << c.degrees;
+}
+
+TEST(FormatCoordinateUnits, RangeIsTestedOnRoundedUnits) {
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Longitude, 180.00001, false, kDecimal)), "<none>");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Longitude, -180, false, kDecimal)), "-180.00000");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Latitude, 90.000001, false, kDecimal)), "90.00000");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Latitude, 9000000.4, true, kDecimal)), "90.00000");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Latitude, 9000000.5, true, kDecimal)), "<none>");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Longitude, 121.5, true, kDecimal)), "0.00122");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Longitude, 1e300, true, kDecimal)), "<none>");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Longitude, std::nan(""), true, kDecimal)), "<none>");
+  EXPECT_EQ(U8(FormatCoordinateUnits(Axis::Longitude, -INFINITY, false, kDecimal)), "<none>");
+}
+
+TEST(DisplayText, ConvertsBackToDecimalAndUnits) {
+  EXPECT_EQ(TextToUtf8(DisplayToDecimal(u"S 33\u00B0 52' 04.15\"", kDmsCompass)), "-33.86782");
+  EXPECT_EQ(TextToUtf8(DisplayToDecimal(u"W 121.50000", kCompass)), "-121.50000");
+  EXPECT_EQ(TextToUtf8(DisplayToDecimal(u"121.50000", kDecimal)), "121.50000");
+  EXPECT_EQ(TextToUtf8(DisplayToDecimal(u"-0\u00B0 00' 00.00\"", kDms)), "0.00000");
+  EXPECT_EQ(CoordinateTextToUnits(u"E 121.50000", kCompass), 12150000);
+  EXPECT_EQ(CoordinateTextToUnits(u"-33\u00B0 52' 04.15\"", kDms), -3386782);
+  EXPECT_EQ(TextToUtf8(DecimalToDisplay(u"-33.86782", Axis::Latitude, kDmsCompass)), "S 33° 52' 04.15\"");
+  EXPECT_EQ(TextToUtf8(DecimalToDisplay(u"121.50000", Axis::Longitude, kCompass)), "E 121.50000");
+}
+
+TEST(ParseDisplay, ReadsEveryFormAndRejectsNonCoordinates) {
+  EXPECT_DOUBLE_EQ(*ParseDisplay(u"121  30"), 121.5);  // a run of spaces is one separator
+  EXPECT_DOUBLE_EQ(*ParseDisplay(u"W 121\u00B0 30' 00.00\""), -121.5);
+  EXPECT_DOUBLE_EQ(*ParseDisplay(u"-0\u00B0 30' 00.00\""), -0.5);
+  EXPECT_DOUBLE_EQ(*ParseDisplay(u"N 25.03300"), 25.033);
+  EXPECT_FALSE(ParseDisplay(u"Nowhere").has_value());
+  EXPECT_FALSE(ParseDisplay(u"").has_value());
+  EXPECT_FALSE(ParseDisplay(u"E").has_value());
+}
+
+TEST(CompassToSign, OnlyASpaceAfterTheLetterIsDeleted) {
+  const std::pair<Text, Text> cases[] = {
+      {u"S 33.5", u"-33.5"}, {u"E 121", u"121"}, {u"W121", u"-121"}, {u"-5", u"-5"}, {u"7", u"7"}, {u"", u""},
+  };
+  for (const auto& [input, expected] : cases) {
+    Text text = input;
+    CompassToSign(text);
+    EXPECT_EQ(text, expected);
+  }
+}
+
+struct InputCase {
+  Text input;
+  CoordinateKind kind;
+  const char* expected;  // "<none>" when refused
+};
+
+TEST(ParseCoordinateInput, AcceptsTheUsualForms) {
+  const InputCase cases[] = {
+      {u"121.5", CoordinateKind::Longitude, "121.50000"},
+      {u"-121.5", CoordinateKind::Longitude, "-121.50000"},
+      {u"W 121.5", CoordinateKind::Longitude, "-121.50000"},
+      {u"w121 30", CoordinateKind::Longitude, "-121.50000"},
+      {u"W 121 30", CoordinateKind::Longitude, "-121.50000"},
+      {u"121\u00B030'", CoordinateKind::Longitude, "121.50000"},
+      {u"121 30 0", CoordinateKind::Longitude, "121.50000"},
+      {u"25\u00B001'58.8\"", CoordinateKind::Latitude, "25.03300"},
+      {u"25 1 58.8 N", CoordinateKind::Latitude, "25.03300"},
+      {u"25 1 58.8 s", CoordinateKind::Latitude, "-25.03300"},
+      {u"+0.5", CoordinateKind::Latitude, "0.50000"},
+      {u"- 0.5", CoordinateKind::Latitude, "-0.50000"},
+      {u"-0 30", CoordinateKind::Latitude, "-0.50000"},
+      {u"30' 121", CoordinateKind::Longitude, "121.50000"},
+      {u"121\uFF9F 30\u2032 36\u2033", CoordinateKind::Longitude, "121.51000"},
+      {u"1\u00B0 2\u00B0", CoordinateKind::Longitude, "1.03333"},  // a taken unit: the next free one
+      {u"E -121", CoordinateKind::Longitude, "121.00000"},          // the prefix decides the sign
+      {u"200", CoordinateKind::Plain, "200.00000"},
+      {u"  \u200E12.5  ", CoordinateKind::Latitude, "12.50000"},
+      {u".5", CoordinateKind::Latitude, "0.50000"},
+      {u"-0.000001", CoordinateKind::Latitude, "0.00000"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(U8(ParseCoordinateInput(c.input, c.kind, kDecimal)), c.expected) << TextToUtf8(c.input);
+}
+
+TEST(ParseCoordinateInput, RefusesWhatIsNotACoordinate) {
+  const InputCase cases[] = {
+      {u"", CoordinateKind::Longitude, "<none>"},
+      {u"    ", CoordinateKind::Longitude, "<none>"},
+      {u"N 25", CoordinateKind::Longitude, "<none>"},
+      {u"E 25", CoordinateKind::Latitude, "<none>"},
+      {u"200", CoordinateKind::Longitude, "<none>"},
+      {u"90.000005", CoordinateKind::Latitude, "<none>"},
+      {u"-", CoordinateKind::Latitude, "<none>"},
+      {u"+ ", CoordinateKind::Latitude, "<none>"},
+      {u"W", CoordinateKind::Longitude, "<none>"},
+      {u"W  ", CoordinateKind::Longitude, "<none>"},
+      {u"12a", CoordinateKind::Latitude, "<none>"},
+      {u"'12", CoordinateKind::Latitude, "<none>"},
+      {u"1e5", CoordinateKind::Plain, "1.00000"},  // E is a hemisphere letter, not an exponent
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(U8(ParseCoordinateInput(c.input, c.kind, kDecimal)), c.expected) << TextToUtf8(c.input);
+}
+
+TEST(ParseCoordinateInput, GivesTheCurrentDisplayForm) {
+  EXPECT_EQ(U8(ParseCoordinateInput(u"W 121 30", CoordinateKind::Longitude, kDmsCompass)), "W 121° 30' 00.00\"");
+  EXPECT_EQ(U8(ParseCoordinateInput(u"-33.86782", CoordinateKind::Latitude, kCompass)), "S 33.86782");
+}
+
+TEST(ReformatCoordinate, SwitchingDmsOnAndOffMovesAtMostThreeMillionthsOfADegree) {
+  for (double degrees : {121.5, -33.86782, 0.00001, 179.99999, -89.123456, 25.033}) {
+    const Text decimal = FormatCoordinate(Axis::Longitude, degrees, kDecimal);
+    const auto dms = ReformatCoordinate(decimal, Axis::Longitude, kDmsCompass);
+    ASSERT_TRUE(dms);
+    const auto back = ReformatCoordinate(*dms, Axis::Longitude, kDecimal);
+    ASSERT_TRUE(back);
+    EXPECT_NEAR(ParseDecimal(*back), ParseDecimal(decimal), 0.000003) << TextToUtf8(*dms);
+  }
+}
+
+TEST(NumberText, ReadsWithoutTheLocale) {
+  // A comma-decimal locale must not change reading or writing.
+  const char* old = std::setlocale(LC_ALL, nullptr);
+  std::string saved = old ? old : "C";
+  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  EXPECT_EQ(ParseDecimal(u"  -12.5e1xyz"), -125.0);
+  EXPECT_EQ(TextToUtf8(FormatFixed5(2.5)), "2.50000");
+  std::setlocale(LC_ALL, saved.c_str());
+  const std::pair<Text, double> cases[] = {
+      {u"+.5", 0.5},   {u"5.", 5.0},   {u"1e", 1.0},   {u"1e+", 1.0},    {u"0x10", 0.0},
+      {u"inf", 0.0},   {u"nan", 0.0},  {u"1d5", 1.0},  {u"\t7", 7.0},    {u"1e999", INFINITY},
+      {u"-1e999", -INFINITY},          {u"1e-999", 0.0}, {u"", 0.0},     {u"-", 0.0},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(ParseDecimal(text), value) << TextToUtf8(text);
+  EXPECT_FALSE(ParseDecimalPrefix(u"abc").found);
+  EXPECT_EQ(ParseDecimalPrefix(u"12.5kg").end, 4u);
+}
+
+TEST(NumberText, FormatsAsPrintfRounds) {
+  for (double value : {0.000005, 0.000015, 2.675, 1.0000049999, -0.000004, 123456.123455, 1e20, -7.5e-6}) {
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.5f", value);
+    EXPECT_EQ(TextToUtf8(FormatFixed5(value)), expected);
+  }
+}
+
+}  // namespace
+}  // namespace wayloom
