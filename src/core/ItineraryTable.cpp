@@ -19,6 +19,8 @@ std::size_t HashName(TextView name) { return std::hash<TextView>{}(name); }
 
 ItineraryTable::ItineraryTable() = default;
 ItineraryTable::~ItineraryTable() = default;
+ItineraryTable::ItineraryTable(ItineraryTable&&) noexcept = default;
+ItineraryTable& ItineraryTable::operator=(ItineraryTable&&) noexcept = default;
 
 std::size_t ItineraryTable::Insert(std::size_t index, TextView name, EntryStatus status, bool selected) {
   ItineraryEntry entry;

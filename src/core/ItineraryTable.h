@@ -46,6 +46,8 @@ class ItineraryTable {
   ~ItineraryTable();
   ItineraryTable(const ItineraryTable&) = delete;
   ItineraryTable& operator=(const ItineraryTable&) = delete;
+  ItineraryTable(ItineraryTable&&) noexcept;
+  ItineraryTable& operator=(ItineraryTable&&) noexcept;
 
   std::size_t RowCount() const { return rows_.size(); }
   bool Empty() const { return rows_.empty(); }

@@ -41,9 +41,9 @@ class RecordScanner {
     return kNotFound;
   }
 
-  // The aligned CR LF unit that ends a coded name.
-  std::size_t FindUnitLineEnd(std::size_t i) const {
-    for (; i + 1 < size_; i += 2)
+  // The aligned CR LF unit that ends a coded name, inside the data (not the terminator).
+  std::size_t FindUnitLineEnd(std::size_t i, std::size_t byteCount) const {
+    for (; i + 1 < byteCount && i + 1 < size_; i += 2)
       if (data_[i] == 0x0D && data_[i + 1] == 0x0A) return i;
     return kNotFound;
   }
@@ -69,10 +69,11 @@ void DecodeCodedName(const RecordScanner& scan, std::size_t begin, std::size_t e
 }
 
 // Scans one record at pos; false when the structure runs past the data.
-bool ScanRecord(const RecordScanner& scan, std::size_t pos, bool utf8, Text& name, ItnRecord& record) {
+bool ScanRecord(const RecordScanner& scan, std::size_t pos, std::size_t byteCount, bool utf8, Text& name,
+                ItnRecord& record) {
   std::size_t statusPos;
   if (!utf8 && scan.Inside(pos + 1) && scan.At(pos) == '>' && scan.At(pos + 1) == '>') {
-    const std::size_t nameEnd = scan.FindUnitLineEnd(pos + 2);
+    const std::size_t nameEnd = scan.FindUnitLineEnd(pos + 2, byteCount);
     if (nameEnd == kNotFound) return false;
     DecodeCodedName(scan, pos + 2, nameEnd, name);
     record.lonBegin = nameEnd + 2;
@@ -138,7 +139,7 @@ int ReadItn(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   Text name;
   ItnRecord record;
   do {
-    if (!ScanRecord(scan, pos, utf8, name, record)) return kFileContentProblem;
+    if (!ScanRecord(scan, pos, byteCount, utf8, name, record)) return kFileContentProblem;
     pos = record.next;
     if (context.progress) context.progress->Report(byteCount, std::min(pos, byteCount));
     if (!NormaliseName(name)) continue;

@@ -1,0 +1,207 @@
+#include "shell/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "core/StringTable.h"
+#include "core/WindowPlacement.h"
+#include "platform/win32/WideText.h"
+
+namespace wayloom {
+namespace {
+
+constexpr UINT_PTR kRefreshTimer = 7;
+constexpr UINT kRefreshMilliseconds = 500;
+constexpr int kReadyString = 13100;
+constexpr int kRowsString = 14202;
+
+MainWindowState* StateOf(HWND window) {
+  return reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+bool IsExistingFile(MainWindowState& state, TextView path) {
+  return !path.empty() && state.files.Exists(path) && !state.files.IsDirectory(path);
+}
+
+void Layout(MainWindowState& state) {
+  RECT client{};
+  GetClientRect(state.window, &client);
+  state.statusBar.Resize(client.right);
+  int tableHeight = client.bottom - state.statusBar.Height();
+  SetWindowPos(state.table.Handle(), nullptr, 0, 0, client.right, tableHeight < 0 ? 0 : tableHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool OnCreate(MainWindowState& state, HINSTANCE instance) {
+  LoadSettings(state.profile, state.doc.settings, state.modernVisuals);
+  const Settings& settings = state.doc.settings;
+  if (!state.table.Create(state.window, instance)) return false;
+  if (!state.statusBar.Create(state.window, instance, settings.Get(Option::ShowStatusBar))) return false;
+  state.statusBar.SetText(0, LoadText(kReadyString));
+  state.menu = LoadMenuW(instance, MAKEINTRESOURCEW(kMainResourceId));
+  if (settings.Get(Option::ShowMenuBar)) SetMenu(state.window, state.menu);
+  SetTimer(state.window, kRefreshTimer, kRefreshMilliseconds, nullptr);
+
+  SendMessageW(state.window, WM_COMMAND, kNewCommand, 0);
+  // A path that names nothing opens nothing.
+  if (IsExistingFile(state, state.commandLinePath)) {
+    PostMessageW(state.window, WM_COMMAND, kOpenCommandLineCommand, 0);
+  } else if (settings.Get(Option::OpenLast) && !settings.recentFiles.empty() &&
+             IsExistingFile(state, settings.recentFiles.front())) {
+    PostMessageW(state.window, WM_COMMAND, kOpenLastCommand, 0);
+  }
+  return true;
+}
+
+void OnCommand(MainWindowState& state, int command) {
+  CommandContext& commands = state.commands;
+  switch (command) {
+    case kNewCommand: NewDocument(commands); break;
+    case kOpenCommand: OpenDocument(commands); break;
+    case kSaveCommand: SaveDocument(commands); break;
+    case kSaveAsCommand: SaveDocumentAs(commands); break;
+    case kExitCommand: PostMessageW(state.window, WM_CLOSE, 0, 0); return;
+    case kOpenLastCommand:
+      if (!state.doc.settings.recentFiles.empty()) OpenPath(commands, Text(state.doc.settings.recentFiles.front()));
+      break;
+    case kOpenCommandLineCommand: OpenPath(commands, state.commandLinePath); break;
+    default: return;
+  }
+  state.table.SyncFromTable();
+}
+
+void RefreshTitle(MainWindowState& state) {
+  if (!state.doc.titleDirty) return;
+  state.doc.titleDirty = false;
+  std::wstring title = ToWide(WindowTitle(state.doc.document));
+  int length = GetWindowTextLengthW(state.window);
+  std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(state.window, shown.data(), length + 1);
+  shown.resize(static_cast<std::size_t>(length));
+  if (shown != title) SetWindowTextW(state.window, title.c_str());
+}
+
+void RefreshRowCounts(MainWindowState& state) {
+  const ItineraryTable& table = state.doc.table;
+  long long first = table.FirstSelected() + 1;
+  long long selected = static_cast<long long>(table.SelectedCount());
+  long long rows = static_cast<long long>(table.RowCount());
+  if (first == state.shownFirst && selected == state.shownSelected && rows == state.shownRows) return;
+  state.shownFirst = first;
+  state.shownSelected = selected;
+  state.shownRows = rows;
+  std::wstring label = ToWide(LoadText(kRowsString));
+  wchar_t text[128];
+  std::swprintf(text, sizeof text / sizeof text[0], L"  %ls  %lld - %lld / %lld  ", label.c_str(), first, selected,
+                rows);
+  state.statusBar.SetText(1, FromWide(text));
+}
+
+void OnTimer(MainWindowState& state, UINT_PTR timer) {
+  if (timer != kRefreshTimer) return;
+  RefreshTitle(state);
+  if (state.doc.statusResetPending) {
+    state.doc.statusResetPending = false;
+    state.statusBar.SetText(0, LoadText(kReadyString));
+  }
+  RefreshRowCounts(state);
+}
+
+void OnClose(MainWindowState& state) {
+  if (state.doc.document.modified && !ConfirmDiscard(state.commands)) return;
+  DestroyWindow(state.window);
+}
+
+void OnDestroy(MainWindowState& state) {
+  KillTimer(state.window, kRefreshTimer);
+  const Settings& settings = state.doc.settings;
+  bool backgroundExists = IsExistingFile(state, settings.font.background);
+  SaveSettings(state.profile, settings, backgroundExists);
+
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(state.window, &placement)) {
+    const RECT& normal = placement.rcNormalPosition;
+    SaveWindowSettings(state.profile, normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top,
+                       static_cast<int>(placement.showCmd), 0);
+  }
+  // A menu that was never attached is not destroyed with the window.
+  if (state.menu && GetMenu(state.window) != state.menu) DestroyMenu(state.menu);
+  state.menu = nullptr;
+  PostQuitMessage(0);
+}
+
+void OnMinMaxInfo(MINMAXINFO& info) {
+  info.ptMinTrackSize.x = kMinWindowWidth;
+  info.ptMinTrackSize.y = kMinWindowHeight;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* state = static_cast<MainWindowState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    state->window = window;
+    state->ui.SetOwner(window);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  MainWindowState* state = StateOf(window);
+  if (!state) return DefWindowProcW(window, message, wParam, lParam);
+
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(*state, reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance) ? 0 : -1;
+    case WM_COMMAND:
+      OnCommand(*state, LOWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return state->table.OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_TIMER:
+      OnTimer(*state, wParam);
+      return 0;
+    case WM_SIZE:
+      Layout(*state);
+      return 0;
+    case WM_GETMINMAXINFO:
+      OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+      return 0;
+    case WM_SETFOCUS:
+      if (state->table.Handle()) SetFocus(state->table.Handle());
+      return 0;
+    case WM_CLOSE:
+      OnClose(*state);
+      return 0;
+    case WM_DESTROY:
+      OnDestroy(*state);
+      return 0;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  std::wstring className = ToWide(LoadText(kWindowClassString));
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kMainResourceId));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kMainResourceId), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = className.c_str();
+  return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, MainWindowState& state, int x, int y, int width, int height) {
+  std::wstring className = ToWide(LoadText(kWindowClassString));
+  return CreateWindowExW(WS_EX_APPWINDOW, className.c_str(), L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width,
+                         height, nullptr, nullptr, instance, &state);
+}
+
+}  // namespace wayloom

@@ -1,0 +1,62 @@
+// The main window: the table, the status bar and the menu around the document commands.
+// Its window procedure only unpacks messages; the work is done by the portable commands.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/DocumentState.h"
+#include "formats/DocumentCommands.h"
+#include "platform/Profile.h"
+#include "platform/win32/Win32FileStore.h"
+#include "shell/StatusBar.h"
+#include "shell/TableView.h"
+#include "shell/Win32Ui.h"
+
+namespace wayloom {
+
+// Command numbers of the menu, the accelerators and the start-up messages.
+enum MainCommand : int {
+  kNewCommand = 1000,
+  kOpenCommand = 1001,
+  kSaveCommand = 1003,
+  kSaveAsCommand = 1004,
+  kExitCommand = 1008,
+  kOpenLastCommand = 1100,
+  kOpenCommandLineCommand = 1200,
+};
+
+constexpr int kMainResourceId = 500;  // icon, menu and accelerator table
+constexpr int kWindowClassString = 14289;
+
+struct MainWindowState {
+  MainWindowState(Profile& profileStore, bool modern, Text startPath)
+      : profile(profileStore),
+        modernVisuals(modern),
+        commandLinePath(std::move(startPath)),
+        table(doc, modern),
+        ui(table, statusBar),
+        commands{doc, ui, files} {}
+
+  Profile& profile;
+  bool modernVisuals;
+  Text commandLinePath;  // the file named on the command line, or empty
+
+  DocumentState doc;
+  Win32FileStore files;
+  TableView table;
+  StatusBar statusBar;
+  Win32Ui ui;
+  CommandContext commands;
+
+  HWND window = nullptr;
+  HMENU menu = nullptr;
+  // The numbers status part 1 shows now, so it is rewritten only when they change.
+  long long shownFirst = -1, shownSelected = -1, shownRows = -1;
+};
+
+bool RegisterMainWindowClass(HINSTANCE instance);
+HWND CreateMainWindow(HINSTANCE instance, MainWindowState& state, int x, int y, int width, int height);
+
+}  // namespace wayloom

@@ -1,0 +1,153 @@
+#include "shell/TableView.h"
+
+#include <uxtheme.h>
+
+#include "core/StringTable.h"
+#include "platform/win32/WideText.h"
+
+namespace wayloom {
+namespace {
+
+constexpr int kColumnTitleStrings[kColumnCount] = {14100, 14101, 14102, 14103, 14104};
+
+bool SelectionBitChanged(UINT oldState, UINT newState) { return ((oldState ^ newState) & LVIS_SELECTED) != 0; }
+
+}  // namespace
+
+bool TableView::Create(HWND parent, HINSTANCE instance) {
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
+  list_ = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
+  if (!list_) return false;
+  DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER;
+  // Older systems draw no row separation of their own.
+  if (!modernVisuals_) extended |= LVS_EX_GRIDLINES;
+  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  SetWindowTheme(list_, L"Explorer", nullptr);
+  InsertColumns();
+  ResetColumns();
+  return true;
+}
+
+void TableView::InsertColumns() {
+  for (int column = 0; column < kColumnCount; ++column) {
+    std::wstring title = ToWide(LoadText(kColumnTitleStrings[column]));
+    LVCOLUMNW item{};
+    item.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_FMT | LVCF_WIDTH;
+    item.pszText = title.data();
+    item.iSubItem = column;
+    item.fmt = LVCFMT_LEFT;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+void TableView::ResetColumns() {
+  if (!list_) return;
+  bool distanceShown = doc_.settings.Get(Option::ShowDistance);
+  for (int column = 0; column < kColumnCount; ++column) {
+    ColumnLayout layout = DefaultColumnLayout(column, distanceShown, modernVisuals_);
+    LVCOLUMNW item{};
+    item.mask = LVCF_FMT | LVCF_WIDTH;
+    item.fmt = layout.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    item.cx = layout.width;
+    SendMessageW(list_, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
+  }
+  std::array<int, kColumnCount> order = ColumnDisplayOrder(doc_.settings.Get(Option::LngFirst));
+  SendMessageW(list_, LVM_SETCOLUMNORDERARRAY, kColumnCount, reinterpret_cast<LPARAM>(order.data()));
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+void TableView::SyncFromTable() {
+  if (!list_) return;
+  const ItineraryTable& table = doc_.table;
+  SendMessageW(list_, LVM_SETITEMCOUNT, table.RowCount(), LVSICF_NOSCROLL);
+
+  pushingSelection_ = true;
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = 0;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (table.SelectedCount() > 0) {
+    state.state = LVIS_SELECTED;
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
+      if (table.Row(row).selected) SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    }
+  }
+  long long focused = table.FocusedRow();
+  if (focused >= 0) {
+    state.stateMask = LVIS_FOCUSED;
+    state.state = LVIS_FOCUSED;
+    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&state));
+  }
+  pushingSelection_ = false;
+  InvalidateRect(list_, nullptr, FALSE);
+}
+
+void TableView::EnsureRowVisible(long long row) {
+  if (!list_ || row < 0 || static_cast<std::size_t>(row) >= doc_.table.RowCount()) return;
+  SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+void TableView::SuspendRedraw(bool suspend) {
+  if (!list_) return;
+  SendMessageW(list_, WM_SETREDRAW, suspend ? FALSE : TRUE, 0);
+  if (!suspend) InvalidateRect(list_, nullptr, TRUE);
+}
+
+LRESULT TableView::OnNotify(const NMHDR& header) {
+  if (header.hwndFrom != list_) return 0;
+  switch (header.code) {
+    case LVN_GETDISPINFOW:
+      FillCell(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      return 0;
+    case LVN_ITEMCHANGED:
+      OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+      return 0;
+    case LVN_ODSTATECHANGED:
+      OnRangeStateChanged(reinterpret_cast<const NMLVODSTATECHANGE&>(header));
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void TableView::FillCell(NMLVDISPINFOW& info) const {
+  LVITEMW& item = info.item;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  item.pszText[0] = L'\0';
+  // The control may ask for rows a running read has not given it yet.
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= doc_.table.RowCount()) return;
+  if (item.iSubItem < 0 || item.iSubItem >= kColumnCount) return;
+  TextView cell = doc_.table.Cell(item.iItem, item.iSubItem);
+  std::size_t units = cell.size() < static_cast<std::size_t>(item.cchTextMax) ? cell.size() : item.cchTextMax - 1;
+  for (std::size_t i = 0; i < units; ++i) item.pszText[i] = static_cast<wchar_t>(cell[i]);
+  item.pszText[units] = L'\0';
+}
+
+void TableView::OnItemChanged(const NMLISTVIEW& change) {
+  if (pushingSelection_ || !(change.uChanged & LVIF_STATE)) return;
+  ItineraryTable& table = doc_.table;
+  if (change.iItem < 0) {
+    // -1 stands for every row.
+    if (!SelectionBitChanged(change.uOldState, change.uNewState)) return;
+    bool selected = (change.uNewState & LVIS_SELECTED) != 0;
+    for (std::size_t row = 0; row < table.RowCount(); ++row) table.SetSelected(row, selected);
+    return;
+  }
+  std::size_t row = static_cast<std::size_t>(change.iItem);
+  if (row >= table.RowCount()) return;
+  if (SelectionBitChanged(change.uOldState, change.uNewState)) {
+    table.SetSelected(row, (change.uNewState & LVIS_SELECTED) != 0);
+  }
+  if ((change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED)) table.SetFocused(row);
+}
+
+void TableView::OnRangeStateChanged(const NMLVODSTATECHANGE& change) {
+  if (pushingSelection_ || !SelectionBitChanged(change.uOldState, change.uNewState)) return;
+  ItineraryTable& table = doc_.table;
+  if (change.iFrom < 0 || change.iTo < change.iFrom) return;
+  bool selected = (change.uNewState & LVIS_SELECTED) != 0;
+  std::size_t last = static_cast<std::size_t>(change.iTo);
+  for (std::size_t row = change.iFrom; row <= last && row < table.RowCount(); ++row) table.SetSelected(row, selected);
+}
+
+}  // namespace wayloom

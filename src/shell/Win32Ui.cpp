@@ -1,0 +1,127 @@
+#include "shell/Win32Ui.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "formats/FileFormat.h"
+#include "platform/win32/WideText.h"
+
+namespace wayloom {
+namespace {
+
+constexpr int kReadyString = 13100;
+// Room for the chosen path, far beyond MAX_PATH for long folder names.
+constexpr DWORD kPathBufferUnits = 32768;
+// Paint messages handled by one poll: a window that never validates cannot hang a read.
+constexpr int kMaxPaintsPerPoll = 64;
+
+MessageResult ResultOf(int buttonId) {
+  switch (buttonId) {
+    case IDOK: return MessageResult::Ok;
+    case IDYES: return MessageResult::Yes;
+    case IDNO: return MessageResult::No;
+    default: return MessageResult::Cancel;
+  }
+}
+
+// "text\0pattern\0...\0\0" as the common dialogs take it.
+std::wstring FilterList(bool saving) {
+  std::wstring list;
+  for (const DialogFilter& filter : FileDialogFilters(saving)) {
+    list += ToWide(filter.text);
+    list += L'\0';
+    list += ToWide(filter.pattern);
+    list += L'\0';
+  }
+  list += L'\0';
+  return list;
+}
+
+}  // namespace
+
+UINT MessageBoxFlags(MessageIcon icon, MessageButtons buttons, bool defaultCancel) {
+  UINT flags = 0;
+  switch (icon) {
+    case MessageIcon::Information: flags |= MB_ICONINFORMATION; break;
+    case MessageIcon::Warning: flags |= MB_ICONWARNING; break;
+    case MessageIcon::Question: flags |= MB_ICONQUESTION; break;
+    case MessageIcon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
+  }
+  switch (buttons) {
+    case MessageButtons::Ok: flags |= MB_OK; break;
+    case MessageButtons::OkCancel: flags |= MB_OKCANCEL | (defaultCancel ? MB_DEFBUTTON2 : 0); break;
+    case MessageButtons::YesNoCancel: flags |= MB_YESNOCANCEL | (defaultCancel ? MB_DEFBUTTON3 : 0); break;
+  }
+  return flags;
+}
+
+MessageResult Win32Ui::ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
+                                   bool defaultCancel) {
+  std::wstring text = ToWide(FormatString(stringId, arg));
+  std::wstring caption = ToWide(LoadText(kProductNameString));
+  return ResultOf(MessageBoxW(owner_, text.c_str(), caption.c_str(), MessageBoxFlags(icon, buttons, defaultCancel)));
+}
+
+std::optional<FileChoice> Win32Ui::ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
+                                                    TextView initialFolder, int listPosition) {
+  bool saving = mode == TransferMode::Save || mode == TransferMode::Export;
+  std::wstring filters = FilterList(saving);
+  std::wstring titleText = ToWide(title);
+  std::wstring folder = ToWide(initialFolder);
+  std::vector<wchar_t> path(kPathBufferUnits, L'\0');
+  std::size_t nameUnits = initialName.size() < kPathBufferUnits - 1 ? initialName.size() : kPathBufferUnits - 1;
+  for (std::size_t i = 0; i < nameUnits; ++i) path[i] = static_cast<wchar_t>(initialName[i]);
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner_;
+  dialog.lpstrFilter = filters.c_str();
+  dialog.nFilterIndex = static_cast<DWORD>(listPosition);
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = kPathBufferUnits;
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrTitle = titleText.empty() ? nullptr : titleText.c_str();
+  dialog.lpstrDefExt = L"itn";
+  dialog.Flags = saving ? (OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT) : (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+
+  BOOL chosen = saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  if (!chosen) return std::nullopt;
+  FileChoice choice;
+  choice.path = FromWide(path.data());
+  choice.listPosition = static_cast<int>(dialog.nFilterIndex);
+  return choice;
+}
+
+void Win32Ui::ShowStatusText(TextView text) { statusBar_.SetText(0, text); }
+
+void Win32Ui::ShowProgress(TextView text, int percent) { statusBar_.ShowProgress(text, percent); }
+
+void Win32Ui::EndProgress() {
+  statusBar_.HideProgress();
+  statusBar_.SetText(0, LoadText(kReadyString));
+}
+
+bool Win32Ui::PollStop(bool checkEsc) {
+  MSG message;
+  for (int i = 0; i < kMaxPaintsPerPoll && PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) {
+    DispatchMessageW(&message);
+  }
+  while (owner_ && PeekMessageW(&message, owner_, WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageW(&message);
+  if (!checkEsc) return false;
+  if (!PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) return false;
+  return message.wParam == VK_ESCAPE;
+}
+
+void Win32Ui::SetWaitCursor(bool on) { SetCursor(LoadCursorW(nullptr, on ? IDC_WAIT : IDC_ARROW)); }
+
+void Win32Ui::SuspendRedraw(bool suspend) { table_.SuspendRedraw(suspend); }
+
+void Win32Ui::TableChanged() { table_.SyncFromTable(); }
+
+void Win32Ui::ResetColumns() { table_.ResetColumns(); }
+
+void Win32Ui::EnsureRowVisible(long long row) { table_.EnsureRowVisible(row); }
+
+}  // namespace wayloom
+

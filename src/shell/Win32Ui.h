@@ -1,0 +1,43 @@
+// The portable commands' Ui on real windows: message boxes owned by the main window,
+// the common file dialogs, the status bar's progress and the table view.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Ui.h"
+#include "shell/StatusBar.h"
+#include "shell/TableView.h"
+
+namespace wayloom {
+
+class Win32Ui : public Ui {
+ public:
+  Win32Ui(TableView& table, StatusBar& statusBar) : table_(table), statusBar_(statusBar) {}
+  void SetOwner(HWND owner) { owner_ = owner; }
+
+  MessageResult ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
+                            bool defaultCancel) override;
+  std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
+                                             TextView initialFolder, int listPosition) override;
+
+  void ShowStatusText(TextView text) override;
+  void ShowProgress(TextView text, int percent) override;
+  void EndProgress() override;
+  bool PollStop(bool checkEsc) override;
+  void SetWaitCursor(bool on) override;
+  void SuspendRedraw(bool suspend) override;
+
+  void TableChanged() override;
+  void ResetColumns() override;
+  void EnsureRowVisible(long long row) override;
+
+ private:
+  HWND owner_ = nullptr;
+  TableView& table_;
+  StatusBar& statusBar_;
+};
+
+// MB_ flags of a message box as the portable code asks for it.
+UINT MessageBoxFlags(MessageIcon icon, MessageButtons buttons, bool defaultCancel);
+
+}  // namespace wayloom

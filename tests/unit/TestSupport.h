@@ -1,0 +1,113 @@
+// Shared helpers for the unit tests: a Ui with scripted answers and file helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/DocumentState.h"
+#include "platform/Ui.h"
+
+namespace wayloom::testing {
+
+struct ShownMessage {
+  int id;
+  std::string text;  // formatted, UTF-8
+  MessageIcon icon;
+  MessageButtons buttons;
+};
+
+class ScriptedUi : public Ui {
+ public:
+  MessageResult ShowMessage(int id, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
+                            bool defaultCancel) override {
+    messages.push_back({id, TextToUtf8(FormatString(id, arg)), icon, buttons});
+    if (answers.empty()) return buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Cancel;
+    const MessageResult answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  int AskDuplicate(TextView name) override {
+    duplicateQuestions.push_back(TextToUtf8(name));
+    if (duplicateAnswers.empty()) return kKeep;
+    const int answer = duplicateAnswers.front();
+    duplicateAnswers.pop_front();
+    return answer;
+  }
+  std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
+                                             TextView initialFolder, int listPosition) override {
+    dialogPositions.push_back(listPosition);
+    if (fileChoices.empty()) return std::nullopt;
+    FileChoice choice = fileChoices.front();
+    fileChoices.pop_front();
+    return choice;
+  }
+  void ShowProgress(TextView text, int percent) override { progress.push_back(percent); }
+
+  std::vector<int> MessageIds() const {
+    std::vector<int> ids;
+    for (const auto& m : messages) ids.push_back(m.id);
+    return ids;
+  }
+
+  std::vector<ShownMessage> messages;
+  std::deque<MessageResult> answers;
+  std::vector<std::string> duplicateQuestions;
+  std::deque<int> duplicateAnswers;
+  std::deque<FileChoice> fileChoices;
+  std::vector<int> dialogPositions;
+  std::vector<int> progress;
+};
+
+// A fresh folder for one test, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder() {
+    path_ = std::filesystem::temp_directory_path() /
+            ("wayloom-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline Text PathText(const std::filesystem::path& path) { return Utf8ToText(path.string()); }
+
+// "name|lon|lat|status" per row, in the default display form.
+inline std::vector<std::string> Rows(const DocumentState& doc) {
+  std::vector<std::string> rows;
+  for (std::size_t i = 0; i < doc.table.RowCount(); ++i) {
+    const auto& entry = doc.table.Row(i);
+    rows.push_back(TextToUtf8(entry.Name()) + "|" + TextToUtf8(entry.Cell(kLongitudeColumn)) + "|" +
+                   TextToUtf8(entry.Cell(kLatitudeColumn)) + "|" + std::to_string(entry.status));
+  }
+  return rows;
+}
+
+inline const std::filesystem::path SharedDir() { return WAYLOOM_SHARED_DIR; }
+
+}  // namespace wayloom::testing
