@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "core/RowOperations.h"
+#include "formats/DocumentCommands.h"
+#include "formats/FileFormat.h"
+#include "platform/posix/PosixFileStore.h"
+
+namespace wayloom {
+namespace {
+
+using testing::ReadBytes;
+using testing::Rows;
+using testing::ScriptedUi;
+using testing::TempFolder;
+using testing::WriteBytes;
+using testing::PathText;
+
+struct Fixture {
+  DocumentState doc;
+  ScriptedUi ui;
+  PosixFileStore files;
+  CommandContext context{doc, ui, files};
+};
+
+std::string Records(int count) {
+  std::string bytes;
+  for (int i = 0; i < count; ++i) bytes += std::to_string(i) + "|" + std::to_string(i) + "|row " + std::to_string(i) + "|2\r\n";
+  return bytes;
+}
+
+TEST(OpenPath, ReadsTheFileAndBecomesTheDocument) {
+  TempFolder folder;
+  WriteBytes(folder / "trip.itn", "12150000|2503300|Taipei|2|\r\n");
+  Fixture f;
+  f.doc.SetModified(false);
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "trip.itn")));
+  EXPECT_EQ(f.doc.document.title, u"trip");
+  EXPECT_EQ(f.doc.document.format, 1);
+  EXPECT_FALSE(f.doc.document.modified);
+  EXPECT_EQ(WindowTitle(f.doc.document), u"trip - Wayloom");
+  EXPECT_EQ(Rows(f.doc), (std::vector<std::string>{"Taipei|121.50000|25.03300|2"}));
+  EXPECT_EQ(f.doc.table.Cell(0, kOrderColumn), u"1");
+  EXPECT_TRUE(f.doc.table.Row(0).selected);
+  EXPECT_EQ(f.doc.settings.recentFiles.front(), PathText(folder / "trip.itn"));
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(OpenPath, AMalformedFileGivesTheMessageAndANewDocument) {
+  TempFolder folder;
+  WriteBytes(folder / "bad.itn", "1|1|first|2|\r\nbroken");
+  Fixture f;
+  EXPECT_FALSE(OpenPath(f.context, PathText(folder / "bad.itn")));
+  ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{14225});
+  EXPECT_EQ(f.ui.messages[0].text, "檔案的內容有問題\n\nbad.itn");
+  EXPECT_EQ(f.ui.messages[0].icon, MessageIcon::Warning);
+  EXPECT_TRUE(f.doc.table.Empty());
+  EXPECT_EQ(f.doc.document.title, u"未命名");
+  EXPECT_TRUE(f.doc.document.path.empty());
+  EXPECT_EQ(WindowTitle(f.doc.document), u"未命名 - Wayloom");
+}
+
+TEST(OpenPath, AMissingFileCannotBeOpened) {
+  TempFolder folder;
+  Fixture f;
+  EXPECT_FALSE(OpenPath(f.context, PathText(folder / "missing.itn")));
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14217});
+  EXPECT_TRUE(f.doc.table.Empty());
+}
+
+TEST(OpenPath, DroppedDuplicatesLeaveTheDocumentModified) {
+  TempFolder folder;
+  WriteBytes(folder / "dups.itn", "1|1|a|2\r\n1|1|b|2\r\n1|1|a|2\r\n1|1|b|2\r\n1|1|a|2\r\n");
+  Fixture f;
+  f.doc.settings.Set(Option::CheckName, true);
+  f.ui.duplicateAnswers = {kDropAll};
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "dups.itn")));
+  EXPECT_EQ(f.ui.duplicateQuestions.size(), 1u);
+  ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{14214});
+  EXPECT_EQ(f.ui.messages[0].text, "總共剔除 3 筆相同的行程資料");
+  EXPECT_TRUE(f.doc.document.modified);
+  EXPECT_EQ(WindowTitle(f.doc.document), u"dups* - Wayloom");
+}
+
+TEST(TransferFile, SavingMoreThan48RowsAsks) {
+  TempFolder folder;
+  WriteBytes(folder / "many.itn", Records(49));
+  Fixture f;
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "many.itn")));
+  const Text target = PathText(folder / "out.itn");
+  f.ui.answers = {MessageResult::Cancel};
+  EXPECT_FALSE(TransferFile(f.context, TransferMode::Save, target, 1));
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14220});
+  EXPECT_EQ(f.ui.messages[0].text, "導航裝置只會取用前 48 個行程\n要繼續儲存檔案嗎？");
+  EXPECT_FALSE(std::filesystem::exists(folder / "out.itn"));
+  f.ui.answers = {MessageResult::Ok};
+  EXPECT_TRUE(TransferFile(f.context, TransferMode::Save, target, 1));
+  const std::string written = ReadBytes(folder / "out.itn");
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 49);
+
+  // With a pinned base row 49 rows do not ask.
+  f.ui.messages.clear();
+  f.doc.baseRowPinned = true;
+  EXPECT_TRUE(TransferFile(f.context, TransferMode::Save, target, 1));
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(TransferFile, SaveWritesTheSameBytesItRead) {
+  TempFolder folder;
+  const std::string bytes = "\xEF\xBB\xBF" "12150000|2503300|\xE5\x8F\xB0\xE5\x8C\x97|1\r\n18012345|-050000|blank|0\r\n";
+  WriteBytes(folder / "in.itn", bytes);
+  Fixture f;
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "in.itn")));
+  f.doc.SetModified(true);
+  ASSERT_TRUE(SaveDocument(f.context));
+  EXPECT_FALSE(f.doc.document.modified);
+  EXPECT_EQ(ReadBytes(folder / "in.itn"), bytes);
+}
+
+TEST(TransferFile, ReadOnlyTargetAsksAndReplacesOnOk) {
+  TempFolder folder;
+  WriteBytes(folder / "ro.itn", "old");
+  ::chmod((folder / "ro.itn").c_str(), 0444);
+  Fixture f;
+  InsertRowRecorded(f.doc, 0, u"new", 2, false);
+  const Text target = PathText(folder / "ro.itn");
+  f.ui.answers = {MessageResult::Cancel};
+  EXPECT_FALSE(TransferFile(f.context, TransferMode::Save, target, 1));
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14255});
+  EXPECT_EQ(ReadBytes(folder / "ro.itn"), "old");
+  f.ui.answers = {MessageResult::Ok};
+  EXPECT_TRUE(TransferFile(f.context, TransferMode::Save, target, 1));
+  EXPECT_EQ(ReadBytes(folder / "ro.itn"), "18012345|18012345|new|2\r\n");
+}
+
+// The real file store, whose files fail to write after some bytes (a full disk).
+class FullDiskStore : public PosixFileStore {
+ public:
+  class FailingFile : public OutputFile {
+   public:
+    explicit FailingFile(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
+    bool Write(const void* data, std::size_t size) override { return (written_ += size) < 100 && file_->Write(data, size); }
+    bool Commit() override { return file_->Commit(); }
+
+   private:
+    std::unique_ptr<OutputFile> file_;
+    std::size_t written_ = 0;
+  };
+  std::unique_ptr<OutputFile> CreateFile(TextView path, CreateResult& result) override {
+    auto file = PosixFileStore::CreateFile(path, result);
+    return file ? std::make_unique<FailingFile>(std::move(file)) : nullptr;
+  }
+};
+
+TEST(TransferFile, AFailedSaveLeavesTheOldFileUntouched) {
+  TempFolder folder;
+  WriteBytes(folder / "keep.itn", "precious");
+  DocumentState doc;
+  ScriptedUi ui;
+  FullDiskStore files;
+  CommandContext context{doc, ui, files};
+  for (int i = 0; i < 3000; ++i) InsertRowRecorded(doc, SIZE_MAX, u"a name long enough to fill the buffer", 2, false);
+  doc.SetModified(true);
+  ui.answers = {MessageResult::Ok};  // write past the device's entry limit
+  EXPECT_FALSE(TransferFile(context, TransferMode::Save, PathText(folder / "keep.itn"), 1));
+  EXPECT_EQ(ui.MessageIds(), (std::vector<int>{14220, 14222}));
+  EXPECT_TRUE(doc.document.modified);
+  EXPECT_EQ(ReadBytes(folder / "keep.itn"), "precious");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // no temporary left
+}
+
+TEST(TransferFile, AnUncreatableFileReportsIt) {
+  TempFolder folder;
+  Fixture f;
+  InsertRowRecorded(f.doc, 0, u"row", 2, false);
+  EXPECT_FALSE(TransferFile(f.context, TransferMode::Save, PathText(folder / "no" / "such.itn"), 1));
+  ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{14221});
+  EXPECT_EQ(f.ui.messages[0].text, "無法儲存檔案\n\nsuch.itn");
+}
+
+TEST(TransferFile, AutomaticSaveOpensNoDialog) {
+  TempFolder folder;
+  WriteBytes(folder / "auto.itn", Records(60));
+  Fixture f;
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "auto.itn")));
+  f.doc.SetModified(true);
+  f.ui.progress.clear();
+  f.doc.document.autoSaving = true;
+  EXPECT_TRUE(SaveDocument(f.context));
+  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_TRUE(f.ui.progress.empty());
+  EXPECT_FALSE(f.doc.document.modified);
+}
+
+TEST(ConfirmDiscard, AsksTheRightQuestion) {
+  Fixture f;
+  f.doc.document.title = u"trip";
+  f.ui.answers = {MessageResult::Cancel, MessageResult::Ok};
+  EXPECT_FALSE(ConfirmDiscard(f.context));
+  EXPECT_TRUE(ConfirmDiscard(f.context));
+  EXPECT_EQ(f.ui.messages[0].text, "放棄目前編修的檔案？\n\ntrip");
+  InsertRowRecorded(f.doc, 0, u"row", 2, false);
+  f.ui.messages.clear();
+  f.ui.answers = {MessageResult::No, MessageResult::Cancel};
+  EXPECT_TRUE(ConfirmDiscard(f.context));
+  EXPECT_FALSE(ConfirmDiscard(f.context));
+  EXPECT_EQ(f.ui.messages[0].text, "儲存目前的檔案？\n\ntrip");
+  // Yes saves; with no path that is the save-as dialog, and cancelling it stops.
+  f.ui.answers = {MessageResult::Yes};
+  f.doc.SetModified(true);
+  EXPECT_FALSE(ConfirmDiscard(f.context));
+}
+
+TEST(ChooseFile, SaveAsFollowsTheTypedExtension) {
+  TempFolder folder;
+  Fixture f;
+  InsertRowRecorded(f.doc, 0, u"row", 2, false);
+  f.ui.fileChoices = {{PathText(folder / "x.gpi"), 1}};
+  ASSERT_TRUE(SaveDocumentAs(f.context));
+  EXPECT_TRUE(std::filesystem::exists(folder / "x.itn"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "x.gpi"));
+  EXPECT_EQ(f.doc.document.title, u"x");
+  EXPECT_EQ(f.doc.document.format, 1);
+  // A name without an extension gets the chosen type's.
+  f.ui.fileChoices = {{PathText(folder / "plain"), 1}};
+  ASSERT_TRUE(SaveDocumentAs(f.context));
+  EXPECT_TRUE(std::filesystem::exists(folder / "plain.itn"));
+  EXPECT_EQ(f.ui.dialogPositions, (std::vector<int>{1, 1}));
+}
+
+TEST(FileFormats, ExtensionsAndListPositions) {
+  EXPECT_EQ(FormatForOpening(u"ITN"), 1);
+  EXPECT_EQ(FormatForOpening(u"dat"), 8);
+  EXPECT_EQ(FormatForOpening(u""), 8);
+  EXPECT_EQ(FormatForSaving(u"txt", 6), 20);  // csv UTF-8 chosen, name x.txt: tab-separated UTF-8
+  EXPECT_EQ(FormatForSaving(u"asc", 6), 14);
+  EXPECT_EQ(FormatForSaving(u"csv", 2), 9);   // kml chosen: the ANSI encoding
+  EXPECT_EQ(FormatForSaving(u"gpi", 9), 4);
+  EXPECT_EQ(OpenListPosition(14), 6);
+  EXPECT_EQ(SaveListPosition(4), 1);
+  EXPECT_EQ(SaveListPosition(20), 15);
+  EXPECT_EQ(FormatFromSaveListPosition(15), 20);
+  const auto open = FileDialogFilters(false);
+  const auto save = FileDialogFilters(true);
+  ASSERT_EQ(open.size(), 8u);
+  ASSERT_EQ(save.size(), 15u);
+  EXPECT_EQ(TextToUtf8(open[0].text), "TomTom 行程檔案 (*.itn)");
+  EXPECT_EQ(TextToUtf8(open[7].pattern), "*.txt");
+}
+
+TEST(RecentFiles, MoveToTheTopAndDropTheOldest) {
+  Settings settings = DefaultSettings(true);
+  settings.fileCount = 3;
+  for (const char16_t* path : {u"a", u"b", u"c", u"d"}) AddRecentFile(settings, path);
+  EXPECT_EQ(settings.recentFiles, (std::vector<Text>{u"d", u"c", u"b"}));
+  AddRecentFile(settings, u"B");
+  EXPECT_EQ(settings.recentFiles, (std::vector<Text>{u"B", u"d", u"c"}));
+  settings.Set(Option::RecentFile, false);
+  AddRecentFile(settings, u"e");
+  EXPECT_EQ(settings.recentFiles.size(), 3u);
+}
+
+}  // namespace
+}  // namespace wayloom
