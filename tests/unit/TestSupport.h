@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "core/DocumentState.h"
@@ -67,8 +68,9 @@ class ScriptedUi : public Ui {
 class TempFolder {
  public:
   TempFolder() {
+    static int count = 0;
     path_ = std::filesystem::temp_directory_path() /
-            ("wayloom-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ("wayloom-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count) + "-" +
              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
