@@ -12,7 +12,7 @@ set_source_files_properties(${WAYLOOM_RC} PROPERTIES OBJECT_DEPENDS ${STRINGS_RC
 add_executable(Wayloom WIN32 ${SHELL_SOURCES} ${WAYLOOM_RC})
 target_include_directories(Wayloom PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(Wayloom PRIVATE wayloom_platform_win32 wayloom_platform_portable
-  comctl32 comdlg32 shlwapi shell32 ole32 uxtheme gdi32 user32 kernel32 ${WAYLOOM_STATIC_LINK})
+  comctl32 comdlg32 shlwapi shell32 ole32 uxtheme gdi32 user32 kernel32 version ${WAYLOOM_STATIC_LINK})
 set_target_properties(wayloom-cli PROPERTIES LINK_FLAGS "-static -static-libgcc -static-libstdc++")
 
 # Windows tests: GoogleTest built from Debian's sources with the cross compiler.

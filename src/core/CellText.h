@@ -16,11 +16,11 @@ class CellText {
   static constexpr std::size_t kInlineUnits = 11;
   static constexpr std::size_t kMaxUnits = 0xFFFF;
 
-  CellText() noexcept : size_(0) {}
+  CellText() noexcept : units_(), size_(0) {}
   explicit CellText(TextView text) : size_(0) { Assign(text); }
   CellText(const CellText& other) : size_(0) { Assign(other.View()); }
   CellText(CellText&& other) noexcept : size_(other.size_) {
-    std::memcpy(&storage_, &other.storage_, sizeof storage_);
+    std::memcpy(units_, other.units_, sizeof units_);
     other.size_ = 0;
   }
   CellText& operator=(const CellText& other) {
@@ -31,7 +31,7 @@ class CellText {
     if (this != &other) {
       Release();
       size_ = other.size_;
-      std::memcpy(&storage_, &other.storage_, sizeof storage_);
+      std::memcpy(units_, other.units_, sizeof units_);
       other.size_ = 0;
     }
     return *this;
@@ -44,10 +44,11 @@ class CellText {
     if (n == size_ && n > 0 && std::memcmp(Data(), text.data(), n * sizeof(char16_t)) == 0) return;
     Release();
     if (n > kInlineUnits) {
-      storage_.heap = new char16_t[n];
-      std::memcpy(storage_.heap, text.data(), n * sizeof(char16_t));
+      char16_t* heap = new char16_t[n];
+      std::memcpy(heap, text.data(), n * sizeof(char16_t));
+      std::memcpy(units_, &heap, sizeof heap);
     } else if (n > 0) {
-      std::memcpy(storage_.units, text.data(), n * sizeof(char16_t));
+      std::memcpy(units_, text.data(), n * sizeof(char16_t));
     }
     size_ = static_cast<std::uint16_t>(n);
   }
@@ -63,15 +64,19 @@ class CellText {
   Text Str() const { return Text(View()); }
 
  private:
-  const char16_t* Data() const { return size_ > kInlineUnits ? storage_.heap : storage_.units; }
+  char16_t* Heap() const {
+    char16_t* heap;
+    std::memcpy(&heap, units_, sizeof heap);
+    return heap;
+  }
+  const char16_t* Data() const { return size_ > kInlineUnits ? Heap() : units_; }
   void Release() {
-    if (size_ > kInlineUnits) delete[] storage_.heap;
+    if (size_ > kInlineUnits) delete[] Heap();
   }
 
-  union Storage {
-    char16_t units[kInlineUnits];
-    char16_t* heap;
-  } storage_;
+  // Inline units, or (for longer texts) the address of the heap block in their first
+  // bytes: 24 bytes in all, with no padding.
+  char16_t units_[kInlineUnits];
   std::uint16_t size_;
 };
 

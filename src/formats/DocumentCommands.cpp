@@ -74,14 +74,14 @@ bool WriteFile(CommandContext& context, TransferMode mode, TextView path, int fo
       return false;
   }
   CreateResult created;
-  auto file = context.files.CreateFile(path, created);
+  auto file = context.files.CreateOutput(path, created);
   if (created == CreateResult::ReadOnly) {
     if (!dialogs.Ask(kReadOnlyQuestion, dialogs.FileName(), MessageIcon::Warning, false)) return false;
     if (!context.files.ClearReadOnly(path)) {
       dialogs.Warn(kCannotSaveFile);
       return false;
     }
-    file = context.files.CreateFile(path, created);
+    file = context.files.CreateOutput(path, created);
   }
   if (created != CreateResult::Ok || !file) {
     dialogs.Warn(kCannotSaveFile);
@@ -129,7 +129,6 @@ bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int for
   }
   doc.document.duplicateAnswer = kKeep;
   doc.document.duplicatesDropped = 0;
-  if (mode == TransferMode::Open) doc.table.Reserve(byteCount / 24 + 1);
 
   FileProgress progress(context.ui, ProgressText(mode), doc.document.autoSaving);
   ReadContext reading{doc, context.ui, &progress};

@@ -28,7 +28,7 @@ class FileStore {
   virtual ReadResult ReadWholeFile(TextView path, std::vector<std::uint8_t>& data, std::size_t extraBytes) = 0;
   // Starts writing: a temporary file beside the target. ReadOnly when the target exists
   // with the read-only attribute.
-  virtual std::unique_ptr<OutputFile> CreateFile(TextView path, CreateResult& result) = 0;
+  virtual std::unique_ptr<OutputFile> CreateOutput(TextView path, CreateResult& result) = 0;
   virtual bool Exists(TextView path) = 0;       // a file or a folder
   virtual bool IsDirectory(TextView path) = 0;
   virtual bool ClearReadOnly(TextView path) = 0;

@@ -100,7 +100,9 @@ TEST(Cli, RealWorldItinerariesReadAndRoundTrip) {
     const CliRun dump = RunCli("dump " + Quote(corpus / c.file));
     ASSERT_EQ(dump.exitCode, 0) << dump.err;
     EXPECT_EQ(static_cast<std::size_t>(std::count(dump.out.begin(), dump.out.end(), '\n')), c.rows);
-    if (c.firstRow) EXPECT_EQ(dump.out.substr(0, dump.out.find('\n')), c.firstRow);
+    if (c.firstRow) {
+      EXPECT_EQ(dump.out.substr(0, dump.out.find('\n')), c.firstRow);
+    }
     const auto copy = folder / "copy.itn";
     ASSERT_EQ(RunCli("convert " + Quote(corpus / c.file) + " " + Quote(copy)).exitCode, 0);
     EXPECT_EQ(RunCli("dump " + Quote(copy)).out, dump.out);

@@ -148,8 +148,8 @@ class FullDiskStore : public PosixFileStore {
     std::unique_ptr<OutputFile> file_;
     std::size_t written_ = 0;
   };
-  std::unique_ptr<OutputFile> CreateFile(TextView path, CreateResult& result) override {
-    auto file = PosixFileStore::CreateFile(path, result);
+  std::unique_ptr<OutputFile> CreateOutput(TextView path, CreateResult& result) override {
+    auto file = PosixFileStore::CreateOutput(path, result);
     return file ? std::make_unique<FailingFile>(std::move(file)) : nullptr;
   }
 };

@@ -81,7 +81,7 @@ ReadResult PosixFileStore::ReadWholeFile(TextView path, std::vector<std::uint8_t
   return ReadResult::Ok;
 }
 
-std::unique_ptr<OutputFile> PosixFileStore::CreateFile(TextView path, CreateResult& result) {
+std::unique_ptr<OutputFile> PosixFileStore::CreateOutput(TextView path, CreateResult& result) {
   const std::string target = TextToUtf8(path);
   mode_t mode = 0644;
   struct stat info {};

@@ -1,8 +1,6 @@
-#include <windows.h>
-// The portable interface has a CreateFile method; keep the Win32 macro from renaming it.
-#undef CreateFile
-
 #include "platform/win32/Win32FileStore.h"
+
+#include <windows.h>
 
 #include <limits>
 #include <new>
@@ -124,7 +122,9 @@ ReadResult Win32FileStore::ReadWholeFile(TextView path, std::vector<std::uint8_t
   return ReadResult::Ok;
 }
 
-std::unique_ptr<OutputFile> Win32FileStore::CreateFile(TextView path, CreateResult& result) {
+std::unique_ptr<FileStore> MakeSystemFileStore() { return std::make_unique<Win32FileStore>(); }
+
+std::unique_ptr<OutputFile> Win32FileStore::CreateOutput(TextView path, CreateResult& result) {
   DWORD attributes = Attributes(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     result = CreateResult::ReadOnly;

@@ -9,7 +9,7 @@ namespace wayloom {
 class Win32FileStore : public FileStore {
  public:
   ReadResult ReadWholeFile(TextView path, std::vector<std::uint8_t>& data, std::size_t extraBytes) override;
-  std::unique_ptr<OutputFile> CreateFile(TextView path, CreateResult& result) override;
+  std::unique_ptr<OutputFile> CreateOutput(TextView path, CreateResult& result) override;
   bool Exists(TextView path) override;
   bool IsDirectory(TextView path) override;
   bool ClearReadOnly(TextView path) override;

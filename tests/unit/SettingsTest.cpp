@@ -1,0 +1,469 @@
+#include "core/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/WindowPlacement.h"
+#include "platform/posix/IniFileProfile.h"
+
+namespace wayloom {
+namespace {
+
+namespace fs = std::filesystem;
+
+Text Upper(TextView text) {
+  Text out(text);
+  for (char16_t& c : out) c = AsciiUpper(c);
+  return out;
+}
+
+// Keeps keys in memory and records every write in order.
+class MemoryProfile : public Profile {
+ public:
+  std::optional<Text> ReadString(TextView section, TextView key) override {
+    const auto it = values_.find({Upper(section), Upper(key)});
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+  }
+  bool WriteString(TextView section, TextView key, TextView value) override {
+    values_[{Upper(section), Upper(key)}] = Text(value);
+    writes.push_back(TextToUtf8(section) + "/" + TextToUtf8(key) + "=" + TextToUtf8(value));
+    return true;
+  }
+  void Set(const char* section, const char* key, TextView value) {
+    values_[{Upper(AsciiToText(section)), Upper(AsciiToText(key))}] = Text(value);
+  }
+  std::vector<std::string> writes;
+
+ private:
+  std::map<std::pair<Text, Text>, Text> values_;
+};
+
+Settings Load(MemoryProfile& profile, bool modern = true) {
+  Settings settings;
+  LoadSettings(profile, settings, modern);
+  return settings;
+}
+
+TEST(SettingsProfileInt, ReadsAsGetPrivateProfileInt) {
+  const struct {
+    const char16_t* text;
+    int expected;
+  } cases[] = {
+      {u"", -5}, {u"42", 42}, {u"  \t-12", -12}, {u"+7", 7}, {u"12abc", 12}, {u"abc", 0},
+      {u"  ", 0}, {u"-", 0}, {u"- 5", 0}, {u"--5", 0}, {u"0x1F", 31}, {u"0x1f", 31},
+      {u"-0x10", -16}, {u"0X1F", 0}, {u"0x", 0}, {u"0xg", 0}, {u"0b101", 5}, {u"0o17", 15},
+      {u"019", 19}, {u"\x01\x1f" u"9", 9}, {u"\u3000" u"9", 0}, {u"\uFF19", 0},
+      {u"2147483647", INT_MAX}, {u"2147483648", INT_MIN}, {u"4294967297", 1},
+      {u"0xFFFFFFFF", -1}, {u"-2147483648", INT_MIN}, {u"16775408", 0xFFF8F0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(TextToUtf8(c.text));
+    EXPECT_EQ(ParseProfileInt(c.text, -5), c.expected);
+  }
+}
+
+TEST(SettingsProfileInt, MissingOrEmptyGivesTheDefault) {
+  MemoryProfile profile;
+  profile.Set("S", "Empty", u"");
+  profile.Set("S", "Junk", u"x");
+  EXPECT_EQ(profile.ReadInt(u"S", u"Missing", 9), 9);
+  EXPECT_EQ(profile.ReadInt(u"S", u"Empty", 9), 9);
+  EXPECT_EQ(profile.ReadInt(u"S", u"Junk", 9), 0);
+  EXPECT_EQ(profile.ReadText(u"S", u"Missing", u"d"), u"d");
+  EXPECT_EQ(profile.ReadText(u"S", u"Empty", u"d"), u"");
+}
+
+void ExpectSameSettings(const Settings& a, const Settings& b) {
+  EXPECT_EQ(a.options, b.options);
+  EXPECT_EQ(a.fileCount, b.fileCount);
+  EXPECT_EQ(a.recentFiles, b.recentFiles);
+  EXPECT_EQ(a.backupInterval, b.backupInterval);
+  EXPECT_EQ(a.googleMapsLang, b.googleMapsLang);
+  EXPECT_EQ(a.adjacentDistance, b.adjacentDistance);
+  EXPECT_EQ(a.toolbarBackground, b.toolbarBackground);
+  EXPECT_EQ(a.toolbarSpacing, b.toolbarSpacing);
+  EXPECT_EQ(a.font.name, b.font.name);
+  EXPECT_EQ(a.font.height, b.font.height);
+  EXPECT_EQ(a.font.weight, b.font.weight);
+  EXPECT_EQ(a.font.italic, b.font.italic);
+  EXPECT_EQ(a.font.color, b.font.color);
+  EXPECT_EQ(a.font.background, b.font.background);
+  EXPECT_EQ(a.font.useBackground, b.font.useBackground);
+  EXPECT_EQ(a.lastNotify, b.lastNotify);
+}
+
+TEST(SettingsTest, EmptyProfileGivesEveryDefault) {
+  for (const bool modern : {true, false}) {
+    MemoryProfile profile;
+    Settings settings = Load(profile, modern);
+    ExpectSameSettings(settings, DefaultSettings(modern));
+    LoadWindowSettings(profile, settings);
+    EXPECT_FALSE(settings.window.left || settings.window.top || settings.window.width ||
+                 settings.window.height || settings.window.show || settings.window.iePane);
+  }
+}
+
+TEST(SettingsTest, OutOfRangeValuesReadAsTheRulesSay) {
+  const struct {
+    const char* key;
+    const char16_t* stored;
+    int Settings::*field;
+    int expected;
+  } cases[] = {
+      {"File Count", u"0", &Settings::fileCount, 7},
+      {"File Count", u"12", &Settings::fileCount, 7},
+      {"File Count", u"-1", &Settings::fileCount, 7},
+      {"File Count", u"1", &Settings::fileCount, 1},
+      {"File Count", u"9", &Settings::fileCount, 9},
+      {"File Count", u"", &Settings::fileCount, 7},
+      {"Backup Interval", u"0", &Settings::backupInterval, 10},
+      {"Backup Interval", u"100", &Settings::backupInterval, 10},
+      {"Backup Interval", u"99", &Settings::backupInterval, 99},
+      {"Backup Interval", u"1", &Settings::backupInterval, 1},
+      {"Google Maps Lang", u"-3", &Settings::googleMapsLang, 0},
+      {"Google Maps Lang", u"12", &Settings::googleMapsLang, 8},
+      {"Google Maps Lang", u"5", &Settings::googleMapsLang, 5},
+      {"Toolbar Spacing", u"15", &Settings::toolbarSpacing, 9},
+      {"Toolbar Spacing", u"-2", &Settings::toolbarSpacing, 0},
+      {"Toolbar Spacing", u"0x3", &Settings::toolbarSpacing, 3},
+      {"Adjacent Distance", u"3", &Settings::adjacentDistance, 3},
+      {"Adjacent Distance", u"", &Settings::adjacentDistance, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + "=" + TextToUtf8(c.stored));
+    MemoryProfile profile;
+    profile.Set("Options", c.key, c.stored);
+    const Settings settings = Load(profile);
+    EXPECT_EQ(settings.*c.field, c.expected);
+  }
+}
+
+TEST(SettingsTest, BooleansAreNonZeroAndWrittenAsOneDigit) {
+  const struct {
+    const char16_t* stored;
+    bool expected;
+  } cases[] = {{u"5", true}, {u"-1", true}, {u"0x10", true}, {u"0", false},
+               {u"abc", false}, {u"", true}, {u"  1  ", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(TextToUtf8(c.stored));
+    MemoryProfile profile;
+    profile.Set("Options", "Show Menu Bar", c.stored);  // defaults to on
+    profile.Set("Font", "Italic", c.stored);            // defaults to off
+    Settings settings = Load(profile);
+    EXPECT_EQ(settings.Get(Option::ShowMenuBar), c.expected);
+    SaveSettings(profile, settings, false);
+    EXPECT_EQ(profile.ReadString(u"Options", u"Show Menu Bar"), c.expected ? u"1" : u"0");
+    const bool italic = c.stored[0] != 0 && c.expected;  // an empty value gives Italic's default, off
+    EXPECT_EQ(settings.font.italic, italic);
+    EXPECT_EQ(profile.ReadString(u"Font", u"Italic"), italic ? u"1" : u"0");
+  }
+}
+
+TEST(SettingsTest, RecentListFollowsRecentFileAndFileCount) {
+  const Text longPath = u"C:\\" + Text(300, u'\u8DEF');
+  const struct {
+    const char* name;
+    const char16_t* recentFile;
+    const char16_t* fileCount;
+    std::vector<Text> stored;  // Recent List 1.. (empty text: key written empty)
+    std::vector<Text> expected;
+  } cases[] = {
+      {"read up to a gap", u"1", u"9", {u"a.itn", u"b.itn"}, {u"a.itn", u"b.itn"}},
+      {"stopped by File Count", u"1", u"2", {u"a", u"b", u"c"}, {u"a", u"b"}},
+      {"bad File Count reads 7", u"1", u"12", {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8"},
+       {u"1", u"2", u"3", u"4", u"5", u"6", u"7"}},
+      {"empty entry stops", u"1", u"9", {u"a", u"", u"c"}, {u"a"}},
+      {"Chinese path", u"1", u"9", {u"D:\\\u884C\u7A0B\\\u53F0\u5317.itn"}, {u"D:\\\u884C\u7A0B\\\u53F0\u5317.itn"}},
+      {"long path cut", u"1", u"9", {longPath}, {longPath.substr(0, 259)}},
+      {"Recent File off", u"0", u"9", {u"a", u"b"}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryProfile profile;
+    profile.Set("Options", "Recent File", c.recentFile);
+    profile.Set("Options", "File Count", c.fileCount);
+    for (std::size_t i = 0; i < c.stored.size(); ++i)
+      profile.Set("Options", ("Recent List " + std::to_string(i + 1)).c_str(), c.stored[i]);
+    const Settings settings = Load(profile);
+    EXPECT_EQ(settings.recentFiles, c.expected);
+  }
+}
+
+TEST(SettingsTest, SaveWritesInItsFixedOrder) {
+  Settings settings = DefaultSettings(true);
+  settings.recentFiles = {u"a.itn", u"b.itn"};
+  settings.font.name = u"\u65B0\u7D30\u660E\u9AD4";
+  settings.font.height = -16;
+  settings.font.color = 0x00FF8000;
+  settings.font.background = u"C:\\bg.bmp";
+  settings.googleMapsLang = 3;
+  settings.toolbarSpacing = 2;
+  MemoryProfile profile;
+  SaveSettings(profile, settings, true);
+
+  std::vector<std::string> expected;
+  for (const OptionKey& option : kOptionKeys)
+    expected.push_back("Options/" + TextToUtf8(option.key) + "=" + (option.defaultValue ? "1" : "0"));
+  const char* rest[] = {
+      "Options/Adjacent Distance=1", "Options/File Count=7", "Options/Recent List 1=a.itn",
+      "Options/Recent List 2=b.itn", "Options/Backup Interval=10",
+      "Font/Name=\xE6\x96\xB0\xE7\xB4\xB0\xE6\x98\x8E\xE9\xAB\x94", "Font/Height=-16", "Font/Weight=400",
+      "Font/Color=16744448", "Font/Italic=0", "Font/Use Bkgnd=0", "Font/Bkgnd=C:\\bg.bmp",
+      "Options/Google Maps Lang=3", "Options/Toolbar Spacing=2",
+  };
+  expected.insert(expected.end(), std::begin(rest), std::end(rest));
+  EXPECT_EQ(profile.writes, expected);
+}
+
+TEST(SettingsTest, SaveLeavesOutWhatIsSwitchedOff) {
+  Settings settings = DefaultSettings(false);
+  settings.Set(Option::RecentFile, false);
+  settings.Set(Option::BackupFile, false);
+  settings.recentFiles = {u"a.itn"};
+  MemoryProfile profile;
+  SaveSettings(profile, settings, false);
+  for (const std::string& write : profile.writes) {
+    SCOPED_TRACE(write);
+    EXPECT_EQ(write.find("Recent List"), std::string::npos);
+    EXPECT_EQ(write.find("File Count"), std::string::npos);
+    EXPECT_EQ(write.find("Backup Interval"), std::string::npos);
+    EXPECT_EQ(write.find("Font/Bkgnd"), std::string::npos);
+    EXPECT_EQ(write.find("Font/Name"), std::string::npos);
+    EXPECT_EQ(write.find("Toolbar Bkgnd"), std::string::npos);
+  }
+  EXPECT_EQ(profile.writes.size(), 21u + 1 + 5 + 2);
+}
+
+TEST(SettingsTest, ShorterRecentListDoesNotBringBackOldEntries) {
+  MemoryProfile profile;
+  Settings settings = DefaultSettings(true);
+  settings.recentFiles = {u"a", u"b", u"c", u"d"};
+  SaveSettings(profile, settings, false);
+  settings.recentFiles = {u"d", u"a"};
+  SaveSettings(profile, settings, false);
+  EXPECT_EQ(Load(profile).recentFiles, (std::vector<Text>{u"d", u"a"}));
+}
+
+TEST(SettingsTest, OneDigitKeysStayOneDigit) {
+  Settings settings = DefaultSettings(true);
+  settings.fileCount = 15;
+  settings.toolbarSpacing = 12;
+  settings.adjacentDistance = -4;
+  settings.backupInterval = 500;
+  settings.googleMapsLang = 20;
+  MemoryProfile profile;
+  SaveSettings(profile, settings, false);
+  SaveWindowSettings(profile, 0, 0, 800, 600, 10, 0);
+  EXPECT_EQ(profile.ReadString(u"Options", u"File Count"), u"7");
+  EXPECT_EQ(profile.ReadString(u"Options", u"Toolbar Spacing"), u"9");
+  EXPECT_EQ(profile.ReadString(u"Options", u"Adjacent Distance"), u"0");
+  EXPECT_EQ(profile.ReadString(u"Options", u"Backup Interval"), u"10");
+  EXPECT_EQ(profile.ReadString(u"Options", u"Google Maps Lang"), u"8");
+  EXPECT_EQ(profile.ReadString(u"Window", u"Show"), u"9");
+}
+
+TEST(SettingsTest, FontName) {
+  const struct {
+    std::optional<Text> stored, expected;
+  } cases[] = {
+      {std::nullopt, std::nullopt},
+      {u"", std::nullopt},
+      {u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4"},
+      {Text(40, u'x'), Text(31, u'x')},
+  };
+  for (const auto& c : cases) {
+    MemoryProfile profile;
+    if (c.stored) profile.Set("Font", "Name", *c.stored);
+    EXPECT_EQ(Load(profile).font.name, c.expected);
+  }
+}
+
+TEST(SettingsTest, WindowKeys) {
+  MemoryProfile profile;
+  profile.Set("Window", "Left", u"-8");
+  profile.Set("Window", "Top", u"");
+  profile.Set("Window", "Width", u"abc");
+  profile.Set("Window", "Show", u"3");
+  Settings settings;
+  LoadWindowSettings(profile, settings);
+  EXPECT_EQ(settings.window.left, -8);
+  EXPECT_EQ(settings.window.top, std::nullopt);
+  EXPECT_EQ(settings.window.width, 0);
+  EXPECT_EQ(settings.window.height, std::nullopt);
+  EXPECT_EQ(settings.window.show, 3);
+  EXPECT_EQ(settings.window.iePane, std::nullopt);
+
+  MemoryProfile saved;
+  SaveWindowSettings(saved, -4, 10, 1024, 768, 1, 0);
+  EXPECT_EQ(saved.writes, (std::vector<std::string>{"Window/Left=-4", "Window/Top=10", "Window/Width=1024",
+                                                    "Window/Height=768", "Window/Show=1"}));
+  SaveWindowSettings(saved, 0, 0, 500, 400, 3, 250);
+  EXPECT_EQ(saved.writes.back(), "Window/IE Pane=250");
+  LoadWindowSettings(saved, settings);
+  EXPECT_EQ(settings.window.iePane, 250);
+  EXPECT_EQ(settings.window.show, 3);
+}
+
+TEST(SettingsTest, ProfileRecords) {
+  MemoryProfile profile;
+  WriteProfileRecords(profile, u"Wayloom", u"1.0.0", u"\u6E2C\u8A66");
+  EXPECT_EQ(profile.writes, (std::vector<std::string>{"Profile/Product=Wayloom", "Profile/Version=1.0.0",
+                                                      "Profile/Company=\xE6\xB8\xAC\xE8\xA9\xA6",
+                                                      "Profile/Written by=Wayloom developers"}));
+  profile.Set("Profile", "Last Notify", u"20240131");
+  EXPECT_EQ(Load(profile).lastNotify, 20240131);
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::path(::testing::TempDir()) / (std::string("wayloom-settings-") + info->name());
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+    fs::create_directories(dir_);
+    path_ = dir_ / "Wayloom.ini";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  fs::path dir_, path_;
+};
+
+TEST_F(SettingsFileTest, RoundTripThroughTheIniFile) {
+  Settings settings = DefaultSettings(true);
+  for (int i = 0; i < kOptionCount; ++i) settings.options[i] = i % 3 == 0;
+  settings.Set(Option::RecentFile, true);
+  settings.Set(Option::BackupFile, true);
+  settings.fileCount = 4;
+  settings.recentFiles = {u"C:\\\u884C\u7A0B\\\u4E00.itn", u"C:\\trips\\two words.itn"};
+  settings.backupInterval = 25;
+  settings.googleMapsLang = 6;
+  settings.adjacentDistance = 3;
+  settings.toolbarSpacing = 4;
+  settings.font.name = u"\u7D30\u660E\u9AD4";
+  settings.font.height = -21;
+  settings.font.weight = 700;
+  settings.font.italic = true;
+  settings.font.color = 0x00FFFFFF;
+  settings.font.background = u"C:\\\u5716\u7247.bmp";
+  settings.font.useBackground = true;
+  {
+    IniFileProfile profile(path_);
+    WriteProfileRecords(profile, u"Wayloom", u"1.0", u"Wayloom");
+    SaveSettings(profile, settings, true);
+    SaveWindowSettings(profile, -8, 20, 1280, 900, 3, 300);
+  }
+  IniFileProfile profile(path_);
+  Settings loaded;
+  LoadSettings(profile, loaded, true);
+  LoadWindowSettings(profile, loaded);
+  ExpectSameSettings(loaded, settings);  // "Toolbar Bkgnd" is not written: it stays the default
+  EXPECT_EQ(loaded.window.left, -8);
+  EXPECT_EQ(loaded.window.top, 20);
+  EXPECT_EQ(loaded.window.width, 1280);
+  EXPECT_EQ(loaded.window.height, 900);
+  EXPECT_EQ(loaded.window.show, 3);
+  EXPECT_EQ(loaded.window.iePane, 300);
+  EXPECT_EQ(profile.ReadString(u"Profile", u"Written by"), u"Wayloom developers");
+}
+
+TEST_F(SettingsFileTest, GarbledFileGivesDefaultsForWhatItLacks) {
+  static constexpr char kJunk[] = "\x00\x01\x02\xFF\x80garbage\x00\x00[Options\nShow Toolbar 0\n===\n[[[\n";
+  const std::string files[] = {
+      std::string(kJunk, sizeof kJunk - 1),
+      "[Options]\nLarge Toolbar=0\n[Font\nHeight=-12\n[Window] junk\nLeft=3",
+      "\xFF\xFE\x00",
+      "\xEF\xBB\xBF",
+      "[Options]\r\nFile Count=0x\r\nBackup Interval=\xE4\xB8\xAD\r\nGoogle Maps Lang=-99999999999\r\n",
+  };
+  for (const std::string& bytes : files) {
+    SCOPED_TRACE(bytes.size());
+    {
+      std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+      out << bytes;
+    }
+    IniFileProfile profile(path_);
+    Settings settings;
+    LoadSettings(profile, settings, false);
+    LoadWindowSettings(profile, settings);
+    EXPECT_TRUE(settings.Get(Option::ShowToolbar));
+    EXPECT_EQ(settings.fileCount, 7);
+    EXPECT_EQ(settings.backupInterval, 10);
+    EXPECT_GE(settings.googleMapsLang, 0);
+    EXPECT_LE(settings.googleMapsLang, 8);
+    EXPECT_EQ(settings.font.weight, 400);
+    EXPECT_EQ(settings.toolbarBackground, 0xEEF2F2u);
+    SaveSettings(profile, settings, false);
+    Settings again;
+    LoadSettings(profile, again, false);
+    EXPECT_EQ(again.options, settings.options);
+  }
+  // The second file's keys that are well formed are still found.
+  IniFileProfile profile(path_);
+  {
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    out << files[1];
+  }
+  Settings settings;
+  LoadSettings(profile, settings, false);
+  LoadWindowSettings(profile, settings);
+  EXPECT_FALSE(settings.Get(Option::LargeToolbar));
+  EXPECT_EQ(settings.font.height, 0);  // "[Font" is not a section header
+  EXPECT_EQ(settings.window.left, 3);
+}
+
+struct PlacementCase {
+  const char* name;
+  WindowSettings stored;
+  Rect work;
+  int startShow;
+  Placement expected;
+};
+
+TEST(PlacementTest, ClampsTheStoredRectangleIntoTheWorkArea) {
+  const Rect screen{0, 0, 1920, 1040};
+  const PlacementCase cases[] = {
+      {"no ini file", {}, screen, 1, {480, 260, 960, 520, 1}},
+      {"started maximised", {}, screen, 3, {480, 260, 960, 520, 3}},
+      {"started minimised", {}, screen, 7, {480, 260, 960, 520, 1}},
+      {"stored rectangle", {100, 50, 800, 600, 1, {}}, screen, 1, {100, 50, 800, 600, 1}},
+      {"left far right", {5000, {}, {}, {}, {}, {}}, screen, 1, {1440, 260, 480, 520, 1}},
+      {"left of the work area", {-300, -20, {}, {}, {}, {}}, screen, 1, {0, 0, 960, 520, 1}},
+      {"on the edge", {0, 0, {}, {}, {}, {}}, screen, 1, {0, 0, 960, 520, 1}},
+      {"narrow", {{}, {}, 100, 100, {}, {}}, screen, 1, {480, 260, 480, 320, 1}},
+      {"exactly the minimum", {{}, {}, 480, 320, {}, {}}, screen, 1, {480, 260, 480, 320, 1}},
+      {"wider than what is left", {1000, 900, 3000, 3000, {}, {}}, screen, 1, {1000, 720, 920, 320, 1}},
+      {"show minimised", {{}, {}, {}, {}, 2, {}}, screen, 3, {480, 260, 960, 520, 1}},
+      {"show maximised", {{}, {}, {}, {}, 3, {}}, screen, 1, {480, 260, 960, 520, 3}},
+      {"huge values", {INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, {}}, screen, 1, {1440, 720, 480, 320, 1}},
+      {"tiny values", {INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MIN, {}}, screen, 1, {0, 0, 480, 320, 1}},
+      {"taskbar on the left", {}, {60, 0, 1920, 1080}, 1, {525, 270, 930, 540, 1}},
+      {"monitor left of the main one", {}, {-1280, 0, 0, 1024}, 1, {-960, 256, 640, 512, 1}},
+      {"odd sizes truncate", {}, {0, 0, 1001, 703}, 1, {250, 175, 500, 351, 1}},
+      {"work area below the minimum", {}, {0, 0, 400, 300}, 1, {-80, -20, 480, 320, 1}},
+      {"huge work area", {}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 1,
+       {-1073741825, -1073741825, INT_MAX, INT_MAX, 1}},
+  };
+  for (const PlacementCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Placement p = PlaceMainWindow(c.stored, c.work, c.startShow);
+    EXPECT_EQ(p.x, c.expected.x);
+    EXPECT_EQ(p.y, c.expected.y);
+    EXPECT_EQ(p.width, c.expected.width);
+    EXPECT_EQ(p.height, c.expected.height);
+    EXPECT_EQ(p.show, c.expected.show);
+  }
+}
+
+}  // namespace
+}  // namespace wayloom
