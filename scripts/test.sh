@@ -44,6 +44,7 @@ run_fuzzers() {
     cp tests/fuzz/seeds/* "$corpus_dir/$name/" 2>/dev/null
     echo "fuzzing $name for ${fuzz_seconds}s"
     if ! "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="build/fuzz/$name-" \
         "$corpus_dir/$name" >"build/fuzz/$name.log" 2>&1; then
       tail -n 40 "build/fuzz/$name.log"
       ok=1

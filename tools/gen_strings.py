@@ -79,7 +79,7 @@ def rc_literal(text):
             parts.append('\\t')
         else:
             parts.append(c)
-    return 'L"' + ''.join(parts) + '"'
+    return '"' + ''.join(parts) + '"'
 
 
 def main():

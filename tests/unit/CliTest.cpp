@@ -36,7 +36,12 @@ CliRun RunCli(const std::string& arguments) {
   return run;
 }
 
-std::string Quote(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string Quote(const std::filesystem::path& path) {
+  std::string quoted = "'";
+  quoted += path.string();
+  quoted += '\'';
+  return quoted;
+}
 
 TEST(Cli, DumpPrintsOneLinePerRow) {
   TempFolder folder;
