@@ -90,7 +90,8 @@ bool WriteFile(CommandContext& context, TransferMode mode, TextView path, int fo
   context.ui.SetWaitCursor(true);
   FileProgress progress(context.ui, ProgressText(mode), doc.document.autoSaving);
   BufferedWriter writer(*file);
-  int result = format.writer(doc, writer, mode, &progress);
+  WriteContext writing{doc, writer, mode, &progress, context.codec, formatIndex};
+  int result = format.writer(writing);
   if (result == 0 && !file->Commit()) result = kDiskWriteError;
   context.ui.EndProgress();
   context.ui.SetWaitCursor(false);
@@ -131,8 +132,9 @@ bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int for
   doc.document.duplicatesDropped = 0;
 
   FileProgress progress(context.ui, ProgressText(mode), doc.document.autoSaving);
-  ReadContext reading{doc, context.ui, &progress};
+  ReadContext reading{doc, context.ui, &progress, context.codec, formatIndex};
   const int result = format.reader ? format.reader(reading, data, byteCount, mode) : kContentNotUnderstood;
+  if (result == 0 && mode == TransferMode::Open) doc.document.format = reading.format;
   data = {};
   doc.recorder = recorder;
   if (result == 0) {
@@ -268,7 +270,7 @@ bool ChooseFile(CommandContext& context, TransferMode mode) {
   if (mode == TransferMode::Open || mode == TransferMode::Save) {
     document.path = path;
     document.title = PathTitle(path);
-    document.format = format;
+    if (mode == TransferMode::Save) document.format = format;  // an open keeps what the reader found
     context.doc.titleDirty = true;
   }
   return true;

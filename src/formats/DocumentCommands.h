@@ -4,6 +4,7 @@
 
 #include "core/DocumentState.h"
 #include "platform/FileStore.h"
+#include "platform/TextCodec.h"
 #include "platform/Ui.h"
 
 namespace wayloom {
@@ -12,6 +13,7 @@ struct CommandContext {
   DocumentState& doc;
   Ui& ui;
   FileStore& files;
+  const TextCodec* codec = nullptr;  // nullptr: BuiltInTextCodec()
 };
 
 // Reads or writes path in format. Messages go through the Ui with the document's file

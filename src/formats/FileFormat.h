@@ -12,7 +12,7 @@
 namespace wayloom {
 
 using FormatReader = int (*)(ReadContext&, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode);
-using FormatWriter = int (*)(const DocumentState&, BufferedWriter&, TransferMode, FileProgress*);
+using FormatWriter = int (*)(WriteContext&);
 
 struct FileFormat {
   int index;

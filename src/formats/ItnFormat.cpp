@@ -158,9 +158,12 @@ int ReadItn(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   return pos == byteCount ? 0 : kFileContentProblem;
 }
 
-int WriteItn(const DocumentState& doc, BufferedWriter& out, TransferMode mode, FileProgress* progress) {
+int WriteItn(WriteContext& context) {
+  const DocumentState& doc = context.doc;
+  BufferedWriter& out = context.out;
+  FileProgress* progress = context.progress;
   const ItineraryTable& table = doc.table;
-  const bool exporting = mode == TransferMode::Export;
+  const bool exporting = context.mode == TransferMode::Export;
   const std::size_t first = exporting ? 0 : doc.FirstWrittenRow();
   auto written = [&](std::size_t row) { return !exporting || table.Row(row).selected; };
 

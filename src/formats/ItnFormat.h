@@ -25,7 +25,7 @@ int ReadItn(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
 
 // Writes every row (less the pinned base row) for save, the selected rows for export.
 // Returns 0 or 14222.
-int WriteItn(const DocumentState& doc, BufferedWriter& out, TransferMode mode, FileProgress* progress);
+int WriteItn(WriteContext& context);
 
 // One unit of a coded ">>" name to its character.
 char16_t DecodeNameUnit(std::uint16_t unit);

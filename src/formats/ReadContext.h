@@ -3,6 +3,8 @@
 #pragma once
 
 #include "core/DocumentState.h"
+#include "platform/FileStore.h"
+#include "platform/TextCodec.h"
 #include "platform/Ui.h"
 
 namespace wayloom {
@@ -11,6 +13,27 @@ struct ReadContext {
   DocumentState& doc;
   Ui& ui;
   FileProgress* progress = nullptr;
+  const TextCodec* codec = nullptr;  // nullptr: BuiltInTextCodec()
+  // The format being read; readers that detect an encoding (delimited text) set the
+  // exact format (9-20) here so that a later save writes the same.
+  int format = 1;
+  // Device favourites: also read the home and recent places.
+  bool includeHomeAndRecent = false;
+
+  const TextCodec& Codec() const { return codec ? *codec : BuiltInTextCodec(); }
+};
+
+// What a writer needs: the rows, where the bytes go and how.
+struct WriteContext {
+  const DocumentState& doc;
+  BufferedWriter& out;
+  TransferMode mode;
+  FileProgress* progress = nullptr;
+  const TextCodec* codec = nullptr;  // nullptr: BuiltInTextCodec()
+  int format = 1;                    // the exact format written (delimited text: 9-20)
+  bool numberPlacemarks = false;     // KML for Google Earth: "#1 " / "#2' " name prefixes
+
+  const TextCodec& Codec() const { return codec ? *codec : BuiltInTextCodec(); }
 };
 
 // "Check Name": when a row of this name exists, asks dialog 6000 (or applies the

@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (HasSurrogate(doc.table.Row(row).Name())) return 0;  // lone halves are written as U+FFFD
   MemoryFile file;
   BufferedWriter writer(file);
-  if (WriteItn(doc, writer, TransferMode::Save, nullptr) != 0) std::abort();
+  WriteContext writing{doc, writer, TransferMode::Save};
+  if (WriteItn(writing) != 0) std::abort();
   DocumentState again;
   if (Read(again, file.bytes_.data(), file.bytes_.size(), TransferMode::Open) != 0) std::abort();
   if (again.table.RowCount() != doc.table.RowCount()) std::abort();

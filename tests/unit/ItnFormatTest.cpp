@@ -45,7 +45,8 @@ class MemoryFile : public OutputFile {
 std::string Write(const DocumentState& doc, TransferMode mode = TransferMode::Save) {
   MemoryFile file;
   BufferedWriter writer(file);
-  EXPECT_EQ(WriteItn(doc, writer, mode, nullptr), 0);
+  WriteContext context{doc, writer, mode};
+  EXPECT_EQ(WriteItn(context), 0);
   return file.bytes;
 }
 
@@ -248,7 +249,8 @@ TEST(WriteItn, AFailedWriteReportsTheDiskError) {
   MemoryFile file;
   file.failAfter = 0;
   BufferedWriter writer(file);
-  EXPECT_EQ(WriteItn(doc, writer, TransferMode::Save, nullptr), kDiskWriteError);
+  WriteContext context{doc, writer, TransferMode::Save};
+  EXPECT_EQ(WriteItn(context), kDiskWriteError);
 }
 
 TEST(WriteItn, RoundTripKeepsEveryCell) {
