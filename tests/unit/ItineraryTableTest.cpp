@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "core/RowOperations.h"
+
+namespace wayloom {
+namespace {
+
+using testing::Rows;
+
+std::size_t Add(DocumentState& doc, const char16_t* name, std::size_t index = SIZE_MAX) {
+  return InsertRowRecorded(doc, index, name, 2, false);
+}
+
+TEST(RenumberOrder, CountsOnlyRowsWithBothCoordinates) {
+  DocumentState doc;
+  for (const char16_t* name : {u"a", u"b", u"c", u"d"}) Add(doc, name);
+  SetCoordinateFromText(doc, 0, Axis::Longitude, u"1", CoordinateSource::Degrees);
+  SetCoordinateFromText(doc, 0, Axis::Latitude, u"1", CoordinateSource::Degrees);
+  SetCoordinateFromText(doc, 1, Axis::Longitude, u"2", CoordinateSource::Degrees);  // no latitude
+  SetCoordinateFromText(doc, 2, Axis::Longitude, u"3", CoordinateSource::Degrees);
+  SetCoordinateFromText(doc, 2, Axis::Latitude, u"3", CoordinateSource::Degrees);
+  RenumberOrder(doc.table);
+  auto orders = [&] {
+    std::vector<Text> out;
+    for (std::size_t i = 0; i < doc.table.RowCount(); ++i) out.emplace_back(doc.table.Cell(i, kOrderColumn));
+    return out;
+  };
+  EXPECT_EQ(orders(), (std::vector<Text>{u"1", u"", u"2", u""}));
+  // Clearing a coordinate takes the row out of the count.
+  SetCoordinateFromText(doc, 0, Axis::Latitude, u"x", CoordinateSource::DegreesClearing);
+  RenumberOrder(doc.table);
+  EXPECT_EQ(orders(), (std::vector<Text>{u"", u"", u"1", u""}));
+}
+
+TEST(SetCoordinateFromText, DegreesUnitsAndClearing) {
+  DocumentState doc;
+  Add(doc, u"row");
+  struct Case {
+    const char16_t* text;
+    CoordinateSource source;
+    Axis axis;
+    const char16_t* expected;  // the cell afterwards
+  } cases[] = {
+      {u"180.00001", CoordinateSource::Degrees, Axis::Longitude, u""},
+      {u"-180", CoordinateSource::Degrees, Axis::Longitude, u"-180.00000"},
+      {u"90.000001", CoordinateSource::Degrees, Axis::Latitude, u"90.00000"},
+      {u"-0.000001", CoordinateSource::Degrees, Axis::Latitude, u"0.00000"},
+      {u"abc", CoordinateSource::Degrees, Axis::Latitude, u"0.00000"},      // left alone
+      {u"abc", CoordinateSource::DegreesClearing, Axis::Latitude, u""},     // cleared
+      {u" 2503300 ", CoordinateSource::Units, Axis::Latitude, u"25.03300"},
+      {u"0", CoordinateSource::Units, Axis::Latitude, u"0.00000"},
+      {u"1e3", CoordinateSource::Degrees, Axis::Latitude, u"0.00000"},      // out of range: unchanged
+      {u"99999999999999999999999", CoordinateSource::Units, Axis::Longitude, u"-180.00000"},
+  };
+  for (const auto& c : cases) {
+    SetCoordinateFromText(doc, 0, c.axis, c.text, c.source);
+    const int column = c.axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
+    EXPECT_EQ(doc.table.Cell(0, column), TextView(c.expected)) << TextToUtf8(c.text);
+  }
+  doc.settings.Set(Option::CompassDirection, true);
+  SetCoordinateFromText(doc, 0, Axis::Latitude, u"-33.86782", CoordinateSource::Degrees);
+  EXPECT_EQ(doc.table.Cell(0, kLatitudeColumn), u"S 33.86782");
+}
+
+TEST(FindEntryByName, ExactMatchesThroughEveryKindOfChange) {
+  DocumentState doc;
+  for (const char16_t* name : {u"Home", u"home", u"Shop", u"Home"}) Add(doc, name);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Home"), 0);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Home", 0), 3);
+  EXPECT_EQ(doc.table.FindEntryByName(u"home"), 1);
+  EXPECT_EQ(doc.table.FindEntryByName(u"HOME"), -1);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Hom"), -1);
+  // Insert in the middle, delete, rename, swap: the lookup follows every change.
+  Add(doc, u"Shop", 0);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Shop"), 0);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Home"), 1);
+  DeleteRowRecorded(doc, 1);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Home"), 3);
+  SetCellRecorded(doc, 0, kNameColumn, u"Market");
+  EXPECT_EQ(doc.table.FindEntryByName(u"Shop"), 2);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Market"), 0);
+  doc.table.SwapRows(0, 3);
+  EXPECT_EQ(doc.table.FindEntryByName(u"Market"), 3);
+  doc.table.Clear();
+  EXPECT_EQ(doc.table.FindEntryByName(u"Market"), -1);
+  Add(doc, u"Market");
+  EXPECT_EQ(doc.table.FindEntryByName(u"Market"), 0);
+}
+
+TEST(ItineraryTable, RowIdsAreStableAndNeverReused) {
+  DocumentState doc;
+  for (const char16_t* name : {u"a", u"b", u"c"}) Add(doc, name);
+  const RowId a = doc.table.Row(0).id, c = doc.table.Row(2).id;
+  EXPECT_NE(a, c);
+  doc.table.SwapRows(0, 2);
+  EXPECT_EQ(doc.table.FindRowById(a), 2);
+  DeleteRowRecorded(doc, 1);
+  const std::size_t added = Add(doc, u"d");
+  const RowId d = doc.table.Row(added).id;
+  EXPECT_TRUE(d != a && d != c && d != 0);
+  doc.table.Permute({1, 2, 0});
+  EXPECT_EQ(Rows(doc), (std::vector<std::string>{"a|||2", "d|||2", "c|||2"}));
+  EXPECT_EQ(doc.table.FindRowById(c), 2);
+}
+
+TEST(ItineraryTable, SelectionAndFocusLiveInTheRows) {
+  DocumentState doc;
+  for (const char16_t* name : {u"a", u"b", u"c"}) Add(doc, name);
+  InsertRowRecorded(doc, 1, u"new", 0, true);
+  EXPECT_EQ(doc.table.SelectedCount(), 1u);
+  EXPECT_EQ(doc.table.FirstSelected(), 1);
+  EXPECT_EQ(doc.table.FocusedRow(), 1);
+  doc.table.SetFocused(3);
+  EXPECT_EQ(doc.table.FocusedRow(), 3);
+  EXPECT_FALSE(doc.table.Row(1).focused);
+  doc.table.ClearSelection();
+  EXPECT_EQ(doc.table.FirstSelected(), -1);
+}
+
+TEST(ColumnLayout, DisplayOrderAndDefaults) {
+  EXPECT_EQ(ColumnDisplayOrder(false), (std::array<int, kColumnCount>{3, 4, 0, 2, 1}));
+  EXPECT_EQ(ColumnDisplayOrder(true), (std::array<int, kColumnCount>{3, 4, 0, 1, 2}));
+  EXPECT_EQ(DefaultColumnLayout(kOrderColumn, true, false).width, 82);
+  EXPECT_EQ(DefaultColumnLayout(kDistanceColumn, false, true).width, 0);
+  EXPECT_TRUE(DefaultColumnLayout(kDistanceColumn, true, true).rightAligned);
+  EXPECT_FALSE(DefaultColumnLayout(kLatitudeColumn, true, true).rightAligned);
+}
+
+TEST(ScrollTopForRow, KeepsVisibleRowsAndCentresOthers) {
+  EXPECT_EQ(ScrollTopForRow(5, 100, 0, 20), 0);
+  EXPECT_EQ(ScrollTopForRow(50, 100, 0, 20), 40);
+  EXPECT_EQ(ScrollTopForRow(3, 100, 50, 20), 0);
+  EXPECT_EQ(ScrollTopForRow(500, 100, 0, 20), 89);
+  EXPECT_EQ(ScrollTopForRow(-1, 100, 7, 20), 7);
+  EXPECT_EQ(ScrollTopForRow(3, 0, 7, 20), 7);
+}
+
+}  // namespace
+}  // namespace wayloom
