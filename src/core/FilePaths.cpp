@@ -23,6 +23,14 @@ Text PathTitle(TextView path) {
   return Text(dot == TextView::npos ? name : name.substr(0, dot));
 }
 
+Text JoinPath(TextView folder, TextView name) {
+  Text path(folder);
+  if (!path.empty() && path.back() != u'\\' && path.back() != u'/')
+    path += path.find(u'\\') != Text::npos ? u'\\' : u'/';
+  path += name;
+  return path;
+}
+
 TextView PathFolder(TextView path) {
   const std::size_t slash = LastSeparator(path);
   return slash == TextView::npos ? TextView() : path.substr(0, slash);

@@ -15,10 +15,11 @@ TextView LoadText(int id) {
   return TextView(found->text);
 }
 
-Text FormatText(TextView format, const FormatArg& arg) {
+Text FormatText(TextView format, std::initializer_list<FormatArg> args) {
   Text out;
   out.reserve(format.size() + 32);
-  bool used = false;
+  const FormatArg* next = args.begin();
+  const FormatArg none;
   for (std::size_t i = 0; i < format.size(); ++i) {
     const char16_t c = format[i];
     if (c != u'%' || i + 1 >= format.size()) {
@@ -45,8 +46,9 @@ Text FormatText(TextView format, const FormatArg& arg) {
       out.push_back(c);
       continue;
     }
+    const FormatArg& arg = next != args.end() ? *next++ : none;
     Text piece;
-    if (!used) {
+    {
       if (format[j] == u's') {
         piece = arg.kind == FormatArg::Kind::Text ? arg.text : Text();
       } else {
@@ -56,7 +58,6 @@ Text FormatText(TextView format, const FormatArg& arg) {
         std::size_t digits = piece.size() - (negative ? 1 : 0);
         if (minDigits > digits) piece.insert(negative ? 1 : 0, minDigits - digits, u'0');
       }
-      used = true;
     }
     if (piece.size() < width) piece.insert(0, width - piece.size(), u' ');
     out += piece;

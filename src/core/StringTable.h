@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 
 #include "core/Text.h"
 
@@ -30,9 +31,12 @@ struct FormatArg {
   FormatArg(int n) : kind(Kind::Integer), number(n) {}
 };
 
-// Formats with one argument: %s, %d, %u (with optional width and '0' flag) and %%.
-Text FormatText(TextView format, const FormatArg& arg = FormatArg());
+// printf-style formatting of %s, %d, %u (with optional '0' flag, width and precision)
+// and %%, the arguments taken in order; missing ones format as empty text or 0.
+Text FormatText(TextView format, std::initializer_list<FormatArg> args);
+inline Text FormatText(TextView format, const FormatArg& arg = FormatArg()) { return FormatText(format, {arg}); }
 inline Text FormatString(int id, const FormatArg& arg = FormatArg()) { return FormatText(LoadText(id), arg); }
+inline Text FormatString(int id, std::initializer_list<FormatArg> args) { return FormatText(LoadText(id), args); }
 
 constexpr int kProductNameString = 14288;
 

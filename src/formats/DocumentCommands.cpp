@@ -2,19 +2,17 @@
 
 #include "core/RowOperations.h"
 #include "formats/FileFormat.h"
+#include "formats/FileTransfer.h"
 #include "formats/ItnFormat.h"
 
 namespace wayloom {
 
 namespace {
 
-constexpr int kCannotReadFile = 14216;
-constexpr int kCannotOpenFile = 14217;
-constexpr int kNoMemoryForFile = 14218;
-constexpr int kContentNotUnderstood = 14219;
 constexpr int kEntryLimitQuestion = 14220;
-constexpr int kCannotSaveFile = 14221;
-constexpr int kReadOnlyQuestion = 14255;
+constexpr int kReadingFavouritesProgress = 13111;
+constexpr int kFavouritesFormat = 0;
+constexpr char16_t kFavouritesFileName[] = u"MapSettings.cfg";
 constexpr int kDuplicatesDropped = 14214;
 constexpr int kSaveQuestion = 14215;
 constexpr int kDiscardQuestion = 14292;
@@ -62,41 +60,28 @@ class TransferDialogs {
 bool WriteFile(CommandContext& context, TransferMode mode, TextView path, int formatIndex) {
   DocumentState& doc = context.doc;
   TransferDialogs dialogs(context, path);
-  const FileFormat& format = GetFileFormat(formatIndex);
-  if (!format.writer) {
-    dialogs.Warn(kCannotSaveFile);
-    return false;
-  }
   if (formatIndex == kItnFormat) {
     const std::size_t counted = doc.table.RowCount() - doc.FirstWrittenRow();
     if (counted > kItnEntryLimit &&
         !dialogs.Ask(kEntryLimitQuestion, kItnEntryLimit, MessageIcon::Question, true))
       return false;
   }
-  CreateResult created;
-  auto file = context.files.CreateOutput(path, created);
-  if (created == CreateResult::ReadOnly) {
-    if (!dialogs.Ask(kReadOnlyQuestion, dialogs.FileName(), MessageIcon::Warning, false)) return false;
-    if (!context.files.ClearReadOnly(path)) {
-      dialogs.Warn(kCannotSaveFile);
-      return false;
-    }
-    file = context.files.CreateOutput(path, created);
-  }
-  if (created != CreateResult::Ok || !file) {
-    dialogs.Warn(kCannotSaveFile);
-    return false;
-  }
   context.ui.SetWaitCursor(true);
   FileProgress progress(context.ui, ProgressText(mode), doc.document.autoSaving);
-  BufferedWriter writer(*file);
-  WriteContext writing{doc, writer, mode, &progress, context.codec, formatIndex};
-  int result = format.writer(writing);
-  if (result == 0 && !file->Commit()) result = kDiskWriteError;
+  FileAccess access{context.ui, context.files, context.codec, &progress};
+  int result = WriteDocumentFile(access, doc, mode, path, formatIndex);
+  if (result == kReadOnlyQuestion) {
+    if (dialogs.Ask(kReadOnlyQuestion, dialogs.FileName(), MessageIcon::Warning, false)) {
+      result = context.files.ClearReadOnly(path) ? WriteDocumentFile(access, doc, mode, path, formatIndex)
+                                                 : kCannotSaveFile;
+    } else {
+      result = -1;  // cancelled: no further message
+    }
+  }
   context.ui.EndProgress();
   context.ui.SetWaitCursor(false);
   if (result != 0) {
-    dialogs.Warn(result);
+    if (result > 0) dialogs.Warn(result);
     return false;
   }
   if (mode == TransferMode::Save) doc.SetModified(false);
@@ -105,53 +90,23 @@ bool WriteFile(CommandContext& context, TransferMode mode, TextView path, int fo
 
 bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int formatIndex) {
   DocumentState& doc = context.doc;
-  TransferDialogs dialogs(context, path);
-  const FileFormat& format = GetFileFormat(formatIndex);
-  std::vector<std::uint8_t> data;
-  switch (context.files.ReadWholeFile(path, data, format.terminator.size())) {
-    case ReadResult::Ok: break;
-    case ReadResult::OpenFailed: dialogs.Warn(kCannotOpenFile); return false;
-    case ReadResult::NoMemory: dialogs.Warn(kNoMemoryForFile); return false;
-    case ReadResult::ReadFailed: dialogs.Warn(kCannotReadFile); return false;
-  }
-  const std::size_t byteCount = data.size() - format.terminator.size();
-  std::copy(format.terminator.begin(), format.terminator.end(), data.begin() + static_cast<std::ptrdiff_t>(byteCount));
-
   context.ui.SetWaitCursor(true);
   context.ui.SuspendRedraw(true);
-  RowRecorder* recorder = doc.recorder;
-  if (mode == TransferMode::Open) {
-    doc.table.Clear();
-    doc.baseRow = -1;
-    doc.baseRowPinned = false;
-    doc.recorder = nullptr;  // an opened file starts a new undo history
-  } else {
-    doc.table.ClearSelection();
-  }
-  doc.document.duplicateAnswer = kKeep;
-  doc.document.duplicatesDropped = 0;
-
-  FileProgress progress(context.ui, ProgressText(mode), doc.document.autoSaving);
-  ReadContext reading{doc, context.ui, &progress, context.codec, formatIndex};
-  const int result = format.reader ? format.reader(reading, data, byteCount, mode) : kContentNotUnderstood;
-  if (result == 0 && mode == TransferMode::Open) doc.document.format = reading.format;
-  data = {};
-  doc.recorder = recorder;
+  const int progressText = formatIndex == kFavouritesFormat ? kReadingFavouritesProgress : ProgressText(mode);
+  FileProgress progress(context.ui, progressText, doc.document.autoSaving);
+  FileAccess access{context.ui, context.files, context.codec, &progress, context.includeHomeAndRecent};
+  const int result = ReadDocumentFile(access, doc, mode, path, formatIndex);
+  context.ui.TableChanged();
   if (result == 0) {
     progress.Report(1, 1);
-    RenumberOrder(doc.table);
-    context.ui.TableChanged();
     context.ui.FitColumns();
     if (doc.document.duplicatesDropped > 0 && !doc.document.autoSaving)
       context.ui.ShowMessage(kDuplicatesDropped, doc.document.duplicatesDropped, MessageIcon::Information);
-  } else {
-    RenumberOrder(doc.table);
-    context.ui.TableChanged();
   }
   context.ui.EndProgress();
   context.ui.SuspendRedraw(false);
   context.ui.SetWaitCursor(false);
-  if (result != 0) dialogs.Warn(result);
+  if (result != 0) TransferDialogs(context, path).Warn(result);
   return result == 0;
 }
 
@@ -239,6 +194,20 @@ bool OpenPath(CommandContext& context, TextView path) {
   const bool ok = TransferFile(context, TransferMode::Open, path, document.format);
   if (ok) AddRecentFile(context.doc.settings, path);
   return ok;
+}
+
+bool OpenFavourites(CommandContext& context, TextView mapFolder) {
+  DocumentState& doc = context.doc;
+  if (doc.document.modified && !ConfirmDiscard(context)) return false;
+  const Text path = JoinPath(mapFolder, kFavouritesFileName);
+  doc.document.path = path;
+  doc.document.format = kFavouritesFormat;
+  if (!TransferFile(context, TransferMode::Open, path, kFavouritesFormat)) return false;
+  // A later save asks for a name.
+  doc.document.title = Text(LoadText(kFavouritesTitleString));
+  doc.document.path.clear();
+  doc.titleDirty = true;
+  return true;
 }
 
 bool ChooseFile(CommandContext& context, TransferMode mode) {

@@ -14,6 +14,7 @@ struct CommandContext {
   Ui& ui;
   FileStore& files;
   const TextCodec* codec = nullptr;  // nullptr: BuiltInTextCodec()
+  bool includeHomeAndRecent = false;  // the favourites dialog's check box
 };
 
 // Reads or writes path in format. Messages go through the Ui with the document's file
@@ -29,6 +30,9 @@ bool SaveDocument(CommandContext& context);
 bool SaveDocumentAs(CommandContext& context);
 // Opens path (the command line, a dropped file, a recent file).
 bool OpenPath(CommandContext& context, TextView path);
+// Opens the favourites file "MapSettings.cfg" of a device's map folder as a new, untitled
+// itinerary (with the home and recent places when context.includeHomeAndRecent).
+bool OpenFavourites(CommandContext& context, TextView mapFolder);
 // Runs the file dialog of the mode and the transfer.
 bool ChooseFile(CommandContext& context, TransferMode mode);
 // Puts path at the top of the recent list (while "Recent File" is on).

@@ -3,7 +3,12 @@
 #include <array>
 
 #include "core/StringTable.h"
+#include "formats/DelimitedFormat.h"
+#include "formats/FavouritesFormat.h"
+#include "formats/GpiFormat.h"
+#include "formats/GpxFormat.h"
 #include "formats/ItnFormat.h"
+#include "formats/KmlFormat.h"
 
 namespace wayloom {
 
@@ -14,27 +19,27 @@ constexpr std::uint8_t kLineFeedTerminator[] = {0x0A, 0x00};
 constexpr std::uint8_t kCarriageReturnTerminator[] = {0x0D, 0x00};
 
 const std::array<FileFormat, kFormatCount> kFormats = {{
-    {0, 0, u"", nullptr, nullptr, {}},
+    {0, 0, u"", ReadFavourites, nullptr, {}},
     {1, 14227, u"*.itn", ReadItn, WriteItn, kItnTerminator},
-    {2, 14228, u"*.kml", nullptr, nullptr, kXmlTerminator},
-    {3, 14229, u"*.gpx", nullptr, nullptr, kXmlTerminator},
-    {4, 14230, u"*.gpi", nullptr, nullptr, {}},
-    {5, 14231, u"*.csv", nullptr, nullptr, kLineFeedTerminator},
-    {6, 14235, u"*.asc", nullptr, nullptr, kLineFeedTerminator},
-    {7, 14239, u"*.poi", nullptr, nullptr, kLineFeedTerminator},
-    {8, 14243, u"*.txt", nullptr, nullptr, kCarriageReturnTerminator},
-    {9, 14232, u"*.csv", nullptr, nullptr, kLineFeedTerminator},
-    {10, 14233, u"*.csv", nullptr, nullptr, kLineFeedTerminator},
-    {11, 14234, u"*.csv", nullptr, nullptr, kLineFeedTerminator},
-    {12, 14236, u"*.asc", nullptr, nullptr, kLineFeedTerminator},
-    {13, 14237, u"*.asc", nullptr, nullptr, kLineFeedTerminator},
-    {14, 14238, u"*.asc", nullptr, nullptr, kLineFeedTerminator},
-    {15, 14240, u"*.poi", nullptr, nullptr, kLineFeedTerminator},
-    {16, 14241, u"*.poi", nullptr, nullptr, kLineFeedTerminator},
-    {17, 14242, u"*.poi", nullptr, nullptr, kLineFeedTerminator},
-    {18, 14244, u"*.txt", nullptr, nullptr, kCarriageReturnTerminator},
-    {19, 14245, u"*.txt", nullptr, nullptr, kCarriageReturnTerminator},
-    {20, 14246, u"*.txt", nullptr, nullptr, kCarriageReturnTerminator},
+    {2, 14228, u"*.kml", ReadKml, WriteKml, kXmlTerminator},
+    {3, 14229, u"*.gpx", ReadGpx, WriteGpx, kXmlTerminator},
+    {4, 14230, u"*.gpi", ReadGpi, nullptr, {}},
+    {5, 14231, u"*.csv", ReadDelimited, nullptr, kLineFeedTerminator},
+    {6, 14235, u"*.asc", ReadDelimited, nullptr, kLineFeedTerminator},
+    {7, 14239, u"*.poi", ReadDelimited, nullptr, kLineFeedTerminator},
+    {8, 14243, u"*.txt", ReadDelimited, nullptr, kCarriageReturnTerminator},
+    {9, 14232, u"*.csv", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {10, 14233, u"*.csv", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {11, 14234, u"*.csv", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {12, 14236, u"*.asc", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {13, 14237, u"*.asc", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {14, 14238, u"*.asc", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {15, 14240, u"*.poi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {16, 14241, u"*.poi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {17, 14242, u"*.poi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {18, 14244, u"*.txt", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
+    {19, 14245, u"*.txt", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
+    {20, 14246, u"*.txt", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
 }};
 
 constexpr int kOpenList[] = {1, 2, 3, 4, 5, 6, 7, 8};

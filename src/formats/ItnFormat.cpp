@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
@@ -107,6 +108,19 @@ bool ScanRecord(const RecordScanner& scan, std::size_t pos, std::size_t byteCoun
   return true;
 }
 
+// Room for every record at once instead of growing (and briefly doubling) the table
+// while a large file is read. A record has a line of its own and three bars at least; a
+// file of blank lines or junk must not reserve more than it can fill, and a reservation
+// the memory cannot give is simply not made.
+void ReserveRows(ItineraryTable& table, std::span<const std::uint8_t> data) {
+  const auto lines = static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n'));
+  const auto bars = static_cast<std::size_t>(std::count(data.begin(), data.end(), '|'));
+  try {
+    table.Reserve(table.RowCount() + std::min(lines, bars / 3) + 1);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 void SetCoordinateField(DocumentState& doc, std::size_t row, Axis axis, std::string_view field) {
   SetCoordinateFromText(doc, row, axis, Latin1ToText(field), CoordinateSource::Units);
 }
@@ -136,10 +150,7 @@ int ReadItn(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   const bool utf8 = byteCount >= 3 && buffer[0] == 0xEF && buffer[1] == 0xBB && buffer[2] == 0xBF;
   std::size_t pos = utf8 ? 3 : 0;
   bool passedRun = mode == TransferMode::Open;
-  // One record per line: room for them all at once instead of growing (and briefly
-  // doubling) the table while a large file is read.
-  context.doc.table.Reserve(context.doc.table.RowCount() + 1 +
-                            static_cast<std::size_t>(std::count(buffer.begin(), buffer.begin() + byteCount, '\n')));
+  ReserveRows(context.doc.table, buffer.first(byteCount));
   Text name;
   ItnRecord record;
   do {

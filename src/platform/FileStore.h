@@ -19,6 +19,11 @@ class OutputFile {
 };
 
 enum class ReadResult { Ok, OpenFailed, NoMemory, ReadFailed };
+
+struct FolderEntry {
+  Text name;
+  bool isFolder = false;
+};
 enum class CreateResult { Ok, ReadOnly, Failed };
 
 class FileStore {
@@ -32,7 +37,13 @@ class FileStore {
   virtual bool Exists(TextView path) = 0;       // a file or a folder
   virtual bool IsDirectory(TextView path) = 0;
   virtual bool ClearReadOnly(TextView path) = 0;
+  // The entries of a folder (not its subfolders) in the order the file system gives
+  // them, without "." and "..". False when the listing cannot be made.
+  virtual bool ListFolder(TextView folder, std::vector<FolderEntry>& entries) = 0;
 };
+
+// folder and name joined with the separator the folder already uses ('\\' or '/').
+Text JoinPath(TextView folder, TextView name);
 
 // The file store of the system the program runs on.
 std::unique_ptr<FileStore> MakeSystemFileStore();

@@ -15,6 +15,8 @@ enum class MessageResult { Ok, Cancel, Yes, No };
 
 // Buttons of the duplicate-name dialog 6000.
 enum DuplicateAnswer : int { kKeepAll = 2, kDrop = 5002, kDropAll = 5003, kKeep = 5004 };
+// Buttons of the overwrite dialog 6001.
+enum OverwriteAnswer : int { kOverwriteYes = 6, kOverwriteAll = 5002, kOverwriteNo = 7, kOverwriteNone = 5003, kOverwriteCancel = 2 };
 
 enum class TransferMode { Open, Save, Import, Export };
 
@@ -34,6 +36,8 @@ class Ui {
 
   // Dialog 6000 for a name already in the table: returns a DuplicateAnswer.
   virtual int AskDuplicate(TextView name) { return kKeep; }
+  // Dialog 6001 for a conversion target that exists: returns an OverwriteAnswer.
+  virtual int AskOverwrite(TextView fileName) { return kOverwriteNo; }
 
   // The open or save dialog. title is the dialog title; filters come from FileDialogFilters.
   virtual std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
@@ -55,6 +59,14 @@ class Ui {
   virtual void ResetColumns() {}
   virtual void FitColumns() {}
   virtual void EnsureRowVisible(long long row) {}
+  // Fits one column: an explicit fit always, showing its status text; otherwise only
+  // with "Auto Column".
+  virtual void FitColumn(int column, bool explicitFit) {}
+  // The header's sort arrow: column -1 shows none.
+  virtual void ShowSortArrow(int column, bool ascending) {}
+  // A command's toolbar button shown pressed while the command works.
+  virtual void PressToolbarButton(int command, bool pressed) {}
+  virtual void FocusTable() {}
 };
 
 // File progress in the status bar: percent of done against total, shown only when it

@@ -4,11 +4,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "core/DocumentState.h"
 #include "formats/DocumentCommands.h"
 #include "platform/Profile.h"
+#include "platform/TextCodec.h"
 #include "platform/win32/Win32FileStore.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
@@ -35,9 +37,10 @@ struct MainWindowState {
       : profile(profileStore),
         modernVisuals(modern),
         commandLinePath(std::move(startPath)),
+        codec(MakeSystemTextCodec()),
         table(doc, modern),
         ui(table, statusBar),
-        commands{doc, ui, files} {}
+        commands{doc, ui, files, codec.get()} {}
 
   Profile& profile;
   bool modernVisuals;
@@ -45,6 +48,7 @@ struct MainWindowState {
 
   DocumentState doc;
   Win32FileStore files;
+  std::unique_ptr<TextCodec> codec;  // the system (ANSI) code page and the others
   TableView table;
   StatusBar statusBar;
   Win32Ui ui;

@@ -79,6 +79,57 @@ TEST(Cli, FailuresPrintTheMessageAndExitNonZero) {
   EXPECT_EQ(RunCli("dump").exitCode, 2);
 }
 
+TEST(Cli, ConvertChoosesTheWriterByNameOrExtension) {
+  TempFolder folder;
+  WriteBytes(folder / "in.itn", "12150000|2503300|Caf\xE9|2\r\n");
+  const std::string in = Quote(folder / "in.itn");
+  // Without --to: the extension, with the ANSI text encoding.
+  ASSERT_EQ(RunCli("convert " + in + " " + Quote(folder / "a.txt") + " --codepage 1252").exitCode, 0);
+  EXPECT_EQ(ReadBytes(folder / "a.txt").find("Caf\xE9"), 0u);
+  // --to decides whatever the extension says.
+  ASSERT_EQ(RunCli("convert " + in + " " + Quote(folder / "b.dat") + " --to txt-utf8").exitCode, 0);
+  EXPECT_EQ(ReadBytes(folder / "b.dat").substr(0, 8), "\xEF\xBB\xBF" "Caf\xC3\xA9");
+  ASSERT_EQ(RunCli("convert " + in + " " + Quote(folder / "c.out") + " --to gpx").exitCode, 0);
+  EXPECT_NE(ReadBytes(folder / "c.out").find("<wpt lat=\"25.03300\" lon=\"121.50000\">"), std::string::npos);
+  // The same bytes as the program writes: csv Unicode is UTF-16LE with its mark.
+  ASSERT_EQ(RunCli("convert " + in + " " + Quote(folder / "d.csv") + " --to csv-unicode").exitCode, 0);
+  EXPECT_EQ(ReadBytes(folder / "d.csv").substr(0, 2), "\xFF\xFE");
+  // What was written reads back the same.
+  for (const char* name : {"a.txt", "d.csv"}) {
+    const CliRun dump = RunCli("dump " + Quote(folder / name) + " --codepage 1252");
+    EXPECT_EQ(dump.out, "Café\t121.50000\t25.03300\t2\n") << name;
+  }
+  EXPECT_EQ(RunCli("convert " + in + " " + Quote(folder / "e.x") + " --to nonsense").exitCode, 2);
+  EXPECT_EQ(RunCli("dump " + in + " --codepage 0").exitCode, 2);
+  EXPECT_EQ(RunCli("dump " + in + " --codepage").exitCode, 2);
+}
+
+TEST(Cli, ConvertFolderBothWays) {
+  TempFolder folder;
+  WriteBytes(folder / "a.itn", "12150000|2503300|A|2\r\n");
+  WriteBytes(folder / "b.itn", "100|200|B|0\r\n1|1|B|0\r\n");
+  WriteBytes(folder / "a.kml", "old");
+  const std::string dir = Quote(folder.path());
+  // Without --overwrite existing targets are left alone.
+  CliRun run = RunCli("convert-folder " + dir + " --from-itn kml");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "已經完成轉換 1 個檔案\n");
+  EXPECT_EQ(ReadBytes(folder / "a.kml"), "old");
+  run = RunCli("convert-folder " + dir + " --from-itn kml --overwrite all");
+  EXPECT_EQ(run.out, "已經完成轉換 2 個檔案\n");
+  EXPECT_NE(ReadBytes(folder / "a.kml"), "old");
+  // Back into itineraries, dropping duplicate names.
+  std::filesystem::remove(folder / "a.itn");
+  std::filesystem::remove(folder / "b.itn");
+  run = RunCli("convert-folder " + dir + " --to-itn --check-names drop");
+  EXPECT_EQ(run.out, "已經完成轉換 2 個檔案\n");
+  EXPECT_EQ(ReadBytes(folder / "b.itn"), "000100|000200|B|0\r\n");
+  EXPECT_EQ(RunCli("convert-folder " + dir).exitCode, 2);
+  EXPECT_EQ(RunCli("convert-folder " + dir + " --to-itn --from-itn kml").exitCode, 2);
+  EXPECT_EQ(RunCli("convert-folder " + dir + " --from-itn itn").exitCode, 2);
+  EXPECT_EQ(RunCli("convert-folder " + Quote(folder / "none") + " --to-itn").exitCode, 1);
+}
+
 // The real-world itineraries: what the reading rules give, and a write that reads back
 // the same rows.
 struct CorpusCase {

@@ -230,6 +230,34 @@ TEST(ChooseFile, SaveAsFollowsTheTypedExtension) {
   EXPECT_EQ(f.ui.dialogPositions, (std::vector<int>{1, 1}));
 }
 
+TEST(OpenFavourites, ReadsTheDeviceFileAsANewUntitledItinerary) {
+  TempFolder folder;
+  // One favourite record: category 3, longitude 121.5, latitude 25.033, name "Home".
+  std::string record = {4, 0, 3, 0, 0, 0, 8, 0};
+  auto int32 = [&](std::int32_t v) {
+    for (int i = 0; i < 4; ++i) record.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  int32(12150000);
+  int32(2503300);
+  record += std::string{8, 0};
+  record.resize(26, '\0');
+  record += std::string{27, 27, static_cast<char>(27 + 4)} + "Home" + std::string(8, '\0');
+  WriteBytes(folder / "MapSettings.cfg", record);
+  Fixture f;
+  ASSERT_TRUE(OpenFavourites(f.context, PathText(folder.path())));
+  EXPECT_EQ(Rows(f.doc), (std::vector<std::string>{"Home|121.50000|25.03300|2"}));
+  EXPECT_EQ(WindowTitle(f.doc.document), u"Favorites - Wayloom");
+  EXPECT_TRUE(f.doc.document.path.empty());
+  EXPECT_EQ(f.doc.document.format, 1);
+  // Saving now asks for a name.
+  EXPECT_FALSE(SaveDocument(f.context));
+  EXPECT_EQ(f.ui.dialogPositions.size(), 1u);
+  // A folder without the file cannot be opened.
+  Fixture missing;
+  EXPECT_FALSE(OpenFavourites(missing.context, PathText(folder / "none")));
+  EXPECT_EQ(missing.ui.MessageIds(), std::vector<int>{14217});
+}
+
 TEST(FileFormats, ExtensionsAndListPositions) {
   EXPECT_EQ(FormatForOpening(u"ITN"), 1);
   EXPECT_EQ(FormatForOpening(u"dat"), 8);

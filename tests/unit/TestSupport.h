@@ -48,6 +48,16 @@ class ScriptedUi : public Ui {
     return choice;
   }
   void ShowProgress(TextView text, int percent) override { progress.push_back(percent); }
+  void ShowStatusText(TextView text) override { statusTexts.push_back(TextToUtf8(text)); }
+  int AskOverwrite(TextView name) override {
+    overwriteQuestions.push_back(TextToUtf8(name));
+    if (overwriteAnswers.empty()) return kOverwriteNo;
+    const int answer = overwriteAnswers.front();
+    overwriteAnswers.pop_front();
+    return answer;
+  }
+  // Esc is "pressed" at the poll with this number (counted from 1); 0: never.
+  bool PollStop(bool checkEsc) override { return checkEsc && ++polls == stopAtPoll; }
 
   std::vector<int> MessageIds() const {
     std::vector<int> ids;
@@ -62,6 +72,11 @@ class ScriptedUi : public Ui {
   std::deque<FileChoice> fileChoices;
   std::vector<int> dialogPositions;
   std::vector<int> progress;
+  std::vector<std::string> statusTexts;
+  std::vector<std::string> overwriteQuestions;
+  std::deque<int> overwriteAnswers;
+  int polls = 0;
+  int stopAtPoll = 0;
 };
 
 // A fresh folder for one test, removed afterwards.

@@ -1,14 +1,20 @@
 // wayloom-cli: the program's readers and writers for scripts.
 //
-//   wayloom-cli dump FILE        one line per row: name, longitude, latitude, status (TAB separated)
-//   wayloom-cli convert IN OUT   reads IN and writes OUT, formats chosen from the extensions
+//   wayloom-cli dump FILE
+//   wayloom-cli convert IN OUT [--to NAME]
+//   wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none] [--check-names keep|drop]
+//   common option: --codepage N (the ANSI code page of delimited text)
 //
 // Failures print the program's own message to stderr and exit with 1; usage errors exit with 2.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/DocumentState.h"
+#include "formats/BatchConversion.h"
 #include "formats/DocumentCommands.h"
 #include "formats/FileFormat.h"
 
@@ -18,20 +24,92 @@ namespace {
 constexpr int kReadOnlyQuestion = 14255;
 
 // Messages go to stderr; questions take the answer a script wants: write past the entry
-// limit, but never clear a file's read-only attribute.
+// limit, never clear a file's read-only attribute, and the answers given on the command
+// line for duplicates and existing conversion targets.
 class ConsoleUi : public Ui {
  public:
   MessageResult ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
                             bool defaultCancel) override {
     const std::string text = TextToUtf8(FormatString(stringId, arg));
-    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fprintf(icon == MessageIcon::Information && reportToStdout ? stdout : stderr, "%s\n", text.c_str());
     if (buttons == MessageButtons::OkCancel) return stringId == kReadOnlyQuestion ? MessageResult::Cancel : MessageResult::Ok;
     if (buttons == MessageButtons::YesNoCancel) return MessageResult::Cancel;
     return MessageResult::Ok;
   }
+  int AskDuplicate(TextView) override { return duplicateAnswer; }
+  int AskOverwrite(TextView) override { return overwriteAnswer; }
+
+  int duplicateAnswer = kKeepAll;
+  int overwriteAnswer = kOverwriteNone;
+  bool reportToStdout = false;  // a folder conversion's final report is its output
 };
 
-Text ArgumentText(const char* argument) { return Utf8ToText(argument); }
+// Writer names of --to and --from-itn, and their format indexes.
+struct TargetName {
+  const char* name;
+  int format;
+};
+constexpr TargetName kTargets[] = {
+    {"itn", 1},          {"kml", 2},          {"gpx", 3},
+    {"csv-ansi", 9},     {"csv-unicode", 10}, {"csv-utf8", 11},
+    {"asc-ansi", 12},    {"asc-unicode", 13}, {"asc-utf8", 14},
+    {"poi-ansi", 15},    {"poi-unicode", 16}, {"poi-utf8", 17},
+    {"txt-ansi", 18},    {"txt-unicode", 19}, {"txt-utf8", 20},
+};
+
+std::optional<int> TargetFormat(const std::string& name) {
+  for (const auto& target : kTargets)
+    if (name == target.name) return target.format;
+  return std::nullopt;
+}
+
+struct Arguments {
+  std::vector<std::string> positional;
+  std::optional<std::string> to, fromItn, overwrite, checkNames;
+  bool toItn = false;
+  unsigned codePage = 0;
+  bool ok = true;
+};
+
+Arguments Parse(int argc, char** argv) {
+  Arguments args;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= argc) {
+        args.ok = false;
+        return std::nullopt;
+      }
+      return std::string(argv[++i]);
+    };
+    if (arg == "--to") {
+      args.to = value();
+    } else if (arg == "--from-itn") {
+      args.fromItn = value();
+    } else if (arg == "--to-itn") {
+      args.toItn = true;
+    } else if (arg == "--overwrite") {
+      args.overwrite = value();
+    } else if (arg == "--check-names") {
+      args.checkNames = value();
+    } else if (arg == "--codepage") {
+      const auto text = value();
+      char* end = nullptr;
+      const unsigned long codePage = text ? std::strtoul(text->c_str(), &end, 10) : 0;
+      if (!text || *end != '\0' || codePage == 0 || codePage > 65535) args.ok = false;
+      args.codePage = static_cast<unsigned>(codePage);
+    } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+      args.ok = false;
+    } else {
+      args.positional.push_back(arg);
+    }
+  }
+  if (args.overwrite && *args.overwrite != "all" && *args.overwrite != "none") args.ok = false;
+  if (args.checkNames && *args.checkNames != "keep" && *args.checkNames != "drop") args.ok = false;
+  return args;
+}
+
+Text ArgumentText(const std::string& argument) { return Utf8ToText(argument); }
 
 bool ReadInput(CommandContext& context, TextView path) {
   return TransferFile(context, TransferMode::Open, path, FormatForOpening(PathExtension(path)));
@@ -60,23 +138,49 @@ int Dump(CommandContext& context, TextView path) {
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int Convert(CommandContext& context, TextView in, TextView out) {
+int Convert(CommandContext& context, TextView in, TextView out, std::optional<int> format) {
   if (!ReadInput(context, in)) return 1;
   Text target(out);
-  int format = FormatForSaving(PathExtension(target), 4);  // list position 4: the ANSI text type
-  if (format == 4) {  // Garmin POI files cannot be written: an itinerary is written instead
+  // Without --to the extension decides, as Save As decides it, with the ANSI text types.
+  int chosen = format ? *format : FormatForSaving(PathExtension(target), SaveListPosition(9));
+  if (chosen == 4) {  // Garmin POI files cannot be written: an itinerary is written instead
     target.resize(target.size() - 3);
     target += u"itn";
-    format = kItnFormat;
+    chosen = kItnFormat;
   }
-  return TransferFile(context, TransferMode::Save, target, format) ? 0 : 1;
+  return TransferFile(context, TransferMode::Save, target, chosen) ? 0 : 1;
+}
+
+int ConvertFolderCommand(CommandContext& context, ConsoleUi& ui, TextView folder, const Arguments& args) {
+  ConversionChoice choice;
+  choice.toItn = args.toItn;
+  if (!args.toItn) {
+    const auto format = TargetFormat(*args.fromItn);
+    const int position = format ? ConversionTargetForFormat(*format) : -1;
+    if (position < 0) return -1;
+    choice.target = position;
+  }
+  ui.reportToStdout = true;
+  ui.overwriteAnswer = args.overwrite && *args.overwrite == "all" ? kOverwriteAll : kOverwriteNone;
+  if (args.checkNames) {
+    context.doc.settings.Set(Option::CheckName, true);
+    ui.duplicateAnswer = *args.checkNames == "drop" ? kDropAll : kKeepAll;
+  }
+  const ConversionResult result = ConvertFolder(context, folder, choice);
+  return result.message == 14460 ? 0 : 1;
 }
 
 int Usage() {
   std::fprintf(stderr,
                "usage:\n"
                "  wayloom-cli dump FILE\n"
-               "  wayloom-cli convert IN OUT\n");
+               "  wayloom-cli convert IN OUT [--to NAME]\n"
+               "  wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none]\n"
+               "                             [--check-names keep|drop]\n"
+               "  option of every command: --codepage N (the ANSI code page; default %u)\n"
+               "  NAME: itn kml gpx csv-ansi csv-unicode csv-utf8 asc-ansi asc-unicode asc-utf8\n"
+               "        poi-ansi poi-unicode poi-utf8 txt-ansi txt-unicode txt-utf8\n",
+               MakeSystemTextCodec()->SystemCodePage());
   return 2;
 }
 
@@ -86,14 +190,34 @@ int Usage() {
 int main(int argc, char** argv) {
   using namespace wayloom;
   if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  const Arguments args = Parse(argc, argv);
+  if (!args.ok) return Usage();
+
   DocumentState doc;
   doc.settings = DefaultSettings(true);
   doc.settings.Set(Option::RecentFile, false);
   ConsoleUi ui;
   auto files = MakeSystemFileStore();
-  CommandContext context{doc, ui, *files};
-  const std::string command = argv[1];
-  if (command == "dump" && argc == 3) return Dump(context, ArgumentText(argv[2]));
-  if (command == "convert" && argc == 4) return Convert(context, ArgumentText(argv[2]), ArgumentText(argv[3]));
+  auto codec = MakeSystemTextCodec(args.codePage);
+  if (args.codePage != 0 && !codec->IsAvailable(args.codePage)) {
+    std::fprintf(stderr, "code page %u is not available\n", args.codePage);
+    return 2;
+  }
+  CommandContext context{doc, ui, *files, codec.get()};
+  const auto& positional = args.positional;
+  if (command == "dump" && positional.size() == 1 && !args.to) return Dump(context, ArgumentText(positional[0]));
+  if (command == "convert" && positional.size() == 2) {
+    std::optional<int> format;
+    if (args.to) {
+      format = TargetFormat(*args.to);
+      if (!format) return Usage();
+    }
+    return Convert(context, ArgumentText(positional[0]), ArgumentText(positional[1]), format);
+  }
+  if (command == "convert-folder" && positional.size() == 1 && (args.toItn != args.fromItn.has_value())) {
+    const int result = ConvertFolderCommand(context, ui, ArgumentText(positional[0]), args);
+    return result < 0 ? Usage() : result;
+  }
   return Usage();
 }

@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFileStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,6 +124,27 @@ bool PosixFileStore::ClearReadOnly(TextView path) {
   struct stat info {};
   if (::stat(name.c_str(), &info) != 0) return false;
   return ::chmod(name.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+}  // namespace wayloom
+
+namespace wayloom {
+
+bool PosixFileStore::ListFolder(TextView folder, std::vector<FolderEntry>& entries) {
+  const std::string name = TextToUtf8(folder);
+  DIR* dir = ::opendir(name.c_str());
+  if (!dir) return false;
+  entries.clear();
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view entryName(entry->d_name);
+    if (entryName == "." || entryName == "..") continue;
+    struct stat info {};
+    const std::string full = name + "/" + std::string(entryName);
+    const bool isFolder = ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    entries.push_back({Utf8ToText(entryName), isFolder});
+  }
+  ::closedir(dir);
+  return true;
 }
 
 }  // namespace wayloom

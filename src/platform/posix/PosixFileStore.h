@@ -12,6 +12,7 @@ class PosixFileStore : public FileStore {
   bool Exists(TextView path) override;
   bool IsDirectory(TextView path) override;
   bool ClearReadOnly(TextView path) override;
+  bool ListFolder(TextView folder, std::vector<FolderEntry>& entries) override;
 };
 
 }  // namespace wayloom

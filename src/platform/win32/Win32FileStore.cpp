@@ -161,4 +161,20 @@ bool Win32FileStore::ClearReadOnly(TextView path) {
   return SetFileAttributesW(widePath.c_str(), cleared == 0 ? FILE_ATTRIBUTE_NORMAL : cleared) != 0;
 }
 
+bool Win32FileStore::ListFolder(TextView folder, std::vector<FolderEntry>& entries) {
+  std::wstring pattern = ToWide(JoinPath(folder, u"*"));
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  entries.clear();
+  do {
+    const std::wstring_view name(found.cFileName);
+    if (name == L"." || name == L"..") continue;
+    entries.push_back({FromWide(name), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(search, &found));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(search);
+  return complete;
+}
+
 }  // namespace wayloom

@@ -13,6 +13,7 @@ class Win32FileStore : public FileStore {
   bool Exists(TextView path) override;
   bool IsDirectory(TextView path) override;
   bool ClearReadOnly(TextView path) override;
+  bool ListFolder(TextView folder, std::vector<FolderEntry>& entries) override;
 };
 
 // The temporary file a save writes before it replaces path.

@@ -1,0 +1,164 @@
+#include "formats/KmlFormat.h"
+
+#include <string>
+
+#include "core/NumberText.h"
+#include "core/RowOperations.h"
+#include "core/TextRules.h"
+#include "formats/ItnFormat.h"
+#include "formats/XmlText.h"
+
+namespace wayloom {
+
+namespace {
+
+constexpr std::size_t kNotFound = XmlScanner::kNotFound;
+
+constexpr int kHeaderString = 14282;
+constexpr int kPlacemarkLineString = 14283;
+constexpr int kNumberPrefixString = 14284;
+constexpr int kFooterString = 14285;
+
+struct KmlTags {
+  std::string placemark = LoadTag(14299);
+  std::string tagEnd = LoadTag(14300);
+  std::string name = LoadTag(14301);
+  std::string nameEnd = LoadTag(14302);
+  std::string placemarkEnd = LoadTag(14303);
+  std::string point = LoadTag(14304);
+  std::string coordinates = LoadTag(14305);
+  std::string coordinatesEnd = LoadTag(14306);
+};
+
+const KmlTags& Tags() {
+  static const KmlTags tags;
+  return tags;
+}
+
+// Where one placemark's pieces lie; a placemark without a name or without a point
+// gives no row but is no error.
+struct Placemark {
+  std::size_t next = 0;  // where the search for the following placemark starts
+  bool hasRow = false;
+  std::size_t nameBegin = 0, nameEnd = 0;
+  std::size_t coordinatesBegin = 0, coordinatesEnd = 0;
+};
+
+// Scans the placemark whose start tag begins at start. False for a structural fault.
+// Every search stays inside this placemark (up to the end tag after its name), so a
+// file of many placemarks without names or points is still read in one pass.
+bool ScanPlacemark(const XmlScanner& scan, std::size_t start, Placemark& placemark) {
+  const KmlTags& tags = Tags();
+  const std::size_t tagEnd = scan.Find(tags.tagEnd, start + tags.placemark.size());
+  if (tagEnd == kNotFound) return false;
+  std::size_t end = scan.Find(tags.placemarkEnd, tagEnd + 1);
+  if (end == kNotFound) return false;
+  const std::size_t nameTag = scan.Find(tags.name, tagEnd + 1, end);
+  if (nameTag == kNotFound) {
+    placemark.next = end + tags.placemarkEnd.size();
+    placemark.hasRow = false;
+    return true;
+  }
+  placemark.nameBegin = nameTag + tags.name.size();
+  placemark.nameEnd = scan.FindAtCharacterStart(tags.nameEnd, placemark.nameBegin);
+  if (placemark.nameEnd == kNotFound) return false;
+  const std::size_t afterName = placemark.nameEnd + tags.nameEnd.size();
+  if (afterName > end) {
+    end = scan.Find(tags.placemarkEnd, afterName);
+    if (end == kNotFound) return false;
+  }
+  placemark.next = end + tags.placemarkEnd.size();
+  const std::size_t point = scan.Find(tags.point, afterName, end);
+  placemark.hasRow = point != kNotFound;
+  if (!placemark.hasRow) return true;
+  const std::size_t pointTagEnd = scan.Find(tags.tagEnd, point + tags.point.size(), end);
+  if (pointTagEnd == kNotFound) return false;
+  const std::size_t coordinates = scan.Find(tags.coordinates, pointTagEnd + 1, end);
+  if (coordinates == kNotFound) return false;
+  placemark.coordinatesBegin = coordinates + tags.coordinates.size();
+  placemark.coordinatesEnd = scan.Find(tags.coordinatesEnd, placemark.coordinatesBegin, end);
+  return placemark.coordinatesEnd != kNotFound;
+}
+
+// "lon,lat[,anything]": the longitude runs to the first comma, the latitude to the second.
+void SetCoordinates(DocumentState& doc, std::size_t row, std::string_view text) {
+  const std::size_t firstComma = text.find(',');
+  const std::string_view longitude = text.substr(0, firstComma);
+  std::string_view latitude;
+  if (firstComma != std::string_view::npos) {
+    latitude = text.substr(firstComma + 1);
+    latitude = latitude.substr(0, latitude.find(','));
+  }
+  SetCoordinateFromText(doc, row, Axis::Longitude, Latin1ToText(longitude), CoordinateSource::Degrees);
+  SetCoordinateFromText(doc, row, Axis::Latitude, Latin1ToText(latitude), CoordinateSource::Degrees);
+}
+
+}  // namespace
+
+int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
+  const XmlScanner scan(buffer, byteCount);
+  std::size_t pos = 0;
+  Placemark placemark;
+  for (;;) {
+    const std::size_t start = scan.Find(Tags().placemark, pos);
+    if (start == kNotFound) return 0;
+    if (!ScanPlacemark(scan, start, placemark)) return kFileContentProblem;
+    pos = placemark.next;
+    if (context.progress) context.progress->Report(scan.Size(), pos);
+    if (!placemark.hasRow) continue;
+    Text name = DecodeXmlName(scan.Bytes(placemark.nameBegin, placemark.nameEnd));
+    if (!NormaliseName(name)) continue;
+    const long long row = AppendReadRow(context, name, 0, mode);
+    if (row < 0) continue;
+    SetCoordinates(context.doc, static_cast<std::size_t>(row),
+                   scan.Bytes(placemark.coordinatesBegin, placemark.coordinatesEnd));
+  }
+}
+
+int WriteKmlCounted(WriteContext& context, std::size_t& placemarksWritten) {
+  placemarksWritten = 0;
+  const DocumentState& doc = context.doc;
+  const ItineraryTable& table = doc.table;
+  BufferedWriter& out = context.out;
+
+  // The rows to write: the selection for export, and for Google Earth when there is one.
+  const bool selectedOnly =
+      context.numberPlacemarks ? table.SelectedCount() > 0 : context.mode == TransferMode::Export;
+  const std::size_t first = selectedOnly ? 0 : doc.FirstWrittenRow();
+  const std::size_t candidates = selectedOnly ? table.SelectedCount() : table.RowCount() - first;
+
+  const std::string header = LoadUtf8(kHeaderString);
+  if (!out.Write(header.data(), header.size())) return kDiskWriteError;
+  const std::string lineFormat = LoadUtf8(kPlacemarkLineString);
+  const std::string prefixFormat = LoadUtf8(kNumberPrefixString);
+  const CoordinateFormat format = doc.Format();
+  std::size_t done = 0;
+  for (std::size_t row = first; row < table.RowCount(); ++row) {
+    const ItineraryEntry& entry = table.Row(row);
+    if (selectedOnly && !entry.selected) continue;
+    ++done;
+    if (context.progress) context.progress->Report(candidates, done);
+    if (entry.Cell(kLongitudeColumn).empty() || entry.Cell(kLatitudeColumn).empty()) continue;
+    std::string prefix;
+    if (context.numberPlacemarks) {
+      const std::string number = TextToUtf8(IntegerText(static_cast<long long>(placemarksWritten + 1)));
+      prefix = FillTemplate(prefixFormat, {number, entry.status & kStatusDestination ? "" : "'"});
+    }
+    const std::string line =
+        FillTemplate(lineFormat, {prefix, TextToUtf8(EscapeXml(entry.Name())),
+                                  TextToUtf8(DisplayToDecimal(entry.Cell(kLongitudeColumn), format)),
+                                  TextToUtf8(DisplayToDecimal(entry.Cell(kLatitudeColumn), format))});
+    if (!out.Write(line.data(), line.size())) return kDiskWriteError;
+    ++placemarksWritten;
+  }
+  const std::string footer = LoadUtf8(kFooterString);
+  if (!out.Write(footer.data(), footer.size())) return kDiskWriteError;
+  return out.Flush() ? 0 : kDiskWriteError;
+}
+
+int WriteKml(WriteContext& context) {
+  std::size_t placemarksWritten = 0;
+  return WriteKmlCounted(context, placemarksWritten);
+}
+
+}  // namespace wayloom

@@ -1,0 +1,162 @@
+#include "formats/XmlText.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/StringTable.h"
+
+namespace wayloom {
+
+namespace {
+
+// Bytes enough for kXmlNameUnitsDecoded units: a unit takes at most 3 bytes, and the cut
+// moves back by at most 3 bytes to a character start.
+constexpr std::size_t kXmlNameBytesDecoded = kXmlNameUnitsDecoded * 3 + 3;
+
+constexpr std::string_view kCdataStart = "<![CDATA[";
+constexpr std::string_view kCdataEnd = "]]>";
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+struct Reference {
+  std::u16string_view text;
+  char16_t character;
+};
+constexpr Reference kReferences[] = {
+    {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&nbsp;", u' '},
+};
+
+}  // namespace
+
+Text EscapeXml(TextView text) {
+  Text out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    switch (c) {
+      case u'&': out += u"&amp;"; break;
+      case u'<': out += u"&lt;"; break;
+      case u'>': out += u"&gt;"; break;
+      case u'"': out += u"&quot;"; break;
+      default: out.push_back(c);
+    }
+  }
+  return out;
+}
+
+void UnescapeXml(Text& text) {
+  if (text.find(u'&') == Text::npos) return;
+  Text out;
+  out.reserve(text.size());
+  const TextView view(text);
+  std::size_t i = 0;
+  while (i < view.size()) {
+    const Reference* found = nullptr;
+    if (view[i] == u'&') {
+      for (const Reference& reference : kReferences)
+        if (view.substr(i, reference.text.size()) == reference.text) found = &reference;
+    }
+    if (found) {
+      out.push_back(found->character);
+      i += found->text.size();
+    } else {
+      out.push_back(view[i++]);
+    }
+  }
+  text = std::move(out);
+}
+
+Text DecodeXmlName(std::string_view content) {
+  if (content.size() > kXmlNameBytesDecoded) {
+    // Cut at a character start, so that no half character turns into U+FFFD.
+    std::size_t cut = kXmlNameBytesDecoded;
+    while (cut > kXmlNameBytesDecoded - 3 && (static_cast<std::uint8_t>(content[cut]) & 0xC0) == 0x80) --cut;
+    content = content.substr(0, cut);
+  }
+  Text name;
+  std::size_t i = 0;
+  while (i < content.size() && name.size() < kXmlNameUnitsDecoded) {
+    const std::size_t cdata = content.find(kCdataStart, i);
+    Text plain = Utf8ToText(content.substr(i, cdata == std::string_view::npos ? std::string_view::npos : cdata - i));
+    UnescapeXml(plain);
+    name += plain;
+    if (cdata == std::string_view::npos) break;
+    const std::size_t literalBegin = cdata + kCdataStart.size();
+    const std::size_t literalEnd = std::min(content.find(kCdataEnd, literalBegin), content.size());
+    name += Utf8ToText(content.substr(literalBegin, literalEnd - literalBegin));
+    i = literalEnd + kCdataEnd.size();
+  }
+  CutToUnits(name, kXmlNameUnitsDecoded);
+  return name;
+}
+
+std::string FillTemplate(std::string_view format, std::initializer_list<std::string_view> values) {
+  std::string out;
+  out.reserve(format.size() + 64);
+  const std::string_view* next = values.begin();
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    const char c = format[i];
+    if (c == '%' && i + 1 < format.size()) {
+      const char kind = format[i + 1];
+      if (kind == '%') {
+        out.push_back('%');
+        ++i;
+        continue;
+      }
+      if (kind == 's' || kind == 'd') {
+        if (next != values.end()) out += *next++;
+        ++i;
+        continue;
+      }
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string LoadUtf8(int id) { return TextToUtf8(LoadText(id)); }
+
+std::string LoadTag(int id) {
+  std::string tag = LoadUtf8(id);
+  std::transform(tag.begin(), tag.end(), tag.begin(), LowerAscii);
+  return tag;
+}
+
+XmlScanner::XmlScanner(std::span<const std::uint8_t> buffer, std::size_t byteCount)
+    : data_(reinterpret_cast<const char*>(buffer.data()), std::min(byteCount, buffer.size())) {}
+
+bool XmlScanner::StartsWith(std::size_t i, std::string_view text) const {
+  if (i > data_.size() || data_.size() - i < text.size()) return false;
+  for (std::size_t k = 0; k < text.size(); ++k)
+    if (LowerAscii(data_[i + k]) != text[k]) return false;
+  return true;
+}
+
+std::size_t XmlScanner::Find(std::string_view text, std::size_t from, std::size_t to) const {
+  to = std::min(to, data_.size());
+  if (text.empty() || from >= to || to - from < text.size()) return kNotFound;
+  const std::size_t lastStart = to - text.size();
+  const char first = text[0];
+  const bool letter = first >= 'a' && first <= 'z';
+  for (std::size_t i = from; i <= lastStart;) {
+    if (!letter) {
+      // Tags start with '<' or '>': let memchr find the candidates.
+      const void* hit = std::memchr(data_.data() + i, first, lastStart - i + 1);
+      if (!hit) return kNotFound;
+      i = static_cast<std::size_t>(static_cast<const char*>(hit) - data_.data());
+    }
+    if (StartsWith(i, text)) return i;
+    ++i;
+  }
+  return kNotFound;
+}
+
+std::size_t XmlScanner::FindAtCharacterStart(std::string_view text, std::size_t from) const {
+  for (std::size_t i = from; i < data_.size();) {
+    const std::uint8_t b = At(i);
+    if (StartsWith(i, text)) return i;
+    i += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+  }
+  return kNotFound;
+}
+
+}  // namespace wayloom

@@ -1,0 +1,172 @@
+// The Windows build compiles the POSIX sources too but has its own converter
+// (platform/win32/Win32TextCodec.cpp) and no iconv.
+#if !defined(_WIN32)
+
+#include "platform/posix/IconvTextCodec.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+
+namespace wayloom {
+
+namespace {
+
+constexpr char kUtf16Name[] = "UTF-16LE";
+constexpr char kLatin1Name[] = "ISO-8859-1";
+constexpr std::size_t kChunkBytes = 1 << 14;
+
+// One conversion descriptor, closed when it goes out of scope.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts as much of the input as fits into out; returns 0 or the errno of the stop.
+  int Convert(const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) {
+    char* input = const_cast<char*>(in);  // iconv's signature lacks const; it does not write
+    const std::size_t result = iconv(cd_, &input, &inLeft, &out, &outLeft);
+    in = input;
+    return result == static_cast<std::size_t>(-1) ? errno : 0;
+  }
+  // Writes what returns a stateful encoding to its initial state.
+  void Finish(char*& out, std::size_t& outLeft) { iconv(cd_, nullptr, nullptr, &out, &outLeft); }
+
+ private:
+  iconv_t cd_;
+};
+
+bool CanOpen(const std::string& name) {
+  return Converter(kUtf16Name, name.c_str()).ok() && Converter(name.c_str(), kUtf16Name).ok();
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+}  // namespace
+
+std::string IconvCodePageName(unsigned codePage) {
+  switch (codePage) {
+    case kUtf8CodePage: return "UTF-8";
+    case 1200: return kUtf16Name;
+    case 1201: return "UTF-16BE";
+    case 20127: return "ASCII";
+    case 20932: return "EUC-JP";
+    case 51949: return "EUC-KR";
+    case 54936: return "GB18030";
+    case 28603: return "ISO-8859-13";
+    case 28605: return "ISO-8859-15";
+    default: break;
+  }
+  if (codePage >= 28591 && codePage <= 28599) return "ISO-8859-" + std::to_string(codePage - 28590);
+  // 932, 936, 949, 950, 874, 125x, 437 ... are "CP<n>" in glibc.
+  return "CP" + std::to_string(codePage);
+}
+
+IconvTextCodec::IconvTextCodec(unsigned systemCodePage)
+    : systemCodePage_(systemCodePage ? systemCodePage : kDefaultSystemCodePage) {}
+
+bool IconvTextCodec::IsAvailable(unsigned codePage) const {
+  return codePage != 0 && CanOpen(IconvCodePageName(codePage));
+}
+
+std::string IconvTextCodec::ResolvedName(unsigned codePage) const {
+  for (unsigned candidate : {codePage, systemCodePage_, kDefaultSystemCodePage})
+    if (IsAvailable(candidate)) return IconvCodePageName(candidate);
+  return kLatin1Name;
+}
+
+Text IconvTextCodec::Decode(std::string_view bytes, unsigned codePage) const {
+  const std::string name = ResolvedName(codePage);
+  // UTF-8 reads as every other reader of the program reads it.
+  if (name == "UTF-8") return Utf8ToText(bytes);
+  Converter converter(kUtf16Name, name.c_str());
+  Text text;
+  text.reserve(bytes.size());
+  char chunk[kChunkBytes];
+  auto take = [&](const char* end) {
+    for (const char* p = chunk; p + 1 < end; p += 2)
+      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)));
+  };
+  const char* in = bytes.data();
+  std::size_t inLeft = bytes.size();
+  while (inLeft > 0 && converter.ok()) {
+    char* out = chunk;
+    std::size_t outLeft = sizeof chunk;
+    const std::size_t before = inLeft;
+    const int error = converter.Convert(in, inLeft, out, outLeft);
+    take(out);
+    if (error == 0 || (error == E2BIG && (inLeft < before || out != chunk))) continue;
+    // An invalid or incomplete sequence (or anything else that stops iconv): one byte
+    // becomes U+FFFD and conversion starts afresh at the next, so every round moves on.
+    text.push_back(0xFFFD);
+    ++in;
+    --inLeft;
+    char* reset = chunk;
+    std::size_t resetLeft = sizeof chunk;
+    converter.Finish(reset, resetLeft);
+    take(reset);
+  }
+  if (!converter.ok()) return Latin1ToText(bytes);
+  char* out = chunk;
+  std::size_t outLeft = sizeof chunk;
+  converter.Finish(out, outLeft);
+  take(out);
+  return text;
+}
+
+std::string IconvTextCodec::Encode(TextView text, unsigned codePage) const {
+  const std::string name = ResolvedName(codePage);
+  if (name == "UTF-8") return TextToUtf8(text);
+  std::string units(text.size() * 2, '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    units[2 * i] = static_cast<char>(text[i] & 0xFF);
+    units[2 * i + 1] = static_cast<char>(text[i] >> 8);
+  }
+  Converter converter(name.c_str(), kUtf16Name);
+  std::string bytes;
+  bytes.reserve(text.size());
+  char chunk[kChunkBytes];
+  const char* in = units.data();
+  std::size_t inLeft = units.size();
+  while (inLeft > 0 && converter.ok()) {
+    char* out = chunk;
+    std::size_t outLeft = sizeof chunk;
+    const std::size_t before = inLeft;
+    const int error = converter.Convert(in, inLeft, out, outLeft);
+    bytes.append(chunk, static_cast<std::size_t>(out - chunk));
+    if (error == 0 || (error == E2BIG && (inLeft < before || out != chunk))) continue;
+    // A character the code page cannot hold (or a lone surrogate): one '?', after the
+    // bytes that return the encoding to its initial state.
+    out = chunk;
+    outLeft = sizeof chunk;
+    converter.Finish(out, outLeft);
+    bytes.append(chunk, static_cast<std::size_t>(out - chunk));
+    bytes.push_back('?');
+    const std::size_t unit = (units.size() - inLeft) / 2;
+    const bool pair = unit + 1 < text.size() && IsHighSurrogate(text[unit]) && IsLowSurrogate(text[unit + 1]);
+    const std::size_t skipped = std::min<std::size_t>(pair ? 4 : 2, inLeft);
+    in += skipped;
+    inLeft -= skipped;
+  }
+  if (!converter.ok()) return BuiltInTextCodec().Encode(text, 28591);
+  char* out = chunk;
+  std::size_t outLeft = sizeof chunk;
+  converter.Finish(out, outLeft);
+  bytes.append(chunk, static_cast<std::size_t>(out - chunk));
+  return bytes;
+}
+
+std::unique_ptr<TextCodec> MakeSystemTextCodec(unsigned systemCodePage) {
+  return std::make_unique<IconvTextCodec>(systemCodePage);
+}
+
+}  // namespace wayloom
+
+#endif

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "formats/XmlText.h"
+
+namespace wayloom {
+namespace {
+
+TEST(XmlText, EscapeAndUnescape) {
+  EXPECT_EQ(EscapeXml(u"a&b<c>d\"e'f \u53F0"), u"a&amp;b&lt;c&gt;d&quot;e'f \u53F0");
+  EXPECT_EQ(EscapeXml(u"&amp;"), u"&amp;amp;");
+  const std::pair<const char16_t*, const char16_t*> unescaped[] = {
+      {u"&amp;&lt;&gt;&quot;&nbsp;", u"&<>\" "},
+      {u"&amp;lt; &amp;amp;", u"&lt; &amp;"},  // one pass: a decoded '&' starts nothing
+      {u"&#65; &#x41; &apos; &AMP; &amp &", u"&#65; &#x41; &apos; &AMP; &amp &"},
+      {u"&&lt;&", u"&<&"},
+      {u"", u""},
+  };
+  for (const auto& [text, expected] : unescaped) {
+    Text t(text);
+    UnescapeXml(t);
+    EXPECT_EQ(t, expected) << TextToUtf8(text);
+  }
+}
+
+TEST(XmlText, DecodeNames) {
+  EXPECT_EQ(DecodeXmlName("Fish &amp; <![CDATA[&amp; <b>]]> &lt;\xE5\x8F\xB0"), u"Fish & &amp; <b> <\u53F0");
+  EXPECT_EQ(DecodeXmlName("<![CDATA[open"), u"open");
+  EXPECT_EQ(DecodeXmlName("a\xF0\x9F\x98\x80\xC3"), u"a\U0001F600\uFFFD");
+  // Long content: the first 1792 characters, none cut in half.
+  EXPECT_EQ(DecodeXmlName(std::string(6000, 'x')), Text(kXmlNameUnitsDecoded, u'x'));
+  std::string wide;
+  for (int i = 0; i < 2000; ++i) wide += "\xE5\x8F\xB0";
+  EXPECT_EQ(DecodeXmlName("ab" + wide), u"ab" + Text(kXmlNameUnitsDecoded - 2, u'\u53F0'));
+}
+
+}  // namespace
+}  // namespace wayloom
