@@ -7,34 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "formats/DelimitedFormat.h"
 #include "formats/FileFormat.h"
 
 namespace {
 
 using namespace wayloom;
-
-class SilentUi : public Ui {
- public:
-  MessageResult ShowMessage(int, const FormatArg&, MessageIcon, MessageButtons, bool) override {
-    return MessageResult::Ok;
-  }
-  int AskDuplicate(TextView) override { return answer_++ % 2 ? kDrop : kKeep; }
-
- private:
-  int answer_ = 0;
-};
-
-class MemoryFile : public OutputFile {
- public:
-  bool Write(const void* data, std::size_t size) override {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    bytes_.insert(bytes_.end(), bytes, bytes + size);
-    return true;
-  }
-  bool Commit() override { return true; }
-  std::vector<std::uint8_t> bytes_;
-};
 
 // The reader gets exactly the data and its terminator in a heap block of that size, so
 // AddressSanitizer sees any read past them.

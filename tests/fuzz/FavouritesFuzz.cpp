@@ -5,21 +5,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "formats/FavouritesFormat.h"
 
 namespace {
-
-class SilentUi : public wayloom::Ui {
- public:
-  wayloom::MessageResult ShowMessage(int, const wayloom::FormatArg&, wayloom::MessageIcon, wayloom::MessageButtons,
-                                     bool) override {
-    return wayloom::MessageResult::Ok;
-  }
-  int AskDuplicate(wayloom::TextView) override { return answer_++ % 2 ? wayloom::kDrop : wayloom::kKeep; }
-
- private:
-  int answer_ = 0;
-};
 
 }  // namespace
 

@@ -4,22 +4,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "core/CoordinateText.h"
 #include "formats/GpiFormat.h"
 
 namespace {
-
-class SilentUi : public wayloom::Ui {
- public:
-  wayloom::MessageResult ShowMessage(int, const wayloom::FormatArg&, wayloom::MessageIcon, wayloom::MessageButtons,
-                                     bool) override {
-    return wayloom::MessageResult::Ok;
-  }
-  int AskDuplicate(wayloom::TextView) override { return answer_++ % 2 ? wayloom::kDrop : wayloom::kKeep; }
-
- private:
-  int answer_ = 0;
-};
 
 void CheckRows(const wayloom::DocumentState& doc) {
   using namespace wayloom;

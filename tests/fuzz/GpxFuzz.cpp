@@ -4,33 +4,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "core/RowOperations.h"
 #include "formats/GpxFormat.h"
 
 namespace {
-
-class SilentUi : public wayloom::Ui {
- public:
-  wayloom::MessageResult ShowMessage(int, const wayloom::FormatArg&, wayloom::MessageIcon, wayloom::MessageButtons,
-                                     bool) override {
-    return wayloom::MessageResult::Ok;
-  }
-  int AskDuplicate(wayloom::TextView) override { return answer_++ % 2 ? wayloom::kDrop : wayloom::kKeep; }
-
- private:
-  int answer_ = 0;
-};
-
-class MemoryFile : public wayloom::OutputFile {
- public:
-  bool Write(const void* data, std::size_t size) override {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    bytes_.insert(bytes_.end(), bytes, bytes + size);
-    return true;
-  }
-  bool Commit() override { return true; }
-  std::vector<std::uint8_t> bytes_;
-};
 
 // The reader gets exactly the data and the terminator 00 00 in a heap block of that
 // size, so AddressSanitizer sees any read past them.

@@ -9,6 +9,7 @@ namespace wayloom {
 namespace {
 
 using testing::Rows;
+using testing::MemoryFile;
 using testing::ScriptedUi;
 using Lines = std::vector<std::string>;
 
@@ -43,18 +44,6 @@ Outcome ReadAll(const std::string& bytes, int format, TransferMode mode = Transf
   const int detected = Read(doc, bytes, format, mode);
   return {detected, Rows(doc)};
 }
-
-class MemoryFile : public OutputFile {
- public:
-  bool Write(const void* data, std::size_t size) override {
-    if (fail) return false;
-    bytes.append(static_cast<const char*>(data), size);
-    return true;
-  }
-  bool Commit() override { return true; }
-  std::string bytes;
-  bool fail = false;
-};
 
 std::string Write(const DocumentState& doc, int format, TransferMode mode = TransferMode::Save) {
   MemoryFile file;

@@ -9,6 +9,7 @@ namespace wayloom {
 namespace {
 
 using testing::Rows;
+using testing::MemoryFile;
 using testing::ScriptedUi;
 using Lines = std::vector<std::string>;
 
@@ -35,18 +36,6 @@ ReadResultRows ReadAll(const std::string& bytes) {
 std::string Waypoint(const std::string& lat, const std::string& lon, const std::string& name) {
   return "<wpt lat=\"" + lat + "\" lon=\"" + lon + "\">\r\n<name>" + name + "</name>\r\n</wpt>\r\n";
 }
-
-class MemoryFile : public OutputFile {
- public:
-  bool Write(const void* data, std::size_t size) override {
-    if (fail) return false;
-    bytes.append(static_cast<const char*>(data), size);
-    return true;
-  }
-  bool Commit() override { return true; }
-  std::string bytes;
-  bool fail = false;
-};
 
 std::string Write(const DocumentState& doc, TransferMode mode = TransferMode::Save) {
   MemoryFile file;

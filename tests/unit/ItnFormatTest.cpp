@@ -8,6 +8,7 @@ namespace wayloom {
 namespace {
 
 using testing::Rows;
+using testing::MemoryFile;
 using testing::ScriptedUi;
 
 struct ReadResultRows {
@@ -29,18 +30,6 @@ ReadResultRows ReadAll(const std::string& bytes, TransferMode mode = TransferMod
   const int result = Read(doc, ui, bytes, mode);
   return {result, Rows(doc)};
 }
-
-class MemoryFile : public OutputFile {
- public:
-  bool Write(const void* data, std::size_t size) override {
-    if (failAfter >= 0 && static_cast<long long>(bytes.size() + size) > failAfter) return false;
-    bytes.append(static_cast<const char*>(data), size);
-    return true;
-  }
-  bool Commit() override { return true; }
-  std::string bytes;
-  long long failAfter = -1;
-};
 
 std::string Write(const DocumentState& doc, TransferMode mode = TransferMode::Save) {
   MemoryFile file;

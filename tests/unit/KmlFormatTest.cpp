@@ -9,6 +9,7 @@ namespace wayloom {
 namespace {
 
 using testing::Rows;
+using testing::MemoryFile;
 using testing::ScriptedUi;
 using Lines = std::vector<std::string>;
 
@@ -36,18 +37,6 @@ std::string Placemark(const std::string& name, const std::string& coordinates) {
   return "<Placemark><name>" + name + "</name><Point><coordinates>" + coordinates +
          "</coordinates></Point></Placemark>\r\n";
 }
-
-class MemoryFile : public OutputFile {
- public:
-  bool Write(const void* data, std::size_t size) override {
-    if (fail) return false;
-    bytes.append(static_cast<const char*>(data), size);
-    return true;
-  }
-  bool Commit() override { return true; }
-  std::string bytes;
-  bool fail = false;
-};
 
 std::string Write(const DocumentState& doc, TransferMode mode = TransferMode::Save, bool numbered = false,
                   std::size_t* count = nullptr) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/DocumentState.h"
+#include "platform/FileStore.h"
 #include "platform/Ui.h"
 
 namespace wayloom::testing {
@@ -77,6 +78,20 @@ class ScriptedUi : public Ui {
   std::deque<int> overwriteAnswers;
   int polls = 0;
   int stopAtPoll = 0;
+};
+
+// An output file in memory; failAfter makes writes fail once that many bytes would be exceeded.
+class MemoryFile : public OutputFile {
+ public:
+  bool Write(const void* data, std::size_t size) override {
+    if (fail || (failAfter >= 0 && static_cast<long long>(bytes.size() + size) > failAfter)) return false;
+    bytes.append(static_cast<const char*>(data), size);
+    return true;
+  }
+  bool Commit() override { return true; }
+  std::string bytes;
+  bool fail = false;
+  long long failAfter = -1;
 };
 
 // A fresh folder for one test, removed afterwards.
