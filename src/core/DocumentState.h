@@ -4,6 +4,7 @@
 #include "core/CoordinateText.h"
 #include "core/ItineraryTable.h"
 #include "core/Settings.h"
+#include "editing/UndoJournal.h"
 
 namespace wayloom {
 
@@ -21,8 +22,9 @@ struct Document {
   int duplicatesDropped = 0;
 };
 
-// Hears every recorded row change before it happens (the undo journal and the
-// check-results list attach here). Row indexes are the table's at the time of the call.
+// Hears every change of rows, from the recorded row operations and from undo and redo
+// (the check-results list attaches here). Row indexes are the table's at the time of the
+// call. The undo journal is not a listener: the recorded operations write to it directly.
 class RowRecorder {
  public:
   virtual ~RowRecorder() = default;
@@ -30,6 +32,36 @@ class RowRecorder {
   virtual void RowDeleting(std::size_t row, const ItineraryEntry& entry) {}
   virtual void CellChanging(std::size_t row, int column, TextView oldText) {}
   virtual void StatusChanging(std::size_t row, EntryStatus oldStatus) {}
+  // Rows a and b exchanged their contents (name, coordinates, status); row ids stay with
+  // the positions, so a list that keeps rows by id exchanges the two ids.
+  virtual void RowsSwapped(std::size_t a, std::size_t b) {}
+};
+
+struct DocumentState;
+
+// The calls commands owe the map pane. The map comes later; without one nothing happens.
+class MapLink {
+ public:
+  virtual ~MapLink() = default;
+  virtual void SyncAll(const DocumentState& doc) {}      // the rows changed
+  virtual void SelectEntry(const DocumentState& doc) {}  // the selection changed (from the status timer)
+  virtual void SetOption(int option) {}                  // a display option changed (10 metric, 11 imperial)
+};
+
+class Collation;
+
+// The base point of the distances, precomputed from the base row's coordinates.
+struct BasePoint {
+  double longitude = 0;  // degrees
+  double latitude = 0;
+  double longitudeRadians = 0;
+  double sinLatitude = 0;
+  double cosLatitude = 1;
+};
+
+struct SortArrow {
+  int column = -1;  // the header column showing an arrow, -1 for none
+  bool ascending = false;
 };
 
 struct DocumentState {
@@ -38,7 +70,18 @@ struct DocumentState {
   Settings settings = DefaultSettings(true);
   long long baseRow = -1;       // the distance base row, -1 when none
   bool baseRowPinned = false;   // row 0 is a base point inserted at the top
+  BasePoint basePoint;
+  UndoJournal journal;
   RowRecorder* recorder = nullptr;
+
+  // The column F2 edits and 1213/1214 sort, the remembered sort direction (descending
+  // at start-up, kept by New) and the header's sort arrow.
+  int currentColumn = kNameColumn;
+  bool sortAscending = false;
+  SortArrow sortArrow;
+
+  MapLink* map = nullptr;                // nullptr: no map
+  const Collation* collation = nullptr;  // name order for sorting; nullptr: UTF-16 code units
 
   // Flags the window turns into its title and status bar on the next timer tick.
   bool titleDirty = true;
@@ -58,5 +101,15 @@ struct DocumentState {
 
 // The window title: document title, "*" when modified, " - " and the product name.
 Text WindowTitle(const Document& document);
+
+inline void MapSyncAll(DocumentState& doc) {
+  if (doc.map) doc.map->SyncAll(doc);
+}
+inline void MapSelectEntry(DocumentState& doc) {
+  if (doc.map) doc.map->SelectEntry(doc);
+}
+inline void MapSetOption(DocumentState& doc, int option) {
+  if (doc.map) doc.map->SetOption(option);
+}
 
 }  // namespace wayloom

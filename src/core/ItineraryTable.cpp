@@ -63,17 +63,104 @@ void ItineraryTable::SetCell(std::size_t row, int column, TextView text) {
   rows_[row].cells[column].Assign(text);
 }
 
+void ItineraryTable::SwapCell(std::size_t row, int column, CellText& text) {
+  if (column == kNameColumn) InvalidateNameIndex();
+  std::swap(rows_[row].cells[column], text);
+}
+
+void ItineraryTable::SwapContents(std::size_t a, std::size_t b) {
+  if (a == b) return;
+  ItineraryEntry& first = rows_[a];
+  ItineraryEntry& second = rows_[b];
+  std::swap(first.status, second.status);
+  for (int column : {kNameColumn, kLongitudeColumn, kLatitudeColumn}) std::swap(first.cells[column], second.cells[column]);
+  InvalidateNameIndex();
+}
+
+std::vector<ItineraryEntry> ItineraryTable::RemoveRows(const std::vector<std::uint32_t>& indexes) {
+  std::vector<ItineraryEntry> removed;
+  if (indexes.empty()) return removed;
+  removed.reserve(indexes.size());
+  std::size_t next = 0;
+  std::size_t write = indexes.front();
+  for (std::size_t read = indexes.front(); read < rows_.size(); ++read) {
+    if (next < indexes.size() && indexes[next] == read) {
+      removed.push_back(std::move(rows_[read]));
+      ++next;
+      continue;
+    }
+    if (write != read) rows_[write] = std::move(rows_[read]);
+    ++write;
+  }
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(write), rows_.end());
+  InvalidateNameIndex();
+  return removed;
+}
+
+void ItineraryTable::InsertRows(std::vector<std::uint32_t> finalIndexes, std::vector<ItineraryEntry> entries) {
+  if (entries.empty()) return;
+  for (auto& entry : entries)
+    if (entry.id == 0 || entry.id >= nextId_) entry.id = nextId_++;
+  const std::size_t oldCount = rows_.size();
+  rows_.resize(oldCount + entries.size());
+  // Filled from the back: every old row moves once, to its final place.
+  std::size_t pending = entries.size();
+  std::size_t source = oldCount;
+  for (std::size_t target = rows_.size(); pending > 0 && target > 0;) {
+    --target;
+    if (finalIndexes[pending - 1] == target) {
+      rows_[target] = std::move(entries[--pending]);
+    } else {
+      rows_[target] = std::move(rows_[--source]);
+    }
+  }
+  InvalidateNameIndex();
+}
+
 void ItineraryTable::SwapRows(std::size_t a, std::size_t b) {
   if (a == b) return;
   std::swap(rows_[a], rows_[b]);
   InvalidateNameIndex();
 }
 
+namespace {
+
+// Asks for a row's memory ahead of its move: the moves of a permutation jump around the
+// table, and waiting for each row in turn would cost most of the time.
+void PrefetchRow(const ItineraryEntry* row) {
+#if defined(__GNUC__)
+  const char* bytes = reinterpret_cast<const char*>(row);
+  for (std::size_t offset = 0; offset < sizeof(ItineraryEntry); offset += 64) __builtin_prefetch(bytes + offset, 1);
+#else
+  (void)row;
+#endif
+}
+
+}  // namespace
+
 void ItineraryTable::Permute(const std::vector<std::uint32_t>& order) {
-  std::vector<ItineraryEntry> reordered;
-  reordered.reserve(rows_.size());
-  for (std::uint32_t from : order) reordered.push_back(std::move(rows_[from]));
-  rows_.swap(reordered);
+  // In place, one cycle at a time: each row moves once and no second table is allocated.
+  constexpr int kAhead = 8;
+  std::vector<bool> placed(rows_.size());
+  for (std::size_t start = 0; start < rows_.size(); ++start) {
+    if (placed[start]) continue;
+    placed[start] = true;
+    if (order[start] == start) continue;
+    std::size_t ahead = order[start];
+    for (int k = 0; k < kAhead && ahead != start; ++k, ahead = order[ahead]) PrefetchRow(&rows_[ahead]);
+    ItineraryEntry first = std::move(rows_[start]);
+    std::size_t target = start;
+    for (std::size_t source = order[target]; source != start; source = order[target]) {
+      if (ahead != start) {
+        PrefetchRow(&rows_[ahead]);
+        ahead = order[ahead];
+      }
+      rows_[target] = std::move(rows_[source]);
+      placed[source] = true;
+      target = source;
+    }
+    rows_[target] = std::move(first);
+  }
   InvalidateNameIndex();
 }
 
@@ -91,6 +178,10 @@ void ItineraryTable::SetFocused(std::size_t row) {
 
 void ItineraryTable::ClearSelection() {
   for (auto& entry : rows_) entry.selected = false;
+}
+
+void ItineraryTable::ClearSelectionAndFocus() {
+  for (auto& entry : rows_) entry.selected = entry.focused = false;
 }
 
 std::size_t ItineraryTable::SelectedCount() const {
@@ -132,6 +223,64 @@ long long ItineraryTable::FindRowById(RowId id) const {
 }
 
 void ItineraryTable::InvalidateNameIndex() { nameIndex_.reset(); }
+
+namespace {
+
+// Counts the rows still present among the first i and finds the k-th present row, each
+// in O(log n): a Fenwick tree over presence flags.
+class PresenceTree {
+ public:
+  explicit PresenceTree(std::size_t count) : tree_(count + 1) {
+    for (std::size_t i = 1; i <= count; ++i) tree_[i] = static_cast<std::uint32_t>(i & (~i + 1));
+    top_ = 1;
+    while (top_ * 2 <= count) top_ *= 2;
+  }
+  // Index of the present row with rank k (0-based); the row is then marked absent.
+  std::size_t TakeRank(std::size_t k) {
+    std::size_t position = 0;
+    for (std::size_t step = top_; step > 0; step /= 2) {
+      if (position + step < tree_.size() && tree_[position + step] <= k) {
+        position += step;
+        k -= tree_[position];
+      }
+    }
+    for (std::size_t i = position + 1; i < tree_.size(); i += i & (~i + 1)) --tree_[i];
+    return position;
+  }
+
+ private:
+  std::vector<std::uint32_t> tree_;
+  std::size_t top_ = 0;
+};
+
+}  // namespace
+
+std::vector<std::uint32_t> RemovalsToOriginalIndexes(const std::vector<std::uint32_t>& removals, std::size_t rowCount) {
+  std::vector<std::uint32_t> original;
+  original.reserve(removals.size());
+  PresenceTree present(rowCount);
+  std::size_t remaining = rowCount;
+  for (std::uint32_t index : removals) {
+    if (index >= remaining) return {};
+    original.push_back(static_cast<std::uint32_t>(present.TakeRank(index)));
+    --remaining;
+  }
+  return original;
+}
+
+std::vector<std::uint32_t> InsertionsToFinalIndexes(const std::vector<std::uint32_t>& insertions, std::size_t rowCount) {
+  // The last insertion lands where it asked; each earlier one takes its rank among the
+  // places the later ones leave free.
+  const std::size_t finalCount = rowCount + insertions.size();
+  std::vector<std::uint32_t> placed(insertions.size());
+  PresenceTree places(finalCount);
+  for (std::size_t j = insertions.size(); j-- > 0;) {
+    const std::size_t countThen = rowCount + j;
+    const std::size_t index = insertions[j] > countThen ? countThen : insertions[j];
+    placed[j] = static_cast<std::uint32_t>(places.TakeRank(index));
+  }
+  return placed;
+}
 
 std::array<int, kColumnCount> ColumnDisplayOrder(bool lngFirst) {
   return {kOrderColumn, kDistanceColumn, kNameColumn, FirstCoordinateColumn(lngFirst), SecondCoordinateColumn(lngFirst)};

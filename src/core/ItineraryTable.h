@@ -63,16 +63,29 @@ class ItineraryTable {
   void Reserve(std::size_t rows) { rows_.reserve(rows); }
 
   void SetCell(std::size_t row, int column, TextView text);
+  // Exchanges a cell's text with text, without copying either.
+  void SwapCell(std::size_t row, int column, CellText& text);
   void SetStatus(std::size_t row, EntryStatus status) { rows_[row].status = status; }
   void SetSortKey(std::size_t row, std::int32_t key) { rows_[row].sortKey = key; }
   void SwapRows(std::size_t a, std::size_t b);
+  // Exchanges what two rows say (status, name, longitude, latitude); ids, sort keys,
+  // Order and Distance cells and the selection stay where they are.
+  void SwapContents(std::size_t a, std::size_t b);
   // Reorders the rows: new row i is old row order[i] (a permutation of all rows).
   void Permute(const std::vector<std::uint32_t>& order);
+
+  // Many rows in one pass, so that removing or inserting k rows costs one move of the
+  // table instead of k. RemoveRows takes ascending, distinct indexes and returns the
+  // removed entries in that order; InsertRows takes entries with their final indexes,
+  // ascending and distinct, each below the new row count. Entries with id 0 get a new id.
+  std::vector<ItineraryEntry> RemoveRows(const std::vector<std::uint32_t>& indexes);
+  void InsertRows(std::vector<std::uint32_t> finalIndexes, std::vector<ItineraryEntry> entries);
 
   // Selection and focus live in the rows.
   void SetSelected(std::size_t row, bool selected) { rows_[row].selected = selected; }
   void SetFocused(std::size_t row);  // clears the focus elsewhere
   void ClearSelection();
+  void ClearSelectionAndFocus();
   std::size_t SelectedCount() const;
   long long FirstSelected() const;  // -1 when none
   long long FocusedRow() const;     // -1 when none
@@ -91,6 +104,14 @@ class ItineraryTable {
   struct NameIndex;
   mutable std::unique_ptr<NameIndex> nameIndex_;  // built on the first name lookup
 };
+
+// Row operations given one at a time, each index counting the rows as they are at that
+// moment, turned into the indexes a single pass needs.
+// Removals: the index each removed row had before the first removal, in removal order.
+std::vector<std::uint32_t> RemovalsToOriginalIndexes(const std::vector<std::uint32_t>& removals, std::size_t rowCount);
+// Insertions (an index past the end appends): the index each inserted row has after the
+// last insertion, in insertion order.
+std::vector<std::uint32_t> InsertionsToFinalIndexes(const std::vector<std::uint32_t>& insertions, std::size_t rowCount);
 
 // Display order of the columns: Order, Distance, Name, then the two coordinates
 // (Longitude first only with "Lng First").

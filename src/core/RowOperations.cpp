@@ -5,8 +5,24 @@
 
 namespace wayloom {
 
+namespace {
+
+// Puts text into the cell; the undo record, when one was made, takes the old text over
+// instead of a copy of it. text may be part of the cell's own text.
+void ReplaceCell(DocumentState& doc, std::size_t row, int column, CellText&& text, CellText* recordText) {
+  if (recordText) doc.table.SwapCell(row, column, *recordText);
+  doc.table.SwapCell(row, column, text);
+}
+
+void ReplaceCell(DocumentState& doc, std::size_t row, int column, TextView text, CellText* recordText) {
+  ReplaceCell(doc, row, column, CellText(text), recordText);
+}
+
+}  // namespace
+
 std::size_t InsertRowRecorded(DocumentState& doc, std::size_t index, TextView name, EntryStatus status, bool selected) {
   const std::size_t row = doc.table.Insert(index, name, status & 3, selected);
+  RecordRowInsert(doc, row, status & 3);
   if (doc.recorder) doc.recorder->RowInserted(row, status & 3, doc.baseRow);
   return row;
 }
@@ -15,20 +31,69 @@ bool SetCellRecorded(DocumentState& doc, std::size_t row, int column, TextView t
   const TextView old = doc.table.Cell(row, column);
   if (old == text) return false;
   if (doc.recorder) doc.recorder->CellChanging(row, column, old);
-  doc.table.SetCell(row, column, text);
+  ReplaceCell(doc, row, column, text, RecordCellEdit(doc, row, column));
   return true;
 }
 
 void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status) {
   const EntryStatus old = doc.table.Row(row).status;
+  status &= 3;
   if (old == status) return;
+  RecordStatusEdit(doc, row, status);
   if (doc.recorder) doc.recorder->StatusChanging(row, old);
-  doc.table.SetStatus(row, status & 3);
+  doc.table.SetStatus(row, status);
 }
 
+void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status, int column, CellText&& text) {
+  status &= 3;
+  if (doc.recorder) {
+    doc.recorder->StatusChanging(row, doc.table.Row(row).status);
+    doc.recorder->CellChanging(row, column, doc.table.Cell(row, column));
+  }
+  ReplaceCell(doc, row, column, std::move(text), RecordStatusEdit(doc, row, status, column));
+  doc.table.SetStatus(row, status);
+}
+
+void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status, int column, TextView text) {
+  SetStatusRecorded(doc, row, status, column, CellText(text));
+}
+
+namespace {
+
+// BaseRow after the row at index was removed.
+void FollowDeletion(DocumentState& doc, std::size_t row) {
+  if (doc.baseRow < 0) return;
+  const auto index = static_cast<long long>(row);
+  if (doc.baseRow == index) {
+    doc.baseRow = -1;
+  } else if (index < doc.baseRow) {
+    --doc.baseRow;
+  }
+}
+
+}  // namespace
+
 void DeleteRowRecorded(DocumentState& doc, std::size_t row) {
+  RecordRowDelete(doc, row, doc.table.Row(row));
+  FollowDeletion(doc, row);
   if (doc.recorder) doc.recorder->RowDeleting(row, doc.table.Row(row));
   doc.table.Remove(row);
+}
+
+void DeleteRowsRecorded(DocumentState& doc, const std::vector<std::uint32_t>& rows) {
+  if (rows.size() == 1) {
+    DeleteRowRecorded(doc, rows.front());
+    return;
+  }
+  // Row rows[k] is at rows[k] - k when its turn comes; records and BaseRow use that index.
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    const std::size_t now = rows[k] - k;
+    const ItineraryEntry& entry = doc.table.Row(rows[k]);
+    RecordRowDelete(doc, now, entry);
+    FollowDeletion(doc, now);
+    if (doc.recorder) doc.recorder->RowDeleting(now, entry);
+  }
+  doc.table.RemoveRows(rows);
 }
 
 bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source) {

@@ -1,18 +1,36 @@
-// Row operations that change the table and tell the recorder (undo, check results) in
-// one call. Every command that changes rows goes through these.
+// Row operations that change the table, write the undo record (editing/UndoJournal.h)
+// and tell the row listener (check results) in one call. Every command that changes rows
+// goes through these.
 #pragma once
+
+#include <vector>
 
 #include "core/DocumentState.h"
 
 namespace wayloom {
 
 // Inserts a row with an already normalised name; a very large index appends. With
-// selected, the row is inserted selected and focused. Returns the row's index.
+// selected, the row is inserted selected and focused. Returns the row's index. Records a
+// RowInsert with the status and the current BaseRow; the insert of the pinned base row
+// is known as such when BaseRowPinned is set before the call.
 std::size_t InsertRowRecorded(DocumentState& doc, std::size_t index, TextView name, EntryStatus status, bool selected);
-// Sets one cell's text (empty clears it). Returns true when the text changed.
+// Sets one cell's text (empty clears it). Returns true when the text changed; an
+// unchanged text makes no record. Records a CellEdit only in state Closed, or Open with a
+// CellEdit as the group's newest record, so cells set right after an insert make none.
 bool SetCellRecorded(DocumentState& doc, std::size_t row, int column, TextView text);
+// Sets the status; a change records a StatusEdit.
 void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status);
+// Sets the status and one cell (column 0..2) together: a StatusEdit and a CellEdit,
+// recorded whatever the texts (unless recording is suspended).
+void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status, int column, TextView text);
+// The same, taking the text over instead of copying it.
+void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status, int column, CellText&& text);
+// Records a RowDelete with the row's texts and status, then removes the row. BaseRow
+// follows: -1 when the base row goes, one less when a row above it goes.
 void DeleteRowRecorded(DocumentState& doc, std::size_t row);
+// DeleteRowRecorded for each of rows (ascending, distinct), from the top down, with the
+// same records, in one pass over the table.
+void DeleteRowsRecorded(DocumentState& doc, const std::vector<std::uint32_t>& rows);
 
 enum class CoordinateSource {
   Degrees,         // decimal degrees text (KML, GPX, delimited text)

@@ -4,6 +4,9 @@
 #include "formats/FileFormat.h"
 #include "formats/FileTransfer.h"
 #include "formats/ItnFormat.h"
+#include "editing/UndoJournal.h"
+#include "planning/Distances.h"
+#include "planning/SortTable.h"
 
 namespace wayloom {
 
@@ -96,9 +99,13 @@ bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int for
   FileProgress progress(context.ui, progressText, doc.document.autoSaving);
   FileAccess access{context.ui, context.files, context.codec, &progress, context.includeHomeAndRecent};
   const int result = ReadDocumentFile(access, doc, mode, path, formatIndex);
-  context.ui.TableChanged();
   if (result == 0) {
     progress.Report(1, 1);
+    // Distances from row 0 after an open, from the base row after an import.
+    SetBaseRow(context, mode == TransferMode::Open ? 0 : -1, false);
+  }
+  context.ui.TableChanged();
+  if (result == 0) {
     context.ui.FitColumns();
     if (doc.document.duplicatesDropped > 0 && !doc.document.autoSaving)
       context.ui.ShowMessage(kDuplicatesDropped, doc.document.duplicatesDropped, MessageIcon::Information);
@@ -120,6 +127,8 @@ bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int
   const bool ok = ReadFile(context, mode, path, format);
   if (mode == TransferMode::Open) {
     if (ok) {
+      doc.sortArrow.column = -1;  // the old sort marks do not describe the new rows
+      context.ui.ShowSortArrow(-1, doc.sortAscending);
       if (!doc.table.Empty()) {
         doc.table.SetSelected(0, true);
         doc.table.SetFocused(0);
@@ -132,7 +141,10 @@ bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int
   } else {
     const long long first = doc.table.FirstSelected();
     if (first >= 0) context.ui.EnsureRowVisible(first);
-    if (doc.table.RowCount() != rowsBefore) doc.SetModified(true);
+    if (doc.table.RowCount() != rowsBefore) {
+      doc.SetModified(true);
+      MapSyncAll(doc);
+    }
   }
   doc.selectPending = true;
   doc.statusResetPending = true;
@@ -143,8 +155,10 @@ void NewDocument(CommandContext& context) {
   DocumentState& doc = context.doc;
   if (doc.document.modified && !ConfirmDiscard(context)) return;
   doc.table.Clear();
+  ResetJournal(doc.journal);
   doc.baseRow = -1;
   doc.baseRowPinned = false;
+  ResetSortHeader(context);
   doc.document.title = Text(LoadText(kUntitledString));
   doc.document.path.clear();
   doc.document.format = kItnFormat;

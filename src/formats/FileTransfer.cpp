@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/RowOperations.h"
+#include "editing/UndoJournal.h"
 #include "formats/FileFormat.h"
 #include "formats/ItnFormat.h"
 
@@ -25,9 +26,13 @@ int ReadDocumentFile(FileAccess& access, DocumentState& doc, TransferMode mode, 
     doc.table.Clear();
     doc.baseRow = -1;
     doc.baseRowPinned = false;
-    doc.recorder = nullptr;  // an opened file starts a new undo history
+    // An opened file starts a new undo history, and its rows are not recorded.
+    ResetJournal(doc.journal);
+    SuspendRecording(doc.journal);
+    doc.recorder = nullptr;  // nor reported to the check results
   } else {
     doc.table.ClearSelection();
+    BeginUndoGroup(doc.journal);  // the whole import is one undo step
   }
   doc.document.duplicateAnswer = kKeep;
   doc.document.duplicatesDropped = 0;

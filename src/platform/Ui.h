@@ -25,6 +25,42 @@ struct FileChoice {
   int listPosition = 1;  // 1-based position of the chosen type in the dialog's list
 };
 
+// The in-place cell editor as the window shows it: over the cell (row, column), holding
+// text, all of it selected, at most limit characters typed.
+struct CellEditorRequest {
+  std::size_t row = 0;
+  int column = 0;
+  Text text;
+  std::size_t limit = 255;
+};
+
+// What the merge-fields dialog 6002 returns: the prefix and suffix choices and the text of
+// the enabled edit (the text, or the first sequence number as digits).
+enum class MergeField { Text, Sequence, Name };
+struct MergeFieldsChoice {
+  MergeField prefix = MergeField::Text;
+  MergeField suffix = MergeField::Name;
+  Text text;
+};
+
+// What the clear-fields dialog 6003 returns: its four check boxes.
+struct ClearFieldsChoice {
+  bool leadingNumber = false;   // 5100
+  bool trailingNumber = false;  // 5101
+  bool longitude = false;       // 5102
+  bool latitude = false;        // 5103
+};
+
+// The find and replace texts and options, kept for the program's lifetime; the find
+// (6004) and replace (6005) dialogs show them and return them changed.
+struct SearchOptions {
+  Text findText;     // at most 255 characters
+  Text replaceText;  // at most 255 characters
+  bool matchCase = false;
+  bool namesOnly = false;
+  bool allMatches = false;
+};
+
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -67,6 +103,23 @@ class Ui {
   // A command's toolbar button shown pressed while the command works.
   virtual void PressToolbarButton(int command, bool pressed) {}
   virtual void FocusTable() {}
+
+  // The in-place cell editor: shown over a cell with its text selected and focused, or
+  // hidden. A message of the editor (a refused commit) is owned by the editor.
+  virtual void ShowCellEditor(const CellEditorRequest& request) {}
+  virtual void HideCellEditor() {}
+  virtual MessageResult ShowEditorMessage(int stringId, MessageIcon icon, MessageButtons buttons) {
+    return ShowMessage(stringId, FormatArg(), icon, buttons);
+  }
+  // Posts a command to the main window, handled after the current one returns.
+  virtual void PostCommand(int command, long long parameter) {}
+
+  // The dialogs of merge fields (6002), clear fields (6003), find (6004) and replace
+  // (6005); nullopt is Cancel.
+  virtual std::optional<MergeFieldsChoice> AskMergeFields() { return std::nullopt; }
+  virtual std::optional<ClearFieldsChoice> AskClearFields() { return std::nullopt; }
+  virtual std::optional<SearchOptions> AskFind(const SearchOptions& shown) { return std::nullopt; }
+  virtual std::optional<SearchOptions> AskReplace(const SearchOptions& shown) { return std::nullopt; }
 };
 
 // File progress in the status bar: percent of done against total, shown only when it

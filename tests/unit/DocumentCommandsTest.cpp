@@ -4,6 +4,8 @@
 
 #include "TestSupport.h"
 #include "core/RowOperations.h"
+#include "editing/UndoCommands.h"
+#include "editing/UndoJournal.h"
 #include "formats/DocumentCommands.h"
 #include "formats/FileFormat.h"
 #include "platform/posix/PosixFileStore.h"
@@ -192,6 +194,29 @@ TEST(TransferFile, AutomaticSaveOpensNoDialog) {
   EXPECT_TRUE(f.ui.messages.empty());
   EXPECT_TRUE(f.ui.progress.empty());
   EXPECT_FALSE(f.doc.document.modified);
+}
+
+TEST(TransferFile, ImportIsOneUndoStepAndOpenStartsANewHistory) {
+  TempFolder folder;
+  WriteBytes(folder / "a.itn", "1|1|a1|2\r\n2|2|a2|2\r\n");
+  WriteBytes(folder / "b.itn", "3|3|b1|2\r\n4|4|b2|2\r\n");
+  Fixture f;
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "a.itn")));
+  EXPECT_FALSE(CanUndo(f.doc.journal));
+  ASSERT_TRUE(TransferFile(f.context, TransferMode::Import, PathText(folder / "b.itn"), 1));
+  EXPECT_EQ(f.doc.table.RowCount(), 4u);
+  EXPECT_TRUE(f.doc.document.modified);
+  Undo(f.context);
+  EXPECT_EQ(Rows(f.doc), (std::vector<std::string>{"a1|0.00001|0.00001|2", "a2|0.00002|0.00002|2"}));
+  EXPECT_FALSE(f.doc.document.modified);
+  Redo(f.context);
+  EXPECT_EQ(f.doc.table.RowCount(), 4u);
+  EXPECT_EQ(f.doc.table.Cell(3, kOrderColumn), u"4");
+  // Opening another file (discarding the changes) forgets the old history.
+  f.ui.answers = {MessageResult::No};
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "b.itn")));
+  EXPECT_FALSE(CanUndo(f.doc.journal));
+  EXPECT_FALSE(CanRedo(f.doc.journal));
 }
 
 TEST(ConfirmDiscard, AsksTheRightQuestion) {

@@ -1,0 +1,36 @@
+// The commands that change entries a row or a field at a time: add, insert and edit in
+// place (editing/CellEdit.h), delete (1015), merge fields (1013) and clear fields (1016).
+// Each is one undo step.
+#pragma once
+
+#include "editing/CellEdit.h"
+
+namespace wayloom {
+
+constexpr int kMergeFieldsCommand = 1013;
+constexpr int kDeleteCommand = 1015;
+constexpr int kClearFieldsCommand = 1016;
+constexpr int kCutCommand = 1017;
+
+// 1015: deletes the selected entries and selects the entry that took the first one's
+// place. Cut (1017) runs it as its second half with cutting set (its own button and text).
+void DeleteSelectedEntries(CommandContext& context, bool cutting = false);
+
+// Whether the merge-fields dialog may close with OK: one of the pairs text + name,
+// sequence + name, name + text, name + sequence, and a text that is not blank (for a
+// sequence number: digits only, at most 9).
+bool MergeFieldsAcceptable(const MergeFieldsChoice& choice);
+// 1013: asks for the merge and builds the new names of the rows it covers.
+void MergeFields(CommandContext& context);
+// The merge with the dialog's answer.
+void ApplyMergeFields(CommandContext& context, const MergeFieldsChoice& choice);
+
+// A name without its leading (or trailing) number, cleaned; the name itself when it has
+// none, is digits only, or would be left blank.
+Text WithoutLeadingNumber(TextView name);
+Text WithoutTrailingNumber(TextView name);
+// 1016: asks which fields to clear and clears them in the rows it covers.
+void ClearFields(CommandContext& context);
+void ApplyClearFields(CommandContext& context, const ClearFieldsChoice& choice);
+
+}  // namespace wayloom

@@ -1,0 +1,297 @@
+#include "planning/Distances.h"
+
+#include <algorithm>
+#include <cmath>
+#include <charconv>
+#include <optional>
+
+#include "core/NumberText.h"
+#include "core/RowOperations.h"
+
+namespace wayloom {
+
+namespace {
+
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+constexpr double kFeetPerMetre = 3.28084;
+constexpr std::size_t kMaxCoordinateUnits = 31;
+constexpr int kMetricOption = 10;
+constexpr int kImperialOption = 11;
+constexpr int kShowDistanceCommand = 1209;
+
+bool Adjacent(const DocumentState& doc) { return doc.settings.adjacentDistance != 0; }
+
+// The texts the table stores most, "%.5f" decimals, read as their whole number of units
+// divided by 100000: the same double a full decimal reading gives, much sooner.
+std::optional<double> FiveDecimals(TextView text) {
+  std::size_t i = text.size() > 0 && text[0] == u'-' ? 1 : 0;
+  const bool negative = i == 1;
+  if (text.size() < i + 7 || text.size() > i + 14 || text[text.size() - 6] != u'.') return std::nullopt;
+  std::int64_t units = 0;
+  for (; i < text.size(); ++i) {
+    if (i == text.size() - 6) continue;
+    if (!IsAsciiDigit(text[i])) return std::nullopt;
+    units = units * 10 + (text[i] - u'0');
+  }
+  const double value = static_cast<double>(units) / 100000.0;
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+// At most 31 characters of the cell are read.
+std::optional<double> CoordinateDegrees(const DocumentState& doc, std::size_t row, int column) {
+  TextView text = doc.table.Cell(row, column);
+  if (text.empty()) return std::nullopt;
+  if (text.size() > kMaxCoordinateUnits) text = text.substr(0, kMaxCoordinateUnits);
+  const CoordinateFormat format = doc.Format();
+  // Plain decimal text needs no compass handling: read it in place.
+  if (!format.dms && (IsAsciiDigit(text[0]) || text[0] == u'-' || text[0] == u'.')) {
+    if (const auto value = FiveDecimals(text)) return value;
+    const ParsedNumber number = ParseDecimalPrefix(text);
+    if (!number.found) return std::nullopt;
+    return number.value;
+  }
+  return CoordinateTextToDegrees(text, format);
+}
+
+namespace {
+
+// A point with the trigonometry the distance formula needs, computed once per row.
+struct Point {
+  double longitude;
+  double latitude;
+  double lambda;
+  double sinPhi;
+  double cosPhi;
+};
+
+Point MakePoint(double longitude, double latitude) {
+  const double phi = latitude * kRadiansPerDegree;
+  return {longitude, latitude, longitude * kRadiansPerDegree, std::sin(phi), std::cos(phi)};
+}
+
+// False when the row lacks a longitude or a latitude.
+bool ReadPoint(const DocumentState& doc, std::size_t row, Point& point) {
+  const auto longitude = CoordinateDegrees(doc, row, kLongitudeColumn);
+  if (!longitude) return false;
+  const auto latitude = CoordinateDegrees(doc, row, kLatitudeColumn);
+  if (!latitude) return false;
+  point = MakePoint(*longitude, *latitude);
+  return true;
+}
+
+// The arc cosine's argument can come out a little above 1 for two close points; clamped,
+// it gives 0 rather than a value with no integer.
+std::int32_t ArcMetres(double cosine) {
+  cosine = std::clamp(cosine, -1.0, 1.0);
+  return static_cast<std::int32_t>(std::acos(cosine) * kEarthRadiusMetres);
+}
+
+// The spherical law of cosines; the same arithmetic for two rows and for a row and the
+// base point.
+std::int32_t Metres(const Point& a, double bLongitude, double bLatitude, double bLambda, double bSinPhi,
+                    double bCosPhi) {
+  if (a.longitude == bLongitude && a.latitude == bLatitude) return 0;
+  return ArcMetres(a.sinPhi * bSinPhi + a.cosPhi * bCosPhi * std::cos(bLambda - a.lambda));
+}
+
+std::int32_t Metres(const Point& a, const Point& b) {
+  return Metres(a, b.longitude, b.latitude, b.lambda, b.sinPhi, b.cosPhi);
+}
+
+std::int32_t MetresToBase(const BasePoint& base, const Point& p) {
+  return Metres(p, base.longitude, base.latitude, base.longitudeRadians, base.sinLatitude, base.cosLatitude);
+}
+
+// A distance text, built in place: "<number><spaces><unit>", the number whole or with one
+// decimal.
+struct DistanceBuffer {
+  char16_t units[32];
+  std::size_t size = 0;
+  TextView View() const { return TextView(units, size); }
+};
+
+void Compose(DistanceBuffer& out, long long whole, int tenth, TextView spacesAndUnit) {
+  char digits[24];
+  const char* end = std::to_chars(digits, digits + sizeof digits, whole).ptr;
+  out.size = 0;
+  for (const char* c = digits; c != end; ++c) out.units[out.size++] = static_cast<char16_t>(*c);
+  if (tenth >= 0) {
+    out.units[out.size++] = u'.';
+    out.units[out.size++] = static_cast<char16_t>(u'0' + tenth);
+  }
+  for (char16_t c : spacesAndUnit) out.units[out.size++] = c;
+}
+
+// Tenths of value / divisor (value >= 0), rounded half away from zero.
+long long RoundedTenths(long long value, long long divisorTimesTen) {
+  return (value * 2 + divisorTimesTen) / (divisorTimesTen * 2);
+}
+
+void ComposeTenths(DistanceBuffer& out, long long tenths, TextView unit) {
+  Compose(out, tenths / 10, static_cast<int>(tenths % 10), unit);
+}
+
+void FormatDistanceInto(DistanceBuffer& out, std::int32_t metres, bool metric) {
+  const long long m = metres < 0 ? 0 : metres;
+  if (metric) {
+    if (m < 1000) {
+      Compose(out, m, -1, u"    m");
+    } else {
+      ComposeTenths(out, RoundedTenths(m, 100), u"  km");
+    }
+  } else if (m <= 160) {
+    Compose(out, static_cast<long long>(static_cast<double>(m) * kFeetPerMetre), -1, u"    ft");
+  } else {
+    // A tenth of a mile is 160.9344 m: in integers, tenths = m * 10000 / 1609344.
+    ComposeTenths(out, RoundedTenths(m * 10000, 1609344), u"  mi");
+  }
+}
+
+void SelectOnly(ItineraryTable& table, std::size_t row) {
+  table.SetSelected(row, true);
+  table.SetFocused(row);
+}
+
+}  // namespace
+
+std::int32_t DistanceBetweenRows(const DocumentState& doc, std::size_t i, std::size_t j) {
+  const std::size_t count = doc.table.RowCount();
+  Point a{}, b{};
+  if (i >= count || j >= count || !ReadPoint(doc, i, a) || !ReadPoint(doc, j, b)) return kDistanceUnavailable;
+  return Metres(a, b);
+}
+
+Text FormatDistance(std::int32_t metres, bool metric) {
+  DistanceBuffer text;
+  FormatDistanceInto(text, metres, metric);
+  return Text(text.View());
+}
+
+void ComputeDistances(CommandContext& context, long long row, bool fitColumn) {
+  DocumentState& doc = context.doc;
+  ItineraryTable& table = doc.table;
+  const auto count = static_cast<long long>(table.RowCount());
+  if (count == 0 || row >= count) return;
+  const long long first = row < 0 ? 0 : row;
+  const long long last = row < 0 ? count - 1 : row;
+  const bool metric = doc.settings.Get(Option::MetricUnit);
+  const bool adjacent = Adjacent(doc);
+  // Without a base row every distance is unavailable and nothing needs reading. The
+  // previous row's point is read once while walking the rows.
+  const bool measuring = doc.baseRow >= 0;
+  Point previous{}, point{};
+  bool previousLocated = adjacent && measuring && first > 0 && ReadPoint(doc, static_cast<std::size_t>(first - 1), previous);
+  for (long long r = first; r <= last; ++r) {
+    const auto index = static_cast<std::size_t>(r);
+    const bool located = measuring && ReadPoint(doc, index, point);
+    std::int32_t key;
+    DistanceBuffer text;
+    if (r == doc.baseRow) {
+      key = kSortKeyBaseRow;
+    } else {
+      key = located ? MetresToBase(doc.basePoint, point) : kDistanceUnavailable;
+      if (key != kDistanceUnavailable) {
+        if (!adjacent) {
+          FormatDistanceInto(text, key, metric);
+        } else if (r > 0 && previousLocated) {
+          FormatDistanceInto(text, Metres(point, previous), metric);  // DistanceBetweenRows (r, r - 1)
+        }
+      }
+    }
+    table.SetSortKey(index, key);
+    if (table.Cell(index, kDistanceColumn) != text.View()) table.SetCell(index, kDistanceColumn, text.View());
+    previous = point;
+    previousLocated = located;
+  }
+  if (fitColumn) context.ui.FitColumn(kDistanceColumn, false);
+}
+
+void SetBaseRow(CommandContext& context, long long row, bool fitColumn) {
+  DocumentState& doc = context.doc;
+  const auto count = static_cast<long long>(doc.table.RowCount());
+  if (!doc.settings.Get(Option::ShowDistance) || row >= count) return;
+  doc.baseRow = -1;
+  long long found = row < 0 ? -1 : row;
+  if (row < 0) {
+    for (long long r = 0; r < count && found < 0; ++r)
+      if (doc.table.Row(static_cast<std::size_t>(r)).sortKey == kSortKeyBaseRow) found = r;
+  }
+  Point point{};
+  if (found >= 0 && ReadPoint(doc, static_cast<std::size_t>(found), point)) {
+    doc.basePoint = {point.longitude, point.latitude, point.lambda, point.sinPhi, point.cosPhi};
+    doc.baseRow = found;
+  }
+  ComputeDistances(context, -1, fitColumn);
+}
+
+void UpdateRowDistance(CommandContext& context, std::size_t row) {
+  DocumentState& doc = context.doc;
+  if (doc.baseRow >= 0 && static_cast<std::size_t>(doc.baseRow) == row) {
+    SetBaseRow(context, static_cast<long long>(row), true);
+    return;
+  }
+  ComputeDistances(context, static_cast<long long>(row), false);
+  if (Adjacent(doc)) ComputeDistances(context, static_cast<long long>(row) + 1, false);
+}
+
+void ShowDistanceColumn(CommandContext& context, bool show, long long baseRow) {
+  DocumentState& doc = context.doc;
+  if (show) {
+    doc.settings.Set(Option::ShowDistance, true);
+    if (baseRow >= 0) {
+      SetBaseRow(context, baseRow, false);
+    } else {
+      doc.baseRow = -1;
+      ComputeDistances(context, -1, false);
+    }
+  } else {
+    doc.settings.Set(Option::ShowDistance, false);
+    doc.baseRow = -1;
+    if (doc.table.SelectedCount() == 0 && !doc.table.Empty()) SelectOnly(doc.table, 0);
+    context.ui.TableChanged();
+  }
+}
+
+void ToggleDistanceColumn(CommandContext& context) {
+  DocumentState& doc = context.doc;
+  context.ui.PressToolbarButton(kShowDistanceCommand, true);
+  BeginUndoGroup(doc.journal);
+  const long long previousBaseRow = doc.baseRow;
+  if (doc.settings.Get(Option::ShowDistance)) {
+    if (doc.baseRowPinned && !doc.table.Empty()) {
+      DeleteRowRecorded(doc, 0);
+      doc.baseRowPinned = false;
+      RenumberOrder(doc.table);
+      context.ui.FitColumn(kOrderColumn, false);
+      MapSyncAll(doc);
+    }
+    ShowDistanceColumn(context, false, -1);
+  } else {
+    doc.settings.Set(Option::ShowDistance, true);
+    SetBaseRow(context, 0, false);
+  }
+  RecordDistanceColumnToggle(doc, previousBaseRow);
+  context.ui.FitColumn(kDistanceColumn, true);
+  context.ui.PressToolbarButton(kShowDistanceCommand, false);
+  doc.titleDirty = true;
+  doc.statusResetPending = true;
+}
+
+void ToggleMetricUnit(CommandContext& context) {
+  DocumentState& doc = context.doc;
+  const bool metric = !doc.settings.Get(Option::MetricUnit);
+  doc.settings.Set(Option::MetricUnit, metric);
+  SetBaseRow(context, -1, true);
+  MapSetOption(doc, metric ? kMetricOption : kImperialOption);
+}
+
+void SetDistanceMode(CommandContext& context, bool adjacent) {
+  DocumentState& doc = context.doc;
+  if (!doc.settings.Get(Option::ShowDistance) || Adjacent(doc) == adjacent) return;
+  doc.settings.adjacentDistance = adjacent ? 1 : 0;
+  if (doc.baseRow >= 0) ComputeDistances(context, -1, true);
+}
+
+}  // namespace wayloom

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include "EditingTestSupport.h"
+#include "editing/UndoCommands.h"
+#include "planning/Distances.h"
+#include "planning/SortTable.h"
+
+namespace wayloom {
+namespace {
+
+using testing::EditFixture;
+
+TEST(FormatDistance, UnitsAndRounding) {
+  struct Case {
+    std::int32_t metres;
+    bool metric;
+    const char* text;
+  } cases[] = {
+      {0, true, "0    m"},       {999, true, "999    m"},    {1000, true, "1.0  km"},
+      {1049, true, "1.0  km"},   {1050, true, "1.1  km"},    {1250, true, "1.3  km"},
+      {111319, true, "111.3  km"}, {0, false, "0    ft"},    {160, false, "524    ft"},
+      {161, false, "0.1  mi"},   {1609, false, "1.0  mi"},   {2414, false, "1.5  mi"},
+      {20037508, true, "20037.5  km"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TextToUtf8(FormatDistance(c.metres, c.metric)), c.text) << c.metres;
+}
+
+TEST(DistanceBetweenRows, GreatCircleMetres) {
+  EditFixture f;
+  f.Load({"a|0|0", "b|0|1", "c|0|0", "d|10|", "e||", "f|180|0"});
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 111319);  // one degree of a meridian
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 1, 0), 111319);
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 2), 0);
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 3), kDistanceUnavailable);
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 4, 0), kDistanceUnavailable);
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 5), 20037510);  // half the globe
+}
+
+TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
+  // Near the pole the cosine sum of these two points comes out just above 1.
+  EditFixture f;
+  f.Load({"a|32.00185|88.82026", "b|32.00186|88.82026", "c|-32.49812|-89.63587", "d|-32.49811|-89.63587"});
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 0);
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 2, 3), 0);
+  f.doc.settings.adjacentDistance = 0;
+  SetBaseRow(f.context, 0, false);
+  EXPECT_EQ(f.doc.table.Row(1).sortKey, 0);
+  EXPECT_EQ(f.Column(kDistanceColumn)[1], "0    m");
+}
+
+TEST(DistanceBetweenRows, ReadsTheDisplayFormInUse) {
+  EditFixture f;
+  f.Load({"a|0|0", "b|0|-1"});
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
+  ASSERT_EQ(f.Column(kLatitudeColumn)[1], "S 1° 00' 00.00\"");
+  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 111319);
+}
+
+TEST(CoordinateDegrees, ReadsEveryStoredDecimalTextAsTheFullReaderDoes) {
+  EditFixture f;
+  f.Load({"a"});
+  std::uint32_t seed = 11;
+  for (int i = 0; i < 100000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const std::int64_t units = static_cast<std::int64_t>(seed % 36000001) - 18000000;
+    const Text text = FormatUnitsDecimal(units);
+    f.doc.table.SetCell(0, kLongitudeColumn, text);
+    const auto expected = CoordinateTextToDegrees(text, CoordinateFormat{});
+    ASSERT_TRUE(expected.has_value());
+    ASSERT_EQ(CoordinateDegrees(f.doc, 0, kLongitudeColumn), expected) << TextToUtf8(text);
+  }
+  for (const char16_t* text : {u"121.5", u"-.5", u"12.345678", u"E 121.50000", u"1e2"}) {
+    f.doc.table.SetCell(0, kLongitudeColumn, text);
+    EXPECT_EQ(CoordinateDegrees(f.doc, 0, kLongitudeColumn), CoordinateTextToDegrees(text, CoordinateFormat{}));
+  }
+}
+
+TEST(SetBaseRow, BasePointModeMeasuresEveryRowFromTheBase) {
+  EditFixture f;
+  f.Load({"base|0|0", "a|0|1", "no latitude|0|", "b|0|0"});
+  f.doc.settings.adjacentDistance = 0;
+  SetBaseRow(f.context, 0, true);
+  EXPECT_EQ(f.doc.baseRow, 0);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "", "0    m"}));
+  EXPECT_EQ(f.doc.table.Row(0).sortKey, kSortKeyBaseRow);
+  EXPECT_EQ(f.doc.table.Row(1).sortKey, 111319);
+  EXPECT_EQ(f.doc.table.Row(2).sortKey, kDistanceUnavailable);
+  EXPECT_EQ(f.ui.fitted, std::vector<int>{kDistanceColumn});
+}
+
+TEST(SetBaseRow, AdjacentModeMeasuresFromTheRowBefore) {
+  EditFixture f;
+  f.Load({"a|0|1", "b|0|2", "unlocated||", "c|0|3", "base|0|5", "d|0|6"});
+  SetBaseRow(f.context, 4, false);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "", "", "", "111.3  km"}));
+  // The sort keys are still the distances to the base point.
+  EXPECT_EQ(f.doc.table.Row(0).sortKey, 445277);
+}
+
+TEST(SetBaseRow, ARowWithoutBothCoordinatesIsNoBase) {
+  EditFixture f;
+  f.Load({"a|0|", "b|0|1"});
+  SetBaseRow(f.context, 0, false);
+  EXPECT_EQ(f.doc.baseRow, -1);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", ""}));
+  SetBaseRow(f.context, 5, false);  // past the end: nothing
+  EXPECT_EQ(f.doc.baseRow, -1);
+}
+
+TEST(SetBaseRow, MinusOneFindsTheRowCarryingTheMarker) {
+  EditFixture f;
+  f.Load({"a|0|0", "b|0|1", "c|0|2"});
+  SetBaseRow(f.context, 1, false);
+  f.doc.table.SwapRows(1, 2);  // the marker travels with its row
+  f.doc.baseRow = 0;           // whatever it says now
+  SetBaseRow(f.context, -1, false);
+  EXPECT_EQ(f.doc.baseRow, 2);
+}
+
+TEST(SetBaseRow, NothingHappensWhileTheColumnIsHidden) {
+  EditFixture f;
+  f.Load({"a|0|0", "b|0|1"});
+  f.doc.settings.Set(Option::ShowDistance, false);
+  SetBaseRow(f.context, 0, false);
+  EXPECT_EQ(f.doc.baseRow, -1);
+}
+
+TEST(UpdateRowDistance, TheEditedRowAndInAdjacentModeTheNext) {
+  EditFixture f;
+  f.Load({"base|0|0", "a|0|1", "b|0|2"});
+  SetBaseRow(f.context, 0, false);
+  f.doc.table.SetCell(1, kLatitudeColumn, u"0.50000");
+  UpdateRowDistance(f.context, 1);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "55.7  km", "167.0  km"}));
+  f.doc.table.SetCell(0, kLatitudeColumn, u"3.00000");  // the base itself moved
+  UpdateRowDistance(f.context, 0);
+  EXPECT_EQ(f.doc.table.Row(1).sortKey, 278298);
+}
+
+// ---- 1209 show / hide the Distance column ----
+
+TEST(ShowDistanceColumn, ShowingMakesRowZeroTheBaseWhenItIsLocated) {
+  EditFixture f;
+  f.Load({"a|0|0", "b|0|1"});
+  f.doc.settings.Set(Option::ShowDistance, false);
+  ToggleDistanceColumn(f.context);
+  EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
+  EXPECT_EQ(f.doc.baseRow, 0);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km"}));
+  EXPECT_EQ(f.ui.fitted.back(), kDistanceColumn);
+  Undo(f.context);
+  EXPECT_FALSE(f.doc.settings.Get(Option::ShowDistance));
+  EXPECT_EQ(f.doc.baseRow, -1);
+  Redo(f.context);
+  EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
+  EXPECT_EQ(f.doc.baseRow, 0);
+}
+
+TEST(ShowDistanceColumn, ShowingWithAnUnlocatedRowZeroLeavesEveryDistanceEmpty) {
+  EditFixture f;
+  f.Load({"a||", "b|0|1", "c|0|2"});
+  f.doc.settings.Set(Option::ShowDistance, false);
+  ToggleDistanceColumn(f.context);
+  EXPECT_EQ(f.doc.baseRow, -1);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", ""}));
+  SetBaseRow(f.context, 1, false);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", "111.3  km"}));
+}
+
+TEST(ShowDistanceColumn, HidingRemovesThePinnedRowAndUndoBringsEverythingBack) {
+  EditFixture f;
+  f.Load({"Home|0|0", "a|0|1", "b|0|2"});
+  f.doc.baseRowPinned = true;
+  SetBaseRow(f.context, 0, false);
+  const auto before = testing::Picture(f.doc);
+  ToggleDistanceColumn(f.context);
+  EXPECT_FALSE(f.doc.settings.Get(Option::ShowDistance));
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(f.doc.baseRowPinned);
+  EXPECT_EQ(f.doc.baseRow, -1);
+  EXPECT_EQ(f.Selected(), std::vector<std::size_t>{0});  // nothing was selected
+  EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2"}));
+  EXPECT_FALSE(f.doc.document.modified);
+  Undo(f.context);
+  EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
+  EXPECT_EQ(testing::Picture(f.doc), before);
+  Redo(f.context);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(f.doc.baseRowPinned);
+  EXPECT_FALSE(f.doc.settings.Get(Option::ShowDistance));
+}
+
+// ---- 1210 metric, 1211 / 1212 mode ----
+
+TEST(ToggleMetricUnit, RewritesEveryDistanceAndIsNotUndone) {
+  EditFixture f;
+  f.Load({"a|0|0", "b|0|0.001", "c|0|1"});
+  f.doc.settings.adjacentDistance = 0;
+  SetBaseRow(f.context, 0, false);
+  ToggleMetricUnit(f.context);
+  EXPECT_FALSE(f.doc.settings.Get(Option::MetricUnit));
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "364    ft", "69.2  mi"}));
+  EXPECT_EQ(f.map.options, std::vector<int>{11});
+  EXPECT_FALSE(CanUndo(f.doc.journal));
+  EXPECT_FALSE(f.doc.document.modified);
+  ToggleMetricUnit(f.context);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111    m", "111.3  km"}));
+  EXPECT_EQ(f.map.options, (std::vector<int>{11, 10}));
+}
+
+TEST(SetDistanceMode, SwitchesBetweenAdjacentAndBasePoint) {
+  EditFixture f;
+  f.Load({"a|0|0", "b|0|1", "c|0|2"});
+  SetBaseRow(f.context, 0, false);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "111.3  km"}));
+  SetDistanceMode(f.context, false);
+  EXPECT_EQ(f.doc.settings.adjacentDistance, 0);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "222.6  km"}));
+  f.ui.fitted.clear();
+  SetDistanceMode(f.context, false);  // already in force
+  EXPECT_TRUE(f.ui.fitted.empty());
+  f.doc.settings.Set(Option::ShowDistance, false);
+  SetDistanceMode(f.context, true);  // greyed while hidden
+  EXPECT_EQ(f.doc.settings.adjacentDistance, 0);
+}
+
+TEST(DistanceSort, RowsWithoutDistanceSortAfterEveryLocatedRow) {
+  EditFixture f;
+  f.Load({"far|0|2", "no latitude|0|", "base|0|0", "near|0|1"});
+  SetBaseRow(f.context, 2, false);
+  SortTable(f.context, kDistanceColumn, true, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"base", "near", "far", "no latitude"}));
+  EXPECT_EQ(f.doc.baseRow, 0);
+}
+
+}  // namespace
+}  // namespace wayloom

@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include "EditingTestSupport.h"
+#include "editing/UndoCommands.h"
+#include "planning/Distances.h"
+#include "planning/SortTable.h"
+#include "platform/posix/PortableCollation.h"
+
+namespace wayloom {
+namespace {
+
+using testing::EditFixture;
+using testing::Picture;
+
+// ---- the portable name order ----
+
+int Logical(const char* a, const char* b) { return PortableCollation().CompareLogical(Utf8ToText(a), Utf8ToText(b)); }
+int Locale(const char* a, const char* b) { return PortableCollation().CompareLocale(Utf8ToText(a), Utf8ToText(b)); }
+
+TEST(PortableCollation, LogicalOrder) {
+  EXPECT_LT(Logical("Stop 2", "Stop 10"), 0);
+  EXPECT_GT(Logical("Stop 10", "Stop 9"), 0);
+  EXPECT_EQ(Logical("abc", "ABC"), 0);
+  EXPECT_EQ(Logical("Stop 007", "stop 7"), 0);
+  EXPECT_LT(Logical("a2b", "a2c"), 0);
+  EXPECT_LT(Logical("abc", "abcd"), 0);
+  EXPECT_LT(Logical("123456789012345678901", "123456789012345678902"), 0);  // beyond 64 bits
+  EXPECT_LT(Logical("9", "a"), 0);       // digits before letters
+  EXPECT_LT(Logical("1x", "-x"), 0);     // digits before anything else
+  EXPECT_EQ(Logical("ÄRGER", "ärger"), 0);
+  EXPECT_LT(Logical("台中", "台北"), 0);
+}
+
+TEST(PortableCollation, LocaleOrderTellsCaseApart) {
+  EXPECT_LT(Locale("abc", "ABC"), 0);
+  EXPECT_GT(Locale("ABC", "abc"), 0);
+  EXPECT_LT(Locale("abc", "abd"), 0);
+  EXPECT_LT(Locale("ABC", "abd"), 0);  // the letters decide before the case
+  EXPECT_EQ(Locale("Taipei", "Taipei"), 0);
+  EXPECT_LT(Locale("Stop 10", "Stop 2"), 0);  // no number logic here
+}
+
+TEST(PortableCollation, PrefixesAgreeWithTheLogicalOrderWhereTheyDiffer) {
+  const char16_t alphabet[] = u"0019aAbZz _-.\u00e4\u00c4\u53f0\u5317";
+  std::uint32_t seed = 3;
+  auto next = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 10;
+  };
+  PortableCollation collation;
+  int decided = 0;
+  for (int i = 0; i < 200000; ++i) {
+    Text a, b;
+    for (Text* text : {&a, &b}) {
+      const std::size_t length = next() % 12;
+      for (std::size_t k = 0; k < length; ++k) text->push_back(alphabet[next() % (std::size(alphabet) - 1)]);
+    }
+    if (next() % 2) b = a.substr(0, next() % (a.size() + 1)) + b;  // often a common start
+    const CollationPrefix prefixA = collation.LogicalPrefix(a), prefixB = collation.LogicalPrefix(b);
+    if (prefixA == prefixB) continue;
+    ++decided;
+    const int logical = collation.CompareLogical(a, b);
+    ASSERT_EQ(prefixA < prefixB, logical < 0) << TextToUtf8(a) << " / " << TextToUtf8(b);
+    ASSERT_NE(logical, 0) << TextToUtf8(a) << " / " << TextToUtf8(b);
+  }
+  EXPECT_GT(decided, 100000);
+  // Long digit runs and long texts stop the prefix without misleading it.
+  EXPECT_LT(collation.LogicalPrefix(u"0"), collation.LogicalPrefix(std::u16string(40, u'9')));
+  EXPECT_EQ(collation.LogicalPrefix(u"Stop 12345678901, then a long way round to a"),
+            collation.LogicalPrefix(u"Stop 12345678901, then a long way round to b"));
+}
+
+// ---- sorting ----
+
+TEST(SortTable, NamesInLogicalOrderWithCaseDecidingTies) {
+  EditFixture f;
+  f.Load({"Stop 10", "ABC", "Stop 2", "abd", "abc", "Stop 1"});
+  SortNames(f.context, true);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"abc", "ABC", "abd", "Stop 1", "Stop 2", "Stop 10"}));
+  EXPECT_EQ(f.ui.statusTexts.back(), "正在排序行程的資料...");
+  EXPECT_EQ(f.ui.releasedButtons, std::vector<int>{1043});
+  EXPECT_EQ(f.ui.arrowColumn, kNameColumn);
+  EXPECT_TRUE(f.ui.arrowAscending);
+  EXPECT_TRUE(f.doc.document.modified);
+  EXPECT_EQ(f.map.syncs, 1);
+  SortNames(f.context, false);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Stop 10", "Stop 2", "Stop 1", "abd", "ABC", "abc"}));
+  EXPECT_EQ(f.ui.releasedButtons.back(), 1044);
+  EXPECT_FALSE(f.ui.arrowAscending);
+}
+
+TEST(SortTable, EqualNamesKeepTheirOrder) {
+  EditFixture f;
+  f.Load({"same|1|1", "other", "same|2|2", "same|3|3"});
+  SortNames(f.context, false);
+  EXPECT_EQ(f.Column(kLongitudeColumn), (std::vector<std::string>{"1.00000", "2.00000", "3.00000", ""}));
+  SortNames(f.context, true);
+  EXPECT_EQ(f.Column(kLongitudeColumn), (std::vector<std::string>{"", "1.00000", "2.00000", "3.00000"}));
+}
+
+TEST(SortTable, ALargeTableEndsInOrderWithEqualNamesInTheirOldOrder) {
+  EditFixture f;
+  std::vector<std::string> rows;
+  std::uint32_t seed = 7;
+  const char* const prefixes[] = {"Stop ", "stop ", "Hotel ", "", "View "};
+  for (int i = 0; i < 50000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    // The latitude remembers where the row was: i / 1000 degrees.
+    char latitude[16];
+    std::snprintf(latitude, sizeof latitude, "%d.%03d", i / 1000, i % 1000);
+    rows.push_back(prefixes[(seed >> 8) % 5] + std::to_string((seed >> 12) % 3000) + "|1|" + latitude);
+  }
+  f.Load(rows);
+  auto oldIndex = [&](std::size_t row) {
+    return static_cast<long long>(CoordinateDegrees(f.doc, row, kLatitudeColumn).value_or(-1) * 1000 + 0.5);
+  };
+  for (bool ascending : {true, false}) {
+    SortNames(f.context, ascending);
+    for (std::size_t row = 0; row + 1 < f.doc.table.RowCount(); ++row) {
+      const TextView a = f.doc.table.Row(row).Name(), b = f.doc.table.Row(row + 1).Name();
+      int order = f.collation.CompareLogical(a, b);
+      if (order == 0) order = f.collation.CompareLocale(a, b);
+      if (!ascending) order = -order;
+      ASSERT_LE(order, 0) << row;
+      if (order == 0) {
+        ASSERT_LT(oldIndex(row), oldIndex(row + 1)) << row;
+      }
+    }
+    Undo(f.context);
+    ASSERT_EQ(oldIndex(0), 0);
+    ASSERT_EQ(oldIndex(49999), 49999);
+  }
+}
+
+TEST(SortTable, CoordinatesWithEmptyTextsFirstAscendingAndLastDescending) {
+  EditFixture f;
+  f.Load({"a|10|1", "b||2", "c|-5|3", "d|2.5|", "e||5"});
+  SortTable(f.context, kLongitudeColumn, true, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "e", "c", "d", "a"}));
+  SortTable(f.context, kLongitudeColumn, false, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "d", "c", "b", "e"}));
+  SortTable(f.context, kLatitudeColumn, true, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"d", "a", "b", "c", "e"}));
+  EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"", "1", "", "2", ""}));
+}
+
+TEST(SortTable, CoordinatesCompareAsDegreesInAnyDisplayForm) {
+  EditFixture f;
+  f.Load({"east|121.5|0", "west|-121.5|0", "near|0.5|0", "far|-0.25|0"});
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
+  SortTable(f.context, kLongitudeColumn, true, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"west", "far", "near", "east"}));
+}
+
+TEST(SortTable, DistancePutsTheBaseRowFirstInBothDirections) {
+  EditFixture f;
+  f.Load({"far|0|3", "none|0|", "base|0|0", "near|0|1", "mid|0|2"});
+  f.doc.settings.adjacentDistance = 0;
+  SetBaseRow(f.context, 2, false);
+  SortTable(f.context, kDistanceColumn, true, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"base", "near", "mid", "far", "none"}));
+  EXPECT_EQ(f.doc.baseRow, 0);
+  SortTable(f.context, kDistanceColumn, false, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"base", "none", "far", "mid", "near"}));
+}
+
+TEST(SortTable, ThePinnedBaseRowStaysFirstInBothDirections) {
+  EditFixture f;
+  f.Load({"Zebra|0|0", "b|1|1", "a|2|2", "c|3|3"});
+  f.doc.baseRowPinned = true;
+  SetBaseRow(f.context, 0, false);
+  SortNames(f.context, true);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Zebra", "a", "b", "c"}));
+  SortNames(f.context, false);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Zebra", "c", "b", "a"}));
+  SortTable(f.context, kLongitudeColumn, true, SortMode::Command);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Zebra", "b", "a", "c"}));
+  EXPECT_EQ(f.doc.baseRow, 0);
+}
+
+TEST(SortTable, ClearsThePassedBitsAndUndoBringsThemBack) {
+  EditFixture f;
+  f.Load({"c|||3", "b|||1", "a|||2", "d|||0"});
+  const auto before = Picture(f.doc);
+  SortNames(f.context, true);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 0, 2, 0}));
+  const auto after = Picture(f.doc);
+  Undo(f.context);
+  EXPECT_EQ(Picture(f.doc), before);
+  EXPECT_EQ(f.ui.arrowColumn, -1);  // no arrow after undo
+  Redo(f.context);
+  EXPECT_EQ(Picture(f.doc), after);
+  EXPECT_EQ(f.ui.arrowColumn, kNameColumn);
+}
+
+TEST(SortTable, InAdjacentModeTheDistancesFollowTheNewOrder) {
+  EditFixture f;
+  f.Load({"c|0|2", "a|0|0", "b|0|1"});
+  SetBaseRow(f.context, 1, false);
+  SortNames(f.context, true);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(f.doc.baseRow, 0);
+  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "111.3  km"}));
+}
+
+// ---- which column, which direction ----
+
+TEST(HeaderClick, TheCurrentColumnFlipsAnotherColumnKeepsTheDirection) {
+  EditFixture f;
+  f.Load({"b|1|2", "a|2|1", "c|3|3"});
+  HeaderClick(f.context, kNameColumn);  // starts as Name, descending: the first click sorts ascending
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "b", "c"}));
+  HeaderClick(f.context, kNameColumn);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"c", "b", "a"}));
+  HeaderClick(f.context, kLongitudeColumn);  // keeps descending
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"c", "a", "b"}));
+  EXPECT_EQ(f.doc.currentColumn, kLongitudeColumn);
+  HeaderClick(f.context, kLongitudeColumn);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "a", "c"}));
+  EXPECT_TRUE(f.doc.sortAscending);
+}
+
+TEST(HeaderClick, AFirstClickOnAnotherColumnSortsDescending) {
+  EditFixture f;
+  f.Load({"a|1|1", "b|3|3", "c|2|2"});
+  HeaderClick(f.context, kLatitudeColumn);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
+  EXPECT_EQ(f.ui.arrowColumn, kLatitudeColumn);
+  EXPECT_FALSE(f.ui.arrowAscending);
+}
+
+TEST(HeaderClick, IgnoredClicks) {
+  EditFixture f;
+  f.Load({"b|1|1", "a|2|2"});
+  HeaderClick(f.context, kOrderColumn);
+  HeaderClick(f.context, kDistanceColumn);  // no base row
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "a"}));
+  f.doc.baseRowPinned = true;  // one row besides the pinned one
+  HeaderClick(f.context, kNameColumn);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "a"}));
+  EXPECT_FALSE(CanUndo(f.doc.journal));
+  EXPECT_TRUE(f.ui.statusTexts.empty());
+}
+
+TEST(SortCurrentColumn, SortsTheColumnLastChosen) {
+  EditFixture f;
+  f.Load({"a|1|3", "b|3|1", "c|2|2"});
+  f.doc.currentColumn = kLatitudeColumn;
+  SortCurrentColumn(f.context, true);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
+  f.doc.currentColumn = kOrderColumn;
+  SortCurrentColumn(f.context, false);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
+}
+
+TEST(ResetSortHeader, RemovesTheArrowAndKeepsTheDirection) {
+  EditFixture f;
+  f.Load({"a|1|1", "b|2|2"});
+  HeaderClick(f.context, kLongitudeColumn);
+  ResetSortHeader(f.context);
+  EXPECT_EQ(f.ui.arrowColumn, -1);
+  EXPECT_EQ(f.doc.currentColumn, kNameColumn);
+  EXPECT_FALSE(f.doc.sortAscending);
+}
+
+}  // namespace
+}  // namespace wayloom
