@@ -28,12 +28,12 @@ TEST(FormatDistance, UnitsAndRounding) {
 TEST(DistanceBetweenRows, GreatCircleMetres) {
   EditFixture f;
   f.Load({"a|0|0", "b|0|1", "c|0|0", "d|10|", "e||", "f|180|0"});
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 111319);  // one degree of a meridian
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 1, 0), 111319);
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 2), 0);
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 3), kDistanceUnavailable);
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 4, 0), kDistanceUnavailable);
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 5), 20037510);  // half the globe
+  const struct {
+    std::size_t from, to;
+    std::int32_t metres;
+  } cases[] = {{0, 1, 111319} /* a degree of a meridian */, {1, 0, 111319}, {0, 2, 0},
+               {0, 3, kDistanceUnavailable}, {4, 0, kDistanceUnavailable}, {0, 5, 20037510} /* half the globe */};
+  for (const auto& c : cases) EXPECT_EQ(DistanceBetweenRows(f.doc, c.from, c.to), c.metres) << c.from << "-" << c.to;
 }
 
 TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
@@ -98,13 +98,16 @@ TEST(SetBaseRow, AdjacentModeMeasuresFromTheRowBefore) {
   EXPECT_EQ(f.doc.table.Row(0).sortKey, 445277);
 }
 
-TEST(SetBaseRow, ARowWithoutBothCoordinatesIsNoBase) {
+TEST(SetBaseRow, NoBaseWithoutBothCoordinatesPastTheEndOrWhileTheColumnIsHidden) {
   EditFixture f;
   f.Load({"a|0|", "b|0|1"});
   SetBaseRow(f.context, 0, false);
   EXPECT_EQ(f.doc.baseRow, -1);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", ""}));
-  SetBaseRow(f.context, 5, false);  // past the end: nothing
+  SetBaseRow(f.context, 5, false);
+  EXPECT_EQ(f.doc.baseRow, -1);
+  f.doc.settings.Set(Option::ShowDistance, false);
+  SetBaseRow(f.context, 1, false);
   EXPECT_EQ(f.doc.baseRow, -1);
 }
 
@@ -223,15 +226,6 @@ TEST(SetDistanceMode, SwitchesBetweenAdjacentAndBasePoint) {
   f.doc.settings.Set(Option::ShowDistance, false);
   SetDistanceMode(f.context, true);  // greyed while hidden
   EXPECT_EQ(f.doc.settings.adjacentDistance, 0);
-}
-
-TEST(DistanceSort, RowsWithoutDistanceSortAfterEveryLocatedRow) {
-  EditFixture f;
-  f.Load({"far|0|2", "no latitude|0|", "base|0|0", "near|0|1"});
-  SetBaseRow(f.context, 2, false);
-  SortTable(f.context, kDistanceColumn, true, SortMode::Command);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"base", "near", "far", "no latitude"}));
-  EXPECT_EQ(f.doc.baseRow, 0);
 }
 
 }  // namespace

@@ -16,7 +16,6 @@ namespace wayloom::testing {
 
 class RecordingUi : public ScriptedUi {
  public:
-  void ShowStatusText(TextView text) override { statusTexts.push_back(TextToUtf8(text)); }
   void PressToolbarButton(int command, bool pressed) override {
     (pressed ? pressedButtons : releasedButtons).push_back(command);
   }
@@ -28,7 +27,6 @@ class RecordingUi : public ScriptedUi {
   void SuspendRedraw(bool suspend) override { redrawSuspended = suspend; }
   void FitColumn(int column, bool explicitFit) override { fitted.push_back(column); }
 
-  std::vector<std::string> statusTexts;
   std::vector<int> pressedButtons, releasedButtons;
   int arrowColumn = -2;  // -2: never set
   bool arrowAscending = false;
@@ -57,11 +55,8 @@ struct EditFixture {
   void Load(const std::vector<std::string>& rows) {
     SuspendRecording(doc.journal);
     for (const std::string& row : rows) {
-      std::vector<std::string> fields;
-      std::size_t start = 0;
-      for (std::size_t bar; (bar = row.find('|', start)) != std::string::npos; start = bar + 1)
-        fields.push_back(row.substr(start, bar - start));
-      fields.push_back(row.substr(start));
+      std::vector<std::string> fields(1);
+      for (char c : row) c == '|' ? void(fields.emplace_back()) : fields.back().push_back(c);
       fields.resize(4);
       const int status = fields[3].empty() ? kStatusDestination : std::stoi(fields[3]);
       const std::size_t index =
@@ -87,11 +82,7 @@ struct EditFixture {
     return rows;
   }
 
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < doc.table.RowCount(); ++i) names.push_back(TextToUtf8(doc.table.Row(i).Name()));
-    return names;
-  }
+  std::vector<std::string> Names() const { return Column(kNameColumn); }
 
   std::vector<int> Statuses() const {
     std::vector<int> statuses;

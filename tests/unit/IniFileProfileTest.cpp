@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "TestSupport.h"
 
 namespace wayloom {
 namespace {
@@ -26,34 +25,15 @@ std::string Utf16Le(TextView text) {
 
 class IniFileProfileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(::testing::TempDir()) / (std::string("wayloom-ini-") + info->name());
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-    fs::create_directories(dir_);
-    path_ = dir_ / "Wayloom.ini";
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  void WriteBytes(const std::string& bytes) const {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out << bytes;
-  }
-  std::string ReadBytes() const {
-    std::ifstream in(path_, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  void WriteBytes(const std::string& bytes) const { testing::WriteBytes(path_, bytes); }
+  std::string ReadBytes() const { return testing::ReadBytes(path_); }
   std::vector<std::string> DirectoryEntries() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir_.path())) names.push_back(entry.path().filename().string());
     return names;
   }
-
-  fs::path dir_;
-  fs::path path_;
+  testing::TempFolder dir_;
+  const fs::path path_ = dir_ / "Wayloom.ini";
 };
 
 struct ReadCase {
@@ -153,32 +133,14 @@ TEST_F(IniFileProfileTest, MissingFileReadsEmptyAndIsCreatedAsUtf16) {
 }
 
 TEST_F(IniFileProfileTest, UpdatesInPlaceKeepingTheRest) {
-  WriteBytes("; settings\n"
-             "\n"
-             "[Options]\n"
-             "  Show Toolbar =  0\n"
-             "Other=x\n"
-             "\n"
-             "[Window]\n"
-             "Left=5\n");
+  WriteBytes("; settings\n\n[Options]\n  Show Toolbar =  0\nOther=x\n\n[Window]\nLeft=5\n");
   IniFileProfile profile(path_);
   ASSERT_TRUE(profile.WriteString(u"options", u"SHOW TOOLBAR", u"1"));
   ASSERT_TRUE(profile.WriteString(u"Options", u"New Key", u"n"));
   ASSERT_TRUE(profile.WriteString(u"Window", u"Top", u"7"));
   ASSERT_TRUE(profile.WriteString(u"Font", u"Name", u"Arial"));
-  EXPECT_EQ(ReadBytes(),
-            "; settings\n"
-            "\n"
-            "[Options]\n"
-            "  Show Toolbar =  1\n"
-            "Other=x\n"
-            "New Key=n\n"
-            "\n"
-            "[Window]\n"
-            "Left=5\n"
-            "Top=7\n"
-            "[Font]\n"
-            "Name=Arial\n");
+  EXPECT_EQ(ReadBytes(), "; settings\n\n[Options]\n  Show Toolbar =  1\nOther=x\nNew Key=n\n\n"
+                         "[Window]\nLeft=5\nTop=7\n[Font]\nName=Arial\n");
   EXPECT_EQ(profile.FileEncoding(), IniFileProfile::Encoding::Utf8);
 }
 
@@ -247,7 +209,7 @@ TEST_F(IniFileProfileTest, FailedWriteReturnsFalseAndChangesNothing) {
   EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{"Wayloom.ini"});
 
   // The folder does not exist: nothing is created.
-  IniFileProfile nowhere(dir_ / "missing" / "Wayloom.ini");
+  IniFileProfile nowhere(dir_ / "missing/Wayloom.ini");
   EXPECT_FALSE(nowhere.WriteString(u"S", u"K", u"v"));
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
 }

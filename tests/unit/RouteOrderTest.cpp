@@ -33,13 +33,22 @@ TEST(SetDestination, ChangesTheDestinationBitOfEverySelectedRowOnly) {
   EXPECT_FALSE(f.doc.document.modified);
 }
 
-TEST(SetDestination, NoSelectionDoesNothing) {
+// Commands that do not apply change nothing, record nothing and show nothing.
+TEST(RouteOrder, CommandsThatDoNotApplyDoNothing) {
   EditFixture f;
-  f.Load({"a|||0"});
-  SetDestination(f.context, true);
-  EXPECT_EQ(f.Statuses(), std::vector<int>{0});
+  f.Load({"Home|0|0|0", "a|1|1|2"});
+  SetDestination(f.context, true);  // nothing selected
+  f.Select({0, 1});
+  SetPassed(f.context, true);  // two selected
+  f.doc.baseRowPinned = true;
+  ReverseRoute(f.context);  // one row besides the pinned one
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Home", "a"}));
+  EXPECT_EQ(f.Statuses(), (std::vector<int>{0, 2}));
   EXPECT_TRUE(f.ui.statusTexts.empty());
   EXPECT_FALSE(CanUndo(f.doc.journal));
+  f.doc.baseRowPinned = false;
+  ReverseRoute(f.context);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "Home"}));
 }
 
 TEST(SetDestination, ThePinnedBaseRowDoesNotMakeTheDocumentModified) {
@@ -64,39 +73,35 @@ TEST(ToggleDestination, TheStatusIconActsByTheRowsStatus) {
 
 // ---- 1035 / 1036 to pass and passed ----
 
-TEST(SetPassed, SettingPassedOnRowFivePassesEveryRowAbove) {
-  EditFixture f;
-  f.Load({"r0|||2", "r1|||0", "r2|||2", "r3|||2", "r4|||0", "r5|||2", "r6|||2"});
-  f.Select({5});
-  SetPassed(f.context, true);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 1, 3, 3, 1, 3, 2}));
-  EXPECT_TRUE(f.doc.document.modified);
-  EXPECT_EQ(f.ui.statusTexts.back(), "正在設定行程的狀態為已經過...");
-  EXPECT_EQ(f.map.syncs, 0);  // the map does not show the passed bit
-  Undo(f.context);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 0, 2, 2, 0, 2, 2}));
-  EXPECT_FALSE(f.doc.document.modified);
-  Redo(f.context);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 1, 3, 3, 1, 3, 2}));
-}
-
-TEST(SetPassed, SettingToPassOnRowTwoClearsEveryLaterPassedRow) {
-  EditFixture f;
-  f.Load({"r0|||3", "r1|||1", "r2|||3", "r3|||1", "r4|||3", "r5|||2"});
-  f.Select({2});
-  SetPassed(f.context, false);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 1, 2, 0, 2, 2}));
-  EXPECT_EQ(f.ui.statusTexts.back(), "正在設定行程的狀態為要經過...");
-  Undo(f.context);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 1, 3, 1, 3, 2}));
-}
-
-TEST(SetPassed, NeedsExactlyOneSelectedRow) {
-  EditFixture f;
-  f.Load({"a|||2", "b|||2"});
-  f.Select({0, 1});
-  SetPassed(f.context, true);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 2}));
+TEST(SetPassed, PassedPassesEveryRowAboveToPassClearsEveryRowBelow) {
+  const struct {
+    std::vector<std::string> rows;
+    std::size_t row;
+    bool passed;
+    std::vector<int> expected;
+    const char* status;
+  } cases[] = {
+      {{"r0|||2", "r1|||0", "r2|||2", "r3|||2", "r4|||0", "r5|||2", "r6|||2"}, 5, true, {3, 1, 3, 3, 1, 3, 2},
+       "正在設定行程的狀態為已經過..."},
+      {{"r0|||3", "r1|||1", "r2|||3", "r3|||1", "r4|||3", "r5|||2"}, 2, false, {3, 1, 2, 0, 2, 2},
+       "正在設定行程的狀態為要經過..."},
+  };
+  for (const auto& c : cases) {
+    EditFixture f;
+    f.Load(c.rows);
+    const std::vector<int> before = f.Statuses();
+    f.Select({c.row});
+    SetPassed(f.context, c.passed);
+    EXPECT_EQ(f.Statuses(), c.expected);
+    EXPECT_TRUE(f.doc.document.modified);
+    EXPECT_EQ(f.ui.statusTexts.back(), c.status);
+    EXPECT_EQ(f.map.syncs, 0);  // the map does not show the passed bit
+    Undo(f.context);
+    EXPECT_EQ(f.Statuses(), before);
+    EXPECT_FALSE(f.doc.document.modified);
+    Redo(f.context);
+    EXPECT_EQ(f.Statuses(), c.expected);
+  }
 }
 
 // ---- 1038 / 1039 move up and down ----
@@ -140,30 +145,29 @@ TEST(MoveEntry, UndoAndRedoMoveTheSameEntry) {
   EXPECT_EQ(f.map.syncs, 6);  // two moves, two undos, two redos
 }
 
-TEST(MoveEntry, APassedEntryMovedBelowOneToPassLosesItsPassedBit) {
-  EditFixture f;
-  f.Load({"p0|||3", "p1|||3", "t2|||2", "t3|||2"});
-  f.Select({1});
-  MoveDown(f.context);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"p0", "t2", "p1", "t3"}));
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 2, 2, 2}));
-  Undo(f.context);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"p0", "p1", "t2", "t3"}));
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 3, 2, 2}));
-  Redo(f.context);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 2, 2, 2}));
-}
-
-TEST(MoveEntry, AnEntryToPassMovedAboveAPassedOneClearsThePassedBitsBelow) {
-  EditFixture f;
-  f.Load({"p0|||3", "p1|||1", "t2|||2", "t3|||2"});
-  f.Select({2});
-  MoveUp(f.context);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"p0", "t2", "p1", "t3"}));
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 2, 0, 2}));
-  Undo(f.context);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 1, 2, 2}));
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"p0", "p1", "t2", "t3"}));
+TEST(MoveEntry, PassedBitsStayALeadingRun) {
+  const struct {
+    std::vector<std::string> rows;
+    std::size_t row;
+    bool up;
+    std::vector<int> expected;
+  } cases[] = {
+      {{"p0|||3", "p1|||3", "t2|||2", "t3|||2"}, 1, false, {3, 2, 2, 2}},  // a passed entry moved below one to pass
+      {{"p0|||3", "p1|||1", "t2|||2", "t3|||2"}, 2, true, {3, 2, 0, 2}},   // one to pass moved above a passed one
+  };
+  for (const auto& c : cases) {
+    EditFixture f;
+    f.Load(c.rows);
+    const auto before = Picture(f.doc);
+    f.Select({c.row});
+    c.up ? MoveUp(f.context) : MoveDown(f.context);
+    EXPECT_EQ(f.Names(), (std::vector<std::string>{"p0", "t2", "p1", "t3"}));
+    EXPECT_EQ(f.Statuses(), c.expected);
+    Undo(f.context);
+    EXPECT_EQ(Picture(f.doc), before);
+    Redo(f.context);
+    EXPECT_EQ(f.Statuses(), c.expected);
+  }
 }
 
 TEST(MoveEntry, ThePinnedBaseRowStaysFirst) {
@@ -201,29 +205,22 @@ TEST(MoveEntry, TheBaseRowFollowsItsEntry) {
 
 // ---- 1040 reverse ----
 
-TEST(ReverseRoute, SwapsFromTheOutsideInAndClearsEveryPassedBit) {
+TEST(ReverseRoute, SwapsFromTheOutsideInClearsEveryPassedBitAndUndoes) {
   EditFixture f;
   f.Load({"r0|0|0|3", "r1|1|1|1", "r2|2|2|3", "r3||3|2", "r4|4|4|0"});
+  SetBaseRow(f.context, 1, false);
+  const auto before = Picture(f.doc);
   f.Select({1});
   ReverseRoute(f.context);
   EXPECT_EQ(testing::Rows(f.doc), (std::vector<std::string>{"r4|4.00000|4.00000|0", "r3||3.00000|2",
                                                            "r2|2.00000|2.00000|2", "r1|1.00000|1.00000|0",
                                                            "r0|0.00000|0.00000|2"}));
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{3});
+  EXPECT_EQ(f.doc.baseRow, 3);
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "", "2", "3", "4"}));
   EXPECT_TRUE(f.doc.document.modified);
   EXPECT_EQ(f.ui.statusTexts.back(), "正在顛倒行程的順序...");
   EXPECT_EQ(f.map.syncs, 1);
-}
-
-TEST(ReverseRoute, UndoAndRedoRestoreEverything) {
-  EditFixture f;
-  f.Load({"r0|0|0|3", "r1|1|1|1", "r2|2|2|3", "r3||3|2", "r4|4|4|0", "r5|5|5|2"});
-  SetBaseRow(f.context, 1, false);
-  const auto before = Picture(f.doc);
-  ReverseRoute(f.context);
-  EXPECT_EQ(f.doc.baseRow, 4);
-  EXPECT_EQ(f.Names()[4], "r1");
   const auto after = Picture(f.doc);
   Undo(f.context);
   EXPECT_EQ(Picture(f.doc), before);
@@ -254,18 +251,6 @@ TEST(ReverseRoute, ThePinnedBaseRowStaysFirst) {
   EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 2, 2, 0}));
   EXPECT_EQ(f.doc.baseRow, 0);
   EXPECT_TRUE(f.doc.baseRowPinned);
-}
-
-TEST(ReverseRoute, NeedsMoreThanOneEntryBesidesThePinnedRow) {
-  EditFixture f;
-  f.Load({"Home|0|0", "a|1|1"});
-  f.doc.baseRowPinned = true;
-  ReverseRoute(f.context);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Home", "a"}));
-  EXPECT_FALSE(CanUndo(f.doc.journal));
-  f.doc.baseRowPinned = false;
-  ReverseRoute(f.context);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "Home"}));
 }
 
 }  // namespace

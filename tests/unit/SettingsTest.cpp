@@ -3,20 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
-#include <fstream>
 #include <map>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "TestSupport.h"
 #include "core/WindowPlacement.h"
 #include "platform/posix/IniFileProfile.h"
 
 namespace wayloom {
 namespace {
-
-namespace fs = std::filesystem;
 
 Text Upper(TextView text) {
   Text out(text);
@@ -82,22 +80,12 @@ TEST(SettingsProfileInt, MissingOrEmptyGivesTheDefault) {
 }
 
 void ExpectSameSettings(const Settings& a, const Settings& b) {
-  EXPECT_EQ(a.options, b.options);
-  EXPECT_EQ(a.fileCount, b.fileCount);
-  EXPECT_EQ(a.recentFiles, b.recentFiles);
-  EXPECT_EQ(a.backupInterval, b.backupInterval);
-  EXPECT_EQ(a.googleMapsLang, b.googleMapsLang);
-  EXPECT_EQ(a.adjacentDistance, b.adjacentDistance);
-  EXPECT_EQ(a.toolbarBackground, b.toolbarBackground);
-  EXPECT_EQ(a.toolbarSpacing, b.toolbarSpacing);
-  EXPECT_EQ(a.font.name, b.font.name);
-  EXPECT_EQ(a.font.height, b.font.height);
-  EXPECT_EQ(a.font.weight, b.font.weight);
-  EXPECT_EQ(a.font.italic, b.font.italic);
-  EXPECT_EQ(a.font.color, b.font.color);
-  EXPECT_EQ(a.font.background, b.font.background);
-  EXPECT_EQ(a.font.useBackground, b.font.useBackground);
-  EXPECT_EQ(a.lastNotify, b.lastNotify);
+  const auto tie = [](const Settings& s) {
+    return std::tie(s.options, s.fileCount, s.recentFiles, s.backupInterval, s.googleMapsLang, s.adjacentDistance,
+                    s.toolbarBackground, s.toolbarSpacing, s.font.name, s.font.height, s.font.weight, s.font.italic,
+                    s.font.color, s.font.background, s.font.useBackground, s.lastNotify);
+  };
+  EXPECT_TRUE(tie(a) == tie(b));
 }
 
 TEST(SettingsTest, EmptyProfileGivesEveryDefault) {
@@ -114,36 +102,22 @@ TEST(SettingsTest, EmptyProfileGivesEveryDefault) {
 TEST(SettingsTest, OutOfRangeValuesReadAsTheRulesSay) {
   const struct {
     const char* key;
-    const char16_t* stored;
     int Settings::*field;
-    int expected;
+    std::vector<std::pair<const char16_t*, int>> values;  // stored, read
   } cases[] = {
-      {"File Count", u"0", &Settings::fileCount, 7},
-      {"File Count", u"12", &Settings::fileCount, 7},
-      {"File Count", u"-1", &Settings::fileCount, 7},
-      {"File Count", u"1", &Settings::fileCount, 1},
-      {"File Count", u"9", &Settings::fileCount, 9},
-      {"File Count", u"", &Settings::fileCount, 7},
-      {"Backup Interval", u"0", &Settings::backupInterval, 10},
-      {"Backup Interval", u"100", &Settings::backupInterval, 10},
-      {"Backup Interval", u"99", &Settings::backupInterval, 99},
-      {"Backup Interval", u"1", &Settings::backupInterval, 1},
-      {"Google Maps Lang", u"-3", &Settings::googleMapsLang, 0},
-      {"Google Maps Lang", u"12", &Settings::googleMapsLang, 8},
-      {"Google Maps Lang", u"5", &Settings::googleMapsLang, 5},
-      {"Toolbar Spacing", u"15", &Settings::toolbarSpacing, 9},
-      {"Toolbar Spacing", u"-2", &Settings::toolbarSpacing, 0},
-      {"Toolbar Spacing", u"0x3", &Settings::toolbarSpacing, 3},
-      {"Adjacent Distance", u"3", &Settings::adjacentDistance, 3},
-      {"Adjacent Distance", u"", &Settings::adjacentDistance, 1},
+      {"File Count", &Settings::fileCount, {{u"0", 7}, {u"12", 7}, {u"-1", 7}, {u"1", 1}, {u"9", 9}, {u"", 7}}},
+      {"Backup Interval", &Settings::backupInterval, {{u"0", 10}, {u"100", 10}, {u"99", 99}, {u"1", 1}}},
+      {"Google Maps Lang", &Settings::googleMapsLang, {{u"-3", 0}, {u"12", 8}, {u"5", 5}}},
+      {"Toolbar Spacing", &Settings::toolbarSpacing, {{u"15", 9}, {u"-2", 0}, {u"0x3", 3}}},
+      {"Adjacent Distance", &Settings::adjacentDistance, {{u"3", 3}, {u"", 1}}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.key) + "=" + TextToUtf8(c.stored));
-    MemoryProfile profile;
-    profile.Set("Options", c.key, c.stored);
-    const Settings settings = Load(profile);
-    EXPECT_EQ(settings.*c.field, c.expected);
-  }
+  for (const auto& c : cases)
+    for (const auto& [stored, expected] : c.values) {
+      SCOPED_TRACE(std::string(c.key) + "=" + TextToUtf8(stored));
+      MemoryProfile profile;
+      profile.Set("Options", c.key, stored);
+      EXPECT_EQ(Load(profile).*c.field, expected);
+    }
 }
 
 TEST(SettingsTest, BooleansAreNonZeroAndWrittenAsOneDigit) {
@@ -230,15 +204,9 @@ TEST(SettingsTest, SaveLeavesOutWhatIsSwitchedOff) {
   settings.recentFiles = {u"a.itn"};
   MemoryProfile profile;
   SaveSettings(profile, settings, false);
-  for (const std::string& write : profile.writes) {
-    SCOPED_TRACE(write);
-    EXPECT_EQ(write.find("Recent List"), std::string::npos);
-    EXPECT_EQ(write.find("File Count"), std::string::npos);
-    EXPECT_EQ(write.find("Backup Interval"), std::string::npos);
-    EXPECT_EQ(write.find("Font/Bkgnd"), std::string::npos);
-    EXPECT_EQ(write.find("Font/Name"), std::string::npos);
-    EXPECT_EQ(write.find("Toolbar Bkgnd"), std::string::npos);
-  }
+  for (const std::string& write : profile.writes)
+    for (const char* left : {"Recent List", "File Count", "Backup Interval", "Font/Bkgnd", "Font/Name", "Toolbar Bkgnd"})
+      EXPECT_EQ(write.find(left), std::string::npos) << write;
   EXPECT_EQ(profile.writes.size(), 21u + 1 + 5 + 2);
 }
 
@@ -262,11 +230,9 @@ TEST(SettingsTest, OneDigitKeysStayOneDigit) {
   MemoryProfile profile;
   SaveSettings(profile, settings, false);
   SaveWindowSettings(profile, 0, 0, 800, 600, 10, 0);
-  EXPECT_EQ(profile.ReadString(u"Options", u"File Count"), u"7");
-  EXPECT_EQ(profile.ReadString(u"Options", u"Toolbar Spacing"), u"9");
-  EXPECT_EQ(profile.ReadString(u"Options", u"Adjacent Distance"), u"0");
-  EXPECT_EQ(profile.ReadString(u"Options", u"Backup Interval"), u"10");
-  EXPECT_EQ(profile.ReadString(u"Options", u"Google Maps Lang"), u"8");
+  const std::pair<const char16_t*, const char16_t*> expected[] = {{u"File Count", u"7"}, {u"Toolbar Spacing", u"9"},
+      {u"Adjacent Distance", u"0"}, {u"Backup Interval", u"10"}, {u"Google Maps Lang", u"8"}};
+  for (const auto& [key, value] : expected) EXPECT_EQ(profile.ReadString(u"Options", key), value) << TextToUtf8(key);
   EXPECT_EQ(profile.ReadString(u"Window", u"Show"), u"9");
 }
 
@@ -324,19 +290,8 @@ TEST(SettingsTest, ProfileRecords) {
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(::testing::TempDir()) / (std::string("wayloom-settings-") + info->name());
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-    fs::create_directories(dir_);
-    path_ = dir_ / "Wayloom.ini";
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  fs::path dir_, path_;
+  testing::TempFolder dir_;
+  const std::filesystem::path path_ = dir_ / "Wayloom.ini";
 };
 
 TEST_F(SettingsFileTest, RoundTripThroughTheIniFile) {
@@ -368,12 +323,9 @@ TEST_F(SettingsFileTest, RoundTripThroughTheIniFile) {
   LoadSettings(profile, loaded, true);
   LoadWindowSettings(profile, loaded);
   ExpectSameSettings(loaded, settings);  // "Toolbar Bkgnd" is not written: it stays the default
-  EXPECT_EQ(loaded.window.left, -8);
-  EXPECT_EQ(loaded.window.top, 20);
-  EXPECT_EQ(loaded.window.width, 1280);
-  EXPECT_EQ(loaded.window.height, 900);
-  EXPECT_EQ(loaded.window.show, 3);
-  EXPECT_EQ(loaded.window.iePane, 300);
+  const WindowSettings& w = loaded.window;
+  EXPECT_EQ(std::vector({w.left, w.top, w.width, w.height, w.show, w.iePane}),
+            std::vector<std::optional<int>>({-8, 20, 1280, 900, 3, 300}));
   EXPECT_EQ(profile.ReadString(u"Profile", u"Written by"), u"Wayloom developers");
 }
 
@@ -388,10 +340,7 @@ TEST_F(SettingsFileTest, GarbledFileGivesDefaultsForWhatItLacks) {
   };
   for (const std::string& bytes : files) {
     SCOPED_TRACE(bytes.size());
-    {
-      std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-      out << bytes;
-    }
+    testing::WriteBytes(path_, bytes);
     IniFileProfile profile(path_);
     Settings settings;
     LoadSettings(profile, settings, false);
@@ -410,10 +359,7 @@ TEST_F(SettingsFileTest, GarbledFileGivesDefaultsForWhatItLacks) {
   }
   // The second file's keys that are well formed are still found.
   IniFileProfile profile(path_);
-  {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out << files[1];
-  }
+  testing::WriteBytes(path_, files[1]);
   Settings settings;
   LoadSettings(profile, settings, false);
   LoadWindowSettings(profile, settings);
@@ -456,12 +402,8 @@ TEST(PlacementTest, ClampsTheStoredRectangleIntoTheWorkArea) {
   };
   for (const PlacementCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const Placement p = PlaceMainWindow(c.stored, c.work, c.startShow);
-    EXPECT_EQ(p.x, c.expected.x);
-    EXPECT_EQ(p.y, c.expected.y);
-    EXPECT_EQ(p.width, c.expected.width);
-    EXPECT_EQ(p.height, c.expected.height);
-    EXPECT_EQ(p.show, c.expected.show);
+    const Placement p = PlaceMainWindow(c.stored, c.work, c.startShow), e = c.expected;
+    EXPECT_EQ(std::vector({p.x, p.y, p.width, p.height, p.show}), std::vector({e.x, e.y, e.width, e.height, e.show}));
   }
 }
 

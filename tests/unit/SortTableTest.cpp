@@ -222,13 +222,17 @@ TEST(HeaderClick, TheCurrentColumnFlipsAnotherColumnKeepsTheDirection) {
   EXPECT_TRUE(f.doc.sortAscending);
 }
 
-TEST(HeaderClick, AFirstClickOnAnotherColumnSortsDescending) {
+TEST(HeaderClick, AFirstClickOnAnotherColumnSortsDescendingAndResetRemovesTheArrow) {
   EditFixture f;
   f.Load({"a|1|1", "b|3|3", "c|2|2"});
   HeaderClick(f.context, kLatitudeColumn);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
   EXPECT_EQ(f.ui.arrowColumn, kLatitudeColumn);
   EXPECT_FALSE(f.ui.arrowAscending);
+  ResetSortHeader(f.context);  // keeps the direction
+  EXPECT_EQ(f.ui.arrowColumn, -1);
+  EXPECT_EQ(f.doc.currentColumn, kNameColumn);
+  EXPECT_FALSE(f.doc.sortAscending);
 }
 
 TEST(HeaderClick, IgnoredClicks) {
@@ -253,16 +257,6 @@ TEST(SortCurrentColumn, SortsTheColumnLastChosen) {
   f.doc.currentColumn = kOrderColumn;
   SortCurrentColumn(f.context, false);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
-}
-
-TEST(ResetSortHeader, RemovesTheArrowAndKeepsTheDirection) {
-  EditFixture f;
-  f.Load({"a|1|1", "b|2|2"});
-  HeaderClick(f.context, kLongitudeColumn);
-  ResetSortHeader(f.context);
-  EXPECT_EQ(f.ui.arrowColumn, -1);
-  EXPECT_EQ(f.doc.currentColumn, kNameColumn);
-  EXPECT_FALSE(f.doc.sortAscending);
 }
 
 }  // namespace
