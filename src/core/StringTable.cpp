@@ -48,16 +48,14 @@ Text FormatText(TextView format, std::initializer_list<FormatArg> args) {
     }
     const FormatArg& arg = next != args.end() ? *next++ : none;
     Text piece;
-    {
-      if (format[j] == u's') {
-        piece = arg.kind == FormatArg::Kind::Text ? arg.text : Text();
-      } else {
-        piece = IntegerText(arg.kind == FormatArg::Kind::Integer ? arg.number : 0);
-        const bool negative = !piece.empty() && piece[0] == u'-';
-        std::size_t minDigits = std::max(precision, zeroPad ? width - (negative && width > 0 ? 1 : 0) : 0);
-        std::size_t digits = piece.size() - (negative ? 1 : 0);
-        if (minDigits > digits) piece.insert(negative ? 1 : 0, minDigits - digits, u'0');
-      }
+    if (format[j] == u's') {
+      piece = arg.kind == FormatArg::Kind::Text ? arg.text : Text();
+    } else {
+      piece = IntegerText(arg.kind == FormatArg::Kind::Integer ? arg.number : 0);
+      const bool negative = !piece.empty() && piece[0] == u'-';
+      const std::size_t minDigits = std::max(precision, zeroPad ? width - (negative && width > 0 ? 1 : 0) : 0);
+      const std::size_t digits = piece.size() - (negative ? 1 : 0);
+      if (minDigits > digits) piece.insert(negative ? 1 : 0, minDigits - digits, u'0');
     }
     if (piece.size() < width) piece.insert(0, width - piece.size(), u' ');
     out += piece;

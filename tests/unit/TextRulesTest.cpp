@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/StringTable.h"
 #include "core/TextRules.h"
 
 namespace wayloom {
@@ -60,6 +61,29 @@ TEST(IsPlainNumber, TellsRealZeroFromText) {
       {u"1.2.3", false}, {u"1e5", false},  {u"--1", false}, {u"1-", false},  {u"0x10", false},
   };
   for (const auto& [text, plain] : cases) EXPECT_EQ(IsPlainNumber(text), plain) << TextToUtf8(text);
+}
+
+}  // namespace
+}  // namespace wayloom
+
+namespace wayloom {
+namespace {
+
+TEST(FormatText, FillsArgumentsInOrder) {
+  const struct {
+    const char16_t* format;
+    std::initializer_list<FormatArg> args;
+    const char16_t* expected;
+  } cases[] = {
+      {u"檔案的內容有問題\n\n%s", {u"a.itn"}, u"檔案的內容有問題\n\na.itn"},
+      {u"已經轉換 %d 個檔案, 正在轉換: %s", {3, u"x.kml"}, u"已經轉換 3 個檔案, 正在轉換: x.kml"},
+      {u"%.2u:%02d|%5d|%-d%%", {7, -3, 42}, u"07:-3|   42|%-d%"},
+      {u"%s and %s", {u"one"}, u"one and "},
+      {u"100%", {}, u"100%"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatText(c.format, c.args), c.expected) << TextToUtf8(c.format);
+  EXPECT_EQ(FormatString(14214, 3), u"總共剔除 3 筆相同的行程資料");
+  EXPECT_TRUE(LoadText(99999).empty());
 }
 
 }  // namespace
