@@ -9,26 +9,16 @@ namespace {
 
 using testing::Rows;
 using testing::MemoryFile;
+using testing::ReadResultRows;
 using testing::ScriptedUi;
 
-struct ReadResultRows {
-  int result;
-  std::vector<std::string> rows;
-};
-
-// Reads bytes as the open (or import) command does: data, then the terminator.
+// Reads bytes as the open (or import) command does: the data, then the terminator.
 int Read(DocumentState& doc, ScriptedUi& ui, const std::string& bytes, TransferMode mode = TransferMode::Open) {
-  std::vector<std::uint8_t> buffer(bytes.begin(), bytes.end());
-  buffer.insert(buffer.end(), std::begin(kItnTerminator), std::end(kItnTerminator));
-  ReadContext context{doc, ui, nullptr};
-  return ReadItn(context, buffer, bytes.size(), mode);
+  return testing::ReadBytesWith(ReadItn, doc, ui, bytes, kItnTerminator, mode);
 }
 
 ReadResultRows ReadAll(const std::string& bytes, TransferMode mode = TransferMode::Open) {
-  DocumentState doc;
-  ScriptedUi ui;
-  const int result = Read(doc, ui, bytes, mode);
-  return {result, Rows(doc)};
+  return testing::ReadRowsWith(ReadItn, bytes, kItnTerminator, mode);
 }
 
 std::string Write(const DocumentState& doc, TransferMode mode = TransferMode::Save) {

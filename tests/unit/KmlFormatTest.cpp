@@ -10,27 +10,18 @@ namespace {
 
 using testing::Rows;
 using testing::MemoryFile;
+using testing::ReadResultRows;
 using testing::ScriptedUi;
 using Lines = std::vector<std::string>;
 
-struct ReadResultRows {
-  int result;
-  Lines rows;
-};
+constexpr std::uint8_t kTerminator[] = {0, 0};
 
-// Reads bytes as the open command does: the data, then the two terminator bytes 00 00.
 int Read(DocumentState& doc, ScriptedUi& ui, const std::string& bytes, TransferMode mode = TransferMode::Open) {
-  std::vector<std::uint8_t> buffer(bytes.begin(), bytes.end());
-  buffer.insert(buffer.end(), {0, 0});
-  ReadContext context{doc, ui, nullptr};
-  return ReadKml(context, buffer, bytes.size(), mode);
+  return testing::ReadBytesWith(ReadKml, doc, ui, bytes, kTerminator, mode);
 }
 
 ReadResultRows ReadAll(const std::string& bytes) {
-  DocumentState doc;
-  ScriptedUi ui;
-  const int result = Read(doc, ui, bytes);
-  return {result, Rows(doc)};
+  return testing::ReadRowsWith(ReadKml, bytes, kTerminator);
 }
 
 std::string Placemark(const std::string& name, const std::string& coordinates) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/DocumentState.h"
+#include "formats/FileFormat.h"
 #include "platform/FileStore.h"
 #include "platform/Ui.h"
 
@@ -138,6 +139,29 @@ inline std::vector<std::string> Rows(const DocumentState& doc) {
                    TextToUtf8(entry.Cell(kLatitudeColumn)) + "|" + std::to_string(entry.status));
   }
   return rows;
+}
+
+struct ReadResultRows {
+  int result;
+  std::vector<std::string> rows;
+};
+
+// Reads bytes with a format's reader as the transfer driver does: the data followed by the
+// format's terminator bytes, in a block of exactly that size.
+inline int ReadBytesWith(FormatReader reader, DocumentState& doc, Ui& ui, const std::string& bytes,
+                         std::span<const std::uint8_t> terminator, TransferMode mode = TransferMode::Open) {
+  std::vector<std::uint8_t> buffer(bytes.begin(), bytes.end());
+  buffer.insert(buffer.end(), terminator.begin(), terminator.end());
+  ReadContext context{doc, ui, nullptr};
+  return reader(context, buffer, bytes.size(), mode);
+}
+
+inline ReadResultRows ReadRowsWith(FormatReader reader, const std::string& bytes, std::span<const std::uint8_t> terminator,
+                                   TransferMode mode = TransferMode::Open) {
+  DocumentState doc;
+  ScriptedUi ui;
+  const int result = ReadBytesWith(reader, doc, ui, bytes, terminator, mode);
+  return {result, Rows(doc)};
 }
 
 inline const std::filesystem::path SharedDir() { return WAYLOOM_SHARED_DIR; }
