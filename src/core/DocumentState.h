@@ -35,6 +35,11 @@ class RowRecorder {
   // Rows a and b exchanged their contents (name, coordinates, status); row ids stay with
   // the positions, so a list that keeps rows by id exchanges the two ids.
   virtual void RowsSwapped(std::size_t a, std::size_t b) {}
+  // The planner copied row source into newRow and will delete source: references to
+  // source follow to newRow.
+  virtual void RowReplaced(std::size_t source, std::size_t newRow) {}
+  // The table is about to be emptied for a new document: the listener lets go of it.
+  virtual void TableCleared() {}
 };
 
 struct DocumentState;

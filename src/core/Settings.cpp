@@ -125,6 +125,7 @@ void LoadSettings(Profile& profile, Settings& settings, bool modernVisuals) {
   settings.toolbarBackground = static_cast<std::uint32_t>(profile.ReadInt(
       kOptionsSection, u"Toolbar Bkgnd", static_cast<int>(defaults.toolbarBackground)));
   settings.toolbarSpacing = ReadClamped(profile, kOptionsSection, u"Toolbar Spacing", 0, 0, 9);
+  settings.baseListIndex = ReadClamped(profile, u"Base Points", u"Insert List", 1, 1, 100) - 1;
 
   FontSettings& font = settings.font;
   font.name = profile.ReadString(kFontSection, u"Name");

@@ -56,6 +56,7 @@ struct Settings {
   WindowSettings window;
   FontSettings font;
   int lastNotify = 0;
+  int baseListIndex = 0;      // "Base Points"/"Insert List" less one: the remembered base point
 
   bool Get(Option o) const { return options[static_cast<int>(o)] != 0; }
   void Set(Option o, bool on) { options[static_cast<int>(o)] = on ? 1 : 0; }

@@ -154,6 +154,7 @@ bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int
 void NewDocument(CommandContext& context) {
   DocumentState& doc = context.doc;
   if (doc.document.modified && !ConfirmDiscard(context)) return;
+  if (doc.recorder) doc.recorder->TableCleared();  // closes the check results
   doc.table.Clear();
   ResetJournal(doc.journal);
   doc.baseRow = -1;

@@ -3,7 +3,10 @@
 #pragma once
 
 #include "core/DocumentState.h"
+#include "platform/ClipboardStore.h"
 #include "platform/FileStore.h"
+#include "platform/HttpClient.h"
+#include "platform/Profile.h"
 #include "platform/TextCodec.h"
 #include "platform/Ui.h"
 
@@ -15,6 +18,9 @@ struct CommandContext {
   FileStore& files;
   const TextCodec* codec = nullptr;  // nullptr: BuiltInTextCodec()
   bool includeHomeAndRecent = false;  // the favourites dialog's check box
+  ClipboardStore* clipboard = nullptr;  // nullptr: the clipboard cannot be opened
+  HttpClient* http = nullptr;           // nullptr: no internet session can be opened
+  Profile* profile = nullptr;           // the ini file (base points); nullptr: none
 };
 
 // Reads or writes path in format. Messages go through the Ui with the document's file

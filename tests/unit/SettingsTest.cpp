@@ -16,33 +16,7 @@
 namespace wayloom {
 namespace {
 
-Text Upper(TextView text) {
-  Text out(text);
-  for (char16_t& c : out) c = AsciiUpper(c);
-  return out;
-}
-
-// Keeps keys in memory and records every write in order.
-class MemoryProfile : public Profile {
- public:
-  std::optional<Text> ReadString(TextView section, TextView key) override {
-    const auto it = values_.find({Upper(section), Upper(key)});
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
-  }
-  bool WriteString(TextView section, TextView key, TextView value) override {
-    values_[{Upper(section), Upper(key)}] = Text(value);
-    writes.push_back(TextToUtf8(section) + "/" + TextToUtf8(key) + "=" + TextToUtf8(value));
-    return true;
-  }
-  void Set(const char* section, const char* key, TextView value) {
-    values_[{Upper(AsciiToText(section)), Upper(AsciiToText(key))}] = Text(value);
-  }
-  std::vector<std::string> writes;
-
- private:
-  std::map<std::pair<Text, Text>, Text> values_;
-};
+using testing::MemoryProfile;
 
 Settings Load(MemoryProfile& profile, bool modern = true) {
   Settings settings;

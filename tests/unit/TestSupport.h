@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "core/DocumentState.h"
 #include "formats/FileFormat.h"
 #include "platform/FileStore.h"
+#include "platform/Profile.h"
 #include "platform/Ui.h"
 
 namespace wayloom::testing {
@@ -163,6 +165,35 @@ inline ReadResultRows ReadRowsWith(FormatReader reader, const std::string& bytes
   const int result = ReadBytesWith(reader, doc, ui, bytes, terminator, mode);
   return {result, Rows(doc)};
 }
+
+inline Text ProfileKey(TextView text) {
+  Text out(text);
+  for (char16_t& c : out)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+  return out;
+}
+
+// Keeps keys in memory and records every write in order.
+class MemoryProfile : public Profile {
+ public:
+  std::optional<Text> ReadString(TextView section, TextView key) override {
+    const auto it = values_.find({ProfileKey(section), ProfileKey(key)});
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+  }
+  bool WriteString(TextView section, TextView key, TextView value) override {
+    values_[{ProfileKey(section), ProfileKey(key)}] = Text(value);
+    writes.push_back(TextToUtf8(section) + "/" + TextToUtf8(key) + "=" + TextToUtf8(value));
+    return true;
+  }
+  void Set(const char* section, const char* key, TextView value) {
+    values_[{ProfileKey(AsciiToText(section)), ProfileKey(AsciiToText(key))}] = Text(value);
+  }
+  std::vector<std::string> writes;
+
+ private:
+  std::map<std::pair<Text, Text>, Text> values_;
+};
 
 inline const std::filesystem::path SharedDir() { return WAYLOOM_SHARED_DIR; }
 

@@ -1,0 +1,35 @@
+// Synchronous HTTP GET for the web services (distance matrix, and later lookups and
+// downloads). A session is opened with an agent string; a request is opened for a URL and
+// its body read in pieces, so that the caller can poll Esc between reads.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "core/Text.h"
+
+namespace wayloom {
+
+class HttpRequest {
+ public:
+  virtual ~HttpRequest() = default;
+  // Reads up to size bytes of the body into buffer; returns the count, 0 at the end,
+  // -1 on a failure.
+  virtual long Read(char* buffer, std::size_t size) = 0;
+};
+
+class HttpSession {
+ public:
+  virtual ~HttpSession() = default;
+  // Opens url (no extra headers, no flags); nullptr when it cannot be opened.
+  virtual std::unique_ptr<HttpRequest> OpenUrl(TextView url) = 0;
+};
+
+class HttpClient {
+ public:
+  virtual ~HttpClient() = default;
+  // Opens an internet session (preconfigured proxy); nullptr on failure.
+  virtual std::unique_ptr<HttpSession> OpenSession(TextView agent) = 0;
+};
+
+}  // namespace wayloom
