@@ -19,6 +19,13 @@ constexpr char16_t kFavouritesFileName[] = u"MapSettings.cfg";
 constexpr int kDuplicatesDropped = 14214;
 constexpr int kSaveQuestion = 14215;
 constexpr int kDiscardQuestion = 14292;
+constexpr int kOnlyOneFile = 14293;
+constexpr int kUnsupportedExtension = 14423;
+constexpr int kDesktopName = 14250;
+constexpr int kMyDocumentsName = 14252;
+constexpr int kSharedDocumentsName = 14253;
+constexpr int kPublicDocumentsName = 14254;
+constexpr int kOpenCommand = 1001;
 
 int ProgressText(TransferMode mode) {
   switch (mode) {
@@ -117,15 +124,26 @@ bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int for
   return result == 0;
 }
 
+// After any open or save the automatic save waits a whole period again.
+void RestartAutoSave(CommandContext& context) {
+  const Settings& settings = context.doc.settings;
+  if (settings.Get(Option::BackupFile)) context.ui.RestartAutoSaveTimer(settings.backupInterval);
+}
+
 }  // namespace
 
 bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int format) {
   DocumentState& doc = context.doc;
-  if (IsSaving(mode)) return WriteFile(context, mode, path, format);
+  if (IsSaving(mode)) {
+    const bool ok = WriteFile(context, mode, path, format);
+    if (mode == TransferMode::Save) RestartAutoSave(context);
+    return ok;
+  }
 
   const std::size_t rowsBefore = doc.table.RowCount();
   const bool ok = ReadFile(context, mode, path, format);
   if (mode == TransferMode::Open) {
+    RestartAutoSave(context);
     if (ok) {
       doc.sortArrow.column = -1;  // the old sort marks do not describe the new rows
       context.ui.ShowSortArrow(-1, doc.sortAscending);
@@ -150,6 +168,7 @@ bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int
   doc.statusResetPending = true;
   return ok;
 }
+
 
 void NewDocument(CommandContext& context) {
   DocumentState& doc = context.doc;
@@ -201,7 +220,10 @@ bool SaveDocumentAs(CommandContext& context) { return ChooseFile(context, Transf
 
 bool OpenPath(CommandContext& context, TextView path) {
   Document& document = context.doc.document;
-  if (document.modified && !ConfirmDiscard(context)) return false;
+  context.ui.PressToolbarButton(kOpenCommand, true);
+  const bool discard = !document.modified || ConfirmDiscard(context);
+  context.ui.PressToolbarButton(kOpenCommand, false);
+  if (!discard) return false;
   document.path = Text(path);
   document.title = PathTitle(path);
   document.format = FormatForOpening(PathExtension(path));
@@ -278,5 +300,95 @@ void AddRecentFile(Settings& settings, TextView path) {
   const std::size_t limit = settings.fileCount >= 1 && settings.fileCount <= 9 ? settings.fileCount : 7;
   if (list.size() > limit) list.resize(limit);
 }
+
+bool OpenRecent(CommandContext& context, std::size_t index) {
+  const auto& list = context.doc.settings.recentFiles;
+  if (index >= list.size()) return false;
+  const Text path = list[index];  // the list changes while the file opens
+  return OpenPath(context, path);
+}
+
+void OpenDroppedFiles(CommandContext& context, const std::vector<Text>& paths, bool onMapPane) {
+  if (onMapPane || paths.empty()) return;
+  if (paths.size() > 1) {
+    context.ui.ShowMessage(kOnlyOneFile, FormatArg(), MessageIcon::Information);
+    return;
+  }
+  const TextView path = paths.front();
+  if (!IsKnownExtension(PathExtension(path), true)) {
+    context.ui.ShowMessage(kUnsupportedExtension, PathFileName(path), MessageIcon::Information);
+    return;
+  }
+  OpenPath(context, path);
+}
+
+void AutoSave(CommandContext& context) {
+  Document& document = context.doc.document;
+  if (document.autoSaving || !document.modified || context.doc.table.Empty()) return;
+  document.autoSaving = true;
+  SaveDocument(context);
+  document.autoSaving = false;
+}
+
+namespace {
+
+// The rest of path after folder and a backslash, when path starts so (without regard to
+// case); nullopt otherwise.
+std::optional<TextView> AfterFolder(TextView path, TextView folder) {
+  while (!folder.empty() && folder.back() == u'\\') folder.remove_suffix(1);
+  if (folder.empty() || path.size() <= folder.size() || path[folder.size()] != u'\\' ||
+      !EqualsIgnoringAsciiCase(path.substr(0, folder.size()), folder))
+    return std::nullopt;
+  return path.substr(folder.size() + 1);
+}
+
+// The rest after name when it is the whole text or followed by a backslash.
+std::optional<TextView> AfterName(TextView rest, TextView name) {
+  if (rest.size() < name.size() || !EqualsIgnoringAsciiCase(rest.substr(0, name.size()), name)) return std::nullopt;
+  rest.remove_prefix(name.size());
+  if (!rest.empty() && rest.front() != u'\\') return std::nullopt;
+  return rest;
+}
+
+Text DisplayPath(TextView path, const ShellFolders& folders) {
+  const bool later = folders.majorVersion >= 6;
+  struct Known {
+    TextView name;
+    int stringId;
+  };
+  const Known known[] = {
+      {u"Desktop", kDesktopName},
+      {u"My Documents", kMyDocumentsName},
+      {u"Documents", later ? kMyDocumentsName : kSharedDocumentsName},
+      {u"Users\\Public\\Documents", later ? kPublicDocumentsName : kSharedDocumentsName},
+  };
+  // The longest matching variable wins, as the path is written with variables.
+  std::optional<TextView> rest;
+  std::size_t matched = 0;
+  for (TextView folder : {TextView(folders.userProfile), TextView(folders.allUsersProfile), TextView(folders.systemDrive)}) {
+    const auto after = AfterFolder(path, folder);
+    if (after && folder.size() > matched) {
+      rest = after;
+      matched = folder.size();
+    }
+  }
+  if (rest) {
+    for (const Known& k : known) {
+      if (const auto tail = AfterName(*rest, k.name)) return Text(LoadText(k.stringId)) + Text(*tail);
+    }
+  }
+  return Text(path);
+}
+
+}  // namespace
+
+Text RecentMenuText(std::size_t index, TextView path, const ShellFolders& folders) {
+  Text text = u"&";
+  text += static_cast<char16_t>(u'1' + index % 9);
+  text += u' ';
+  return text + DisplayPath(path, folders);
+}
+
+bool RecentItemEnabled(FileStore& files, TextView path) { return files.Exists(path) && !files.IsDirectory(path); }
 
 }  // namespace wayloom

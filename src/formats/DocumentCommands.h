@@ -2,6 +2,8 @@
 // read/write driver behind them.
 #pragma once
 
+#include <vector>
+
 #include "core/DocumentState.h"
 #include "platform/ClipboardStore.h"
 #include "platform/FileStore.h"
@@ -41,8 +43,34 @@ bool OpenPath(CommandContext& context, TextView path);
 bool OpenFavourites(CommandContext& context, TextView mapFolder);
 // Runs the file dialog of the mode and the transfer.
 bool ChooseFile(CommandContext& context, TransferMode mode);
+inline bool ImportFile(CommandContext& context) { return ChooseFile(context, TransferMode::Import); }
+inline bool ExportFile(CommandContext& context) { return ChooseFile(context, TransferMode::Export); }
+// Opens entry index of the recent list (commands 1100-1108).
+bool OpenRecent(CommandContext& context, std::size_t index);
+// Files dropped on the window: one file of a known extension is opened, anything else
+// gets its message. Drops on the map pane are ignored.
+void OpenDroppedFiles(CommandContext& context, const std::vector<Text>& paths, bool onMapPane);
+// The automatic-save timer fired: a modified, non-empty document with a path is saved
+// without any dialog.
+void AutoSave(CommandContext& context);
+
 // Puts path at the top of the recent list (while "Recent File" is on).
 void AddRecentFile(Settings& settings, TextView path);
+
+// The folders a recent path may start with, as the environment names them, and the
+// system's major version (6 and later name the public documents differently).
+struct ShellFolders {
+  Text userProfile;      // %USERPROFILE%
+  Text allUsersProfile;  // %ALLUSERSPROFILE%
+  Text systemDrive;      // %SystemDrive%
+  int majorVersion = 6;
+};
+// The File menu text of recent entry index: "&", the digit index + 1, a space and the
+// path, with a leading desktop or documents folder shown by its localised name
+// ("&1 桌面\trip.itn"). Shortening to the menu's width is the window's.
+Text RecentMenuText(std::size_t index, TextView path, const ShellFolders& folders);
+// A recent item is greyed when its path is missing or is a folder.
+bool RecentItemEnabled(FileStore& files, TextView path);
 
 // The entry limit of the navigation device that the ITN save warns about.
 constexpr int kItnEntryLimit = 48;

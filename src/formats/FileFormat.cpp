@@ -60,6 +60,10 @@ int FormatForOpening(TextView extension) {
   return 8;
 }
 
+bool IsKnownExtension(TextView extension, bool dropping) {
+  return FormatForOpening(extension) < 8 || (dropping && Is(extension, u"txt"));
+}
+
 int FormatForSaving(TextView extension, int chosenListPosition) {
   if (Is(extension, u"itn")) return 1;
   if (Is(extension, u"kml")) return 2;

@@ -29,6 +29,9 @@ const FileFormat& GetFileFormat(int index);
 // The format an extension (without its dot, any case) opens as: itn 1, kml 2, gpx 3,
 // gpi 4, csv 5, asc 6, poi 7, anything else 8.
 int FormatForOpening(TextView extension);
+// One of the known extensions (without its dot, any case): itn, kml, gpx, gpi, csv, asc,
+// poi, and for dropped files also txt.
+bool IsKnownExtension(TextView extension, bool dropping);
 // The format a save-as or export writes: itn 1, kml 2, gpx 3, gpi 4 (written as ITN by
 // the caller), csv/asc/poi/other 9/12/15/18 plus the encoding of the chosen list entry.
 int FormatForSaving(TextView extension, int chosenListPosition);

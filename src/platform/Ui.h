@@ -142,6 +142,10 @@ class Ui {
   virtual std::optional<SearchOptions> AskFind(const SearchOptions& shown) { return std::nullopt; }
   virtual std::optional<SearchOptions> AskReplace(const SearchOptions& shown) { return std::nullopt; }
 
+  // The automatic-save timer starts again with its period in minutes (after an open or a
+  // save while "Backup File" is on).
+  virtual void RestartAutoSaveTimer(int minutes) {}
+
   // A marquee progress bar after a status text (planner, checks); EndProgress removes it.
   virtual void ShowMarquee(TextView text) {}
 

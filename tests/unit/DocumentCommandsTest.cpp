@@ -315,5 +315,96 @@ TEST(RecentFiles, MoveToTheTopAndDropTheOldest) {
   EXPECT_EQ(settings.recentFiles.size(), 3u);
 }
 
+TEST(RecentFiles, ReopeningAnEntryMovesItToTheTop) {
+  TempFolder folder;
+  Fixture f;
+  f.doc.settings.fileCount = 4;
+  std::vector<Text> paths;
+  for (const char* name : {"a.itn", "b.itn", "c.itn", "d.itn"}) {
+    WriteBytes(folder / name, "1|1|x|2\r\n");
+    paths.push_back(PathText(folder / name));
+    AddRecentFile(f.doc.settings, paths.back());
+  }
+  ASSERT_TRUE(OpenRecent(f.context, 2));  // b.itn, the third entry
+  EXPECT_EQ(f.doc.settings.recentFiles, (std::vector<Text>{paths[1], paths[3], paths[2], paths[0]}));
+  EXPECT_EQ(f.doc.document.title, u"b");
+  EXPECT_FALSE(OpenRecent(f.context, 4));
+  EXPECT_FALSE(RecentItemEnabled(f.files, PathText(folder / "gone.itn")));
+  EXPECT_FALSE(RecentItemEnabled(f.files, PathText(folder.path())));
+  EXPECT_TRUE(RecentItemEnabled(f.files, paths[0]));
+}
+
+TEST(RecentFiles, MenuTextNamesTheShellFolders) {
+  const ShellFolders xp{u"C:\\Documents and Settings\\Bob", u"C:\\Documents and Settings\\All Users", u"C:", 5};
+  const ShellFolders win7{u"C:\\Users\\Bob", u"C:\\ProgramData", u"C:", 6};
+  const struct {
+    const ShellFolders& folders;
+    const char16_t* path;
+    const char* text;
+  } cases[] = {
+      {win7, u"C:\\Users\\Bob\\Desktop\\trip.itn", "&1 桌面\\trip.itn"},
+      {win7, u"c:\\users\\bob\\documents\\trip.itn", "&1 我的文件\\trip.itn"},
+      {win7, u"C:\\Users\\Public\\Documents\\trip.itn", "&1 公用文件\\trip.itn"},
+      {win7, u"C:\\Users\\Bob\\Desktops\\trip.itn", "&1 C:\\Users\\Bob\\Desktops\\trip.itn"},
+      {win7, u"D:\\Users\\Bob\\Desktop\\trip.itn", "&1 D:\\Users\\Bob\\Desktop\\trip.itn"},
+      {win7, u"C:\\Users\\Bob\\Desktop", "&1 桌面"},
+      {xp, u"C:\\Documents and Settings\\Bob\\My Documents\\a.itn", "&1 我的文件\\a.itn"},
+      {xp, u"C:\\Documents and Settings\\All Users\\Documents\\a.itn", "&1 共用文件\\a.itn"},
+      {xp, u"C:\\Documents and Settings\\Bob\\Desktop\\a.itn", "&1 桌面\\a.itn"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TextToUtf8(RecentMenuText(0, c.path, c.folders)), c.text) << TextToUtf8(c.path);
+  EXPECT_EQ(TextToUtf8(RecentMenuText(8, u"x.itn", win7)), "&9 x.itn");
+}
+
+TEST(DroppedFiles, OneKnownFileOpensAnythingElseIsRefused) {
+  TempFolder folder;
+  WriteBytes(folder / "trip.TXT", "Home\t121.5\t25\r\n");
+  Fixture f;
+  OpenDroppedFiles(f.context, {u"a.itn", u"b.itn"}, false);
+  OpenDroppedFiles(f.context, {u"C:\\x\\notes.doc"}, false);
+  OpenDroppedFiles(f.context, {u"a.doc", u"b.doc"}, true);  // on the map pane: ignored
+  ASSERT_EQ(f.ui.MessageIds(), (std::vector<int>{14293, 14423}));
+  EXPECT_EQ(f.ui.messages[1].text, "檔案的副檔名並不支援\n\nnotes.doc");
+  OpenDroppedFiles(f.context, {PathText(folder / "trip.TXT")}, false);
+  EXPECT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_EQ(f.doc.document.title, u"trip");
+  EXPECT_EQ(f.doc.table.RowCount(), 1u);
+}
+
+class TimerUi : public ScriptedUi {
+ public:
+  void RestartAutoSaveTimer(int minutes) override { restarts.push_back(minutes); }
+  std::vector<int> restarts;
+};
+
+TEST(AutoSave, SavesOnlyAModifiedDocumentWithAPathAndRestartsTheTimer) {
+  TempFolder folder;
+  WriteBytes(folder / "trip.itn", "1|1|a|2|\r\n");
+  DocumentState doc;
+  TimerUi ui;
+  PosixFileStore files;
+  CommandContext context{doc, ui, files};
+  doc.settings.Set(Option::BackupFile, true);
+  doc.settings.backupInterval = 5;
+  ASSERT_TRUE(OpenPath(context, PathText(folder / "trip.itn")));
+  EXPECT_EQ(ui.restarts, std::vector<int>{5});
+  AutoSave(context);  // not modified: nothing
+  EXPECT_EQ(ui.restarts.size(), 1u);
+  InsertRowRecorded(doc, SIZE_MAX, u"b", 2, false);
+  doc.SetModified(true);
+  AutoSave(context);
+  EXPECT_FALSE(doc.document.modified);
+  EXPECT_FALSE(doc.document.autoSaving);
+  EXPECT_EQ(ReadBytes(folder / "trip.itn"), "000001|000001|a|2\r\n18012345|18012345|b|2\r\n");
+  EXPECT_EQ(ui.restarts.size(), 2u);
+  // An untitled document is never saved automatically, and no dialog opens.
+  doc.document.path.clear();
+  doc.SetModified(true);
+  AutoSave(context);
+  EXPECT_TRUE(doc.document.modified);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_TRUE(ui.dialogPositions.empty());
+}
+
 }  // namespace
 }  // namespace wayloom
