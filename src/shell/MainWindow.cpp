@@ -1,12 +1,14 @@
 #include "shell/MainWindow.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cwchar>
 
 #include "core/StringTable.h"
 #include "core/WindowPlacement.h"
 #include "platform/win32/WideText.h"
+#include "shell/RecentFilesMenu.h"
 
 namespace wayloom {
 namespace {
@@ -42,6 +44,9 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   state.menu = LoadMenuW(instance, MAKEINTRESOURCEW(kMainResourceId));
   if (settings.Get(Option::ShowMenuBar)) SetMenu(state.window, state.menu);
   SetTimer(state.window, kRefreshTimer, kRefreshMilliseconds, nullptr);
+  if (settings.Get(Option::BackupFile)) state.ui.RestartAutoSaveTimer(settings.backupInterval);
+  RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), settings, state.recentItemsShown);
+  DragAcceptFiles(state.window, TRUE);
 
   SendMessageW(state.window, WM_COMMAND, kNewCommand, 0);
   // A path that names nothing opens nothing.
@@ -54,6 +59,12 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   return true;
 }
 
+// The table and the recent list may have changed.
+void AfterCommand(MainWindowState& state) {
+  state.table.SyncFromTable();
+  RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), state.doc.settings, state.recentItemsShown);
+}
+
 void OnCommand(MainWindowState& state, int command) {
   CommandContext& commands = state.commands;
   switch (command) {
@@ -61,14 +72,31 @@ void OnCommand(MainWindowState& state, int command) {
     case kOpenCommand: OpenDocument(commands); break;
     case kSaveCommand: SaveDocument(commands); break;
     case kSaveAsCommand: SaveDocumentAs(commands); break;
+    case kImportCommand: ImportFile(commands); break;
+    case kExportCommand: ExportFile(commands); break;
     case kExitCommand: PostMessageW(state.window, WM_CLOSE, 0, 0); return;
-    case kOpenLastCommand:
-      if (!state.doc.settings.recentFiles.empty()) OpenPath(commands, Text(state.doc.settings.recentFiles.front()));
-      break;
     case kOpenCommandLineCommand: OpenPath(commands, state.commandLinePath); break;
-    default: return;
+    default:
+      if (command < kOpenLastCommand || command > kLastRecentCommand) return;
+      OpenRecent(commands, static_cast<std::size_t>(command - kOpenLastCommand));
+      break;
   }
-  state.table.SyncFromTable();
+  AfterCommand(state);
+}
+
+void OnDropFiles(MainWindowState& state, HDROP drop) {
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<Text> paths;
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    DragQueryFileW(drop, i, path.data(), length + 1);
+    path.resize(length);
+    paths.push_back(FromWide(path));
+  }
+  DragFinish(drop);
+  OpenDroppedFiles(state.commands, paths, false);
+  AfterCommand(state);
 }
 
 void RefreshTitle(MainWindowState& state) {
@@ -99,6 +127,11 @@ void RefreshRowCounts(MainWindowState& state) {
 }
 
 void OnTimer(MainWindowState& state, UINT_PTR timer) {
+  if (timer == kAutoSaveTimer) {
+    AutoSave(state.commands);
+    AfterCommand(state);
+    return;
+  }
   if (timer != kRefreshTimer) return;
   RefreshTitle(state);
   if (state.doc.statusResetPending) {
@@ -115,6 +148,7 @@ void OnClose(MainWindowState& state) {
 
 void OnDestroy(MainWindowState& state) {
   KillTimer(state.window, kRefreshTimer);
+  KillTimer(state.window, kAutoSaveTimer);
   const Settings& settings = state.doc.settings;
   bool backgroundExists = IsExistingFile(state, settings.font.background);
   SaveSettings(state.profile, settings, backgroundExists);
@@ -153,6 +187,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return OnCreate(*state, reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance) ? 0 : -1;
     case WM_COMMAND:
       OnCommand(*state, LOWORD(wParam));
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(*state, reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_INITMENUPOPUP:
+      if (reinterpret_cast<HMENU>(wParam) == GetSubMenu(state->menu, 0))
+        GreyMissingRecentFiles(reinterpret_cast<HMENU>(wParam), state->doc.settings, state->files);
       return 0;
     case WM_NOTIFY:
       return state->table.OnNotify(*reinterpret_cast<NMHDR*>(lParam));

@@ -24,8 +24,11 @@ enum MainCommand : int {
   kOpenCommand = 1001,
   kSaveCommand = 1003,
   kSaveAsCommand = 1004,
+  kImportCommand = 1005,
+  kExportCommand = 1006,
   kExitCommand = 1008,
-  kOpenLastCommand = 1100,
+  kOpenLastCommand = 1100,  // recent entries 1100-1108
+  kLastRecentCommand = 1108,
   kOpenCommandLineCommand = 1200,
 };
 
@@ -56,6 +59,7 @@ struct MainWindowState {
 
   HWND window = nullptr;
   HMENU menu = nullptr;
+  int recentItemsShown = 0;  // recent items now in the File menu
   // The numbers status part 1 shows now, so it is rewritten only when they change.
   long long shownFirst = -1, shownSelected = -1, shownRows = -1;
 };

@@ -123,5 +123,9 @@ void Win32Ui::ResetColumns() { table_.ResetColumns(); }
 
 void Win32Ui::EnsureRowVisible(long long row) { table_.EnsureRowVisible(row); }
 
+void Win32Ui::RestartAutoSaveTimer(int minutes) {
+  if (owner_) SetTimer(owner_, kAutoSaveTimer, static_cast<UINT>(minutes) * 60u * 1000u, nullptr);
+}
+
 }  // namespace wayloom
 

@@ -10,6 +10,9 @@
 
 namespace wayloom {
 
+// The main window's automatic-save timer ("Backup Interval" minutes).
+constexpr UINT_PTR kAutoSaveTimer = 10;
+
 class Win32Ui : public Ui {
  public:
   Win32Ui(TableView& table, StatusBar& statusBar) : table_(table), statusBar_(statusBar) {}
@@ -30,6 +33,7 @@ class Win32Ui : public Ui {
   void TableChanged() override;
   void ResetColumns() override;
   void EnsureRowVisible(long long row) override;
+  void RestartAutoSaveTimer(int minutes) override;
 
  private:
   HWND owner_ = nullptr;
