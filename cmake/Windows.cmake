@@ -4,7 +4,7 @@ set(WAYLOOM_STATIC_LINK -static -static-libgcc -static-libstdc++ -municode)
 
 file(GLOB WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(wayloom_platform_win32 STATIC ${WIN32_PLATFORM_SOURCES})
-target_link_libraries(wayloom_platform_win32 PUBLIC wayloom_core)
+target_link_libraries(wayloom_platform_win32 PUBLIC wayloom_core wininet)
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp)
 set(WAYLOOM_RC ${CMAKE_SOURCE_DIR}/resources/Wayloom.rc)

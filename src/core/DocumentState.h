@@ -31,6 +31,8 @@ class RowRecorder {
   virtual void RowInserted(std::size_t row, EntryStatus status, long long baseRow) {}
   virtual void RowDeleting(std::size_t row, const ItineraryEntry& entry) {}
   virtual void CellChanging(std::size_t row, int column, TextView oldText) {}
+  // The cell holds its new text (also after a display-form change of the coordinates).
+  virtual void CellChanged(std::size_t row, int column) {}
   virtual void StatusChanging(std::size_t row, EntryStatus oldStatus) {}
   // Rows a and b exchanged their contents (name, coordinates, status); row ids stay with
   // the positions, so a list that keeps rows by id exchanges the two ids.
@@ -51,6 +53,7 @@ class MapLink {
   virtual void SyncAll(const DocumentState& doc) {}      // the rows changed
   virtual void SelectEntry(const DocumentState& doc) {}  // the selection changed (from the status timer)
   virtual void SetOption(int option) {}                  // a display option changed (10 metric, 11 imperial)
+  virtual void CloseInfo() {}                            // close the map's information window
 };
 
 class Collation;
@@ -112,6 +115,9 @@ inline void MapSyncAll(DocumentState& doc) {
 }
 inline void MapSelectEntry(DocumentState& doc) {
   if (doc.map) doc.map->SelectEntry(doc);
+}
+inline void MapCloseInfo(DocumentState& doc) {
+  if (doc.map) doc.map->CloseInfo();
 }
 inline void MapSetOption(DocumentState& doc, int option) {
   if (doc.map) doc.map->SetOption(option);

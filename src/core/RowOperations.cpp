@@ -27,11 +27,29 @@ std::size_t InsertRowRecorded(DocumentState& doc, std::size_t index, TextView na
   return row;
 }
 
+std::size_t InsertRowsRecorded(DocumentState& doc, std::size_t index, std::vector<ItineraryEntry> entries) {
+  const std::size_t count = entries.size();
+  std::vector<std::uint32_t> finalIndexes(count);
+  std::vector<EntryStatus> statuses(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    finalIndexes[k] = static_cast<std::uint32_t>(index + k);
+    entries[k].status &= 3;
+    statuses[k] = entries[k].status;
+  }
+  doc.table.InsertRows(std::move(finalIndexes), std::move(entries));
+  for (std::size_t k = 0; k < count; ++k) {
+    RecordRowInsert(doc, index + k, statuses[k]);
+    if (doc.recorder) doc.recorder->RowInserted(index + k, statuses[k], doc.baseRow);
+  }
+  return index + count;
+}
+
 bool SetCellRecorded(DocumentState& doc, std::size_t row, int column, TextView text) {
   const TextView old = doc.table.Cell(row, column);
   if (old == text) return false;
   if (doc.recorder) doc.recorder->CellChanging(row, column, old);
   ReplaceCell(doc, row, column, text, RecordCellEdit(doc, row, column));
+  if (doc.recorder) doc.recorder->CellChanged(row, column);
   return true;
 }
 
@@ -52,6 +70,7 @@ void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status, 
   }
   ReplaceCell(doc, row, column, std::move(text), RecordStatusEdit(doc, row, status, column));
   doc.table.SetStatus(row, status);
+  if (doc.recorder) doc.recorder->CellChanged(row, column);
 }
 
 void SetStatusRecorded(DocumentState& doc, std::size_t row, EntryStatus status, int column, TextView text) {
@@ -96,23 +115,25 @@ void DeleteRowsRecorded(DocumentState& doc, const std::vector<std::uint32_t>& ro
   doc.table.RemoveRows(rows);
 }
 
-bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source) {
-  const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
-  const bool clearing = source == CoordinateSource::DegreesClearing;
-  auto fail = [&] {
-    if (clearing) SetCellRecorded(doc, row, column, TextView());
-    return false;
-  };
-  if (text.empty()) return fail();
+std::optional<Text> CoordinateCellText(TextView text, Axis axis, CoordinateSource source, CoordinateFormat format) {
+  if (text.empty()) return std::nullopt;
   const ParsedNumber number = ParseDecimalPrefix(text);
-  if (number.value == 0 && !IsPlainNumber(text)) return fail();
+  if (number.value == 0 && !IsPlainNumber(text)) return std::nullopt;
   double value = number.value;
   const bool units = source == CoordinateSource::Units;
   if (!units && value > -0.000005 && value <= 0) value = 0;
-  const auto formatted = FormatCoordinateUnits(axis, value, units, doc.Format());
-  if (!formatted) return fail();
-  SetCellRecorded(doc, row, column, *formatted);
-  return true;
+  return FormatCoordinateUnits(axis, value, units, format);
+}
+
+bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source) {
+  const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
+  const auto formatted = CoordinateCellText(text, axis, source, doc.Format());
+  if (formatted) {
+    SetCellRecorded(doc, row, column, *formatted);
+  } else if (source == CoordinateSource::DegreesClearing) {
+    SetCellRecorded(doc, row, column, TextView());
+  }
+  return formatted.has_value();
 }
 
 void RenumberOrder(ItineraryTable& table) {
@@ -136,7 +157,10 @@ void ReformatAllCoordinates(DocumentState& doc, CoordinateSwitch which) {
       const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
       const TextView old = doc.table.Cell(row, column);
       if (old.empty()) continue;
-      if (auto text = ReformatCoordinate(old, axis, format)) doc.table.SetCell(row, column, *text);
+      if (auto text = ReformatCoordinate(old, axis, format)) {
+        doc.table.SetCell(row, column, *text);
+        if (doc.recorder) doc.recorder->CellChanged(row, column);
+      }
     }
   }
 }

@@ -3,6 +3,7 @@
 // goes through these.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "core/DocumentState.h"
@@ -14,6 +15,10 @@ namespace wayloom {
 // RowInsert with the status and the current BaseRow; the insert of the pinned base row
 // is known as such when BaseRowPinned is set before the call.
 std::size_t InsertRowRecorded(DocumentState& doc, std::size_t index, TextView name, EntryStatus status, bool selected);
+// InsertRowRecorded for each of entries (name, status and selection set, other cells
+// empty), placed at index, index + 1, ... in one pass over the table, with the same records
+// and notices. Returns the index after them.
+std::size_t InsertRowsRecorded(DocumentState& doc, std::size_t index, std::vector<ItineraryEntry> entries);
 // Sets one cell's text (empty clears it). Returns true when the text changed; an
 // unchanged text makes no record. Records a CellEdit only in state Closed, or Open with a
 // CellEdit as the group's newest record, so cells set right after an insert make none.
@@ -41,6 +46,9 @@ enum class CoordinateSource {
 // counts only when the text is a plain number, rounded to units, range-tested, formatted
 // in the current display form. Returns true when a coordinate was stored.
 bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source);
+// The cell text SetCoordinateFromText would store (source Degrees or Units), or nullopt
+// when the text gives no coordinate.
+std::optional<Text> CoordinateCellText(TextView text, Axis axis, CoordinateSource source, CoordinateFormat format);
 
 // Numbers the rows that have both coordinates 1, 2, ...; the others get an empty Order.
 void RenumberOrder(ItineraryTable& table);

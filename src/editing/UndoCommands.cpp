@@ -177,6 +177,7 @@ class GroupReplay {
       ToCurrentForm(record.text, column == kLongitudeColumn ? Axis::Longitude : Axis::Latitude, record.flags, doc_);
     if (doc_.recorder) doc_.recorder->CellChanging(row, column, table_.Cell(row, column));
     table_.SwapCell(row, column, record.text);
+    if (doc_.recorder) doc_.recorder->CellChanged(row, column);
     SetFormatFlags(record, CurrentFormatFlags(doc_));
     SelectAndFocus(row);
     if (record.BaseRole() != kNotBaseRow) doc_.baseRow = record.row;

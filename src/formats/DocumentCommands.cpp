@@ -5,6 +5,7 @@
 #include "formats/FileTransfer.h"
 #include "formats/ItnFormat.h"
 #include "editing/UndoJournal.h"
+#include "planning/BasePoints.h"
 #include "planning/Distances.h"
 #include "planning/SortTable.h"
 
@@ -108,6 +109,8 @@ bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int for
   const int result = ReadDocumentFile(access, doc, mode, path, formatIndex);
   if (result == 0) {
     progress.Report(1, 1);
+    if (mode == TransferMode::Open && doc.settings.Get(Option::ShowDistance) && doc.settings.Get(Option::AutoBP))
+      InsertBasePointRow(context);
     // Distances from row 0 after an open, from the base row after an import.
     SetBaseRow(context, mode == TransferMode::Open ? 0 : -1, false);
   }

@@ -21,6 +21,7 @@ int ReadDocumentFile(FileAccess& access, DocumentState& doc, TransferMode mode, 
   const std::size_t byteCount = data.size() - format.terminator.size();
   std::copy(format.terminator.begin(), format.terminator.end(), data.begin() + static_cast<std::ptrdiff_t>(byteCount));
 
+  if (mode == TransferMode::Open && doc.recorder) doc.recorder->TableCleared();  // closes the check results
   RowRecorder* recorder = doc.recorder;
   if (mode == TransferMode::Open) {
     doc.table.Clear();

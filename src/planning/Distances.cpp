@@ -57,28 +57,9 @@ std::optional<double> CoordinateDegrees(const DocumentState& doc, std::size_t ro
 
 namespace {
 
-// A point with the trigonometry the distance formula needs, computed once per row.
-struct Point {
-  double longitude;
-  double latitude;
-  double lambda;
-  double sinPhi;
-  double cosPhi;
-};
-
-Point MakePoint(double longitude, double latitude) {
+RowPoint MakePoint(double longitude, double latitude) {
   const double phi = latitude * kRadiansPerDegree;
   return {longitude, latitude, longitude * kRadiansPerDegree, std::sin(phi), std::cos(phi)};
-}
-
-// False when the row lacks a longitude or a latitude.
-bool ReadPoint(const DocumentState& doc, std::size_t row, Point& point) {
-  const auto longitude = CoordinateDegrees(doc, row, kLongitudeColumn);
-  if (!longitude) return false;
-  const auto latitude = CoordinateDegrees(doc, row, kLatitudeColumn);
-  if (!latitude) return false;
-  point = MakePoint(*longitude, *latitude);
-  return true;
 }
 
 // The arc cosine's argument can come out a little above 1 for two close points; clamped,
@@ -90,17 +71,17 @@ std::int32_t ArcMetres(double cosine) {
 
 // The spherical law of cosines; the same arithmetic for two rows and for a row and the
 // base point.
-std::int32_t Metres(const Point& a, double bLongitude, double bLatitude, double bLambda, double bSinPhi,
+std::int32_t Metres(const RowPoint& a, double bLongitude, double bLatitude, double bLambda, double bSinPhi,
                     double bCosPhi) {
   if (a.longitude == bLongitude && a.latitude == bLatitude) return 0;
   return ArcMetres(a.sinPhi * bSinPhi + a.cosPhi * bCosPhi * std::cos(bLambda - a.lambda));
 }
 
-std::int32_t Metres(const Point& a, const Point& b) {
+std::int32_t Metres(const RowPoint& a, const RowPoint& b) {
   return Metres(a, b.longitude, b.latitude, b.lambda, b.sinPhi, b.cosPhi);
 }
 
-std::int32_t MetresToBase(const BasePoint& base, const Point& p) {
+std::int32_t MetresToBase(const BasePoint& base, const RowPoint& p) {
   return Metres(p, base.longitude, base.latitude, base.longitudeRadians, base.sinLatitude, base.cosLatitude);
 }
 
@@ -156,10 +137,21 @@ void SelectOnly(ItineraryTable& table, std::size_t row) {
 
 }  // namespace
 
+bool ReadRowPoint(const DocumentState& doc, std::size_t row, RowPoint& point) {
+  const auto longitude = CoordinateDegrees(doc, row, kLongitudeColumn);
+  if (!longitude) return false;
+  const auto latitude = CoordinateDegrees(doc, row, kLatitudeColumn);
+  if (!latitude) return false;
+  point = MakePoint(*longitude, *latitude);
+  return true;
+}
+
+std::int32_t MetresBetween(const RowPoint& a, const RowPoint& b) { return Metres(a, b); }
+
 std::int32_t DistanceBetweenRows(const DocumentState& doc, std::size_t i, std::size_t j) {
   const std::size_t count = doc.table.RowCount();
-  Point a{}, b{};
-  if (i >= count || j >= count || !ReadPoint(doc, i, a) || !ReadPoint(doc, j, b)) return kDistanceUnavailable;
+  RowPoint a{}, b{};
+  if (i >= count || j >= count || !ReadRowPoint(doc, i, a) || !ReadRowPoint(doc, j, b)) return kDistanceUnavailable;
   return Metres(a, b);
 }
 
@@ -181,11 +173,11 @@ void ComputeDistances(CommandContext& context, long long row, bool fitColumn) {
   // Without a base row every distance is unavailable and nothing needs reading. The
   // previous row's point is read once while walking the rows.
   const bool measuring = doc.baseRow >= 0;
-  Point previous{}, point{};
-  bool previousLocated = adjacent && measuring && first > 0 && ReadPoint(doc, static_cast<std::size_t>(first - 1), previous);
+  RowPoint previous{}, point{};
+  bool previousLocated = adjacent && measuring && first > 0 && ReadRowPoint(doc, static_cast<std::size_t>(first - 1), previous);
   for (long long r = first; r <= last; ++r) {
     const auto index = static_cast<std::size_t>(r);
-    const bool located = measuring && ReadPoint(doc, index, point);
+    const bool located = measuring && ReadRowPoint(doc, index, point);
     std::int32_t key;
     DistanceBuffer text;
     if (r == doc.baseRow) {
@@ -218,8 +210,8 @@ void SetBaseRow(CommandContext& context, long long row, bool fitColumn) {
     for (long long r = 0; r < count && found < 0; ++r)
       if (doc.table.Row(static_cast<std::size_t>(r)).sortKey == kSortKeyBaseRow) found = r;
   }
-  Point point{};
-  if (found >= 0 && ReadPoint(doc, static_cast<std::size_t>(found), point)) {
+  RowPoint point{};
+  if (found >= 0 && ReadRowPoint(doc, static_cast<std::size_t>(found), point)) {
     doc.basePoint = {point.longitude, point.latitude, point.lambda, point.sinPhi, point.cosPhi};
     doc.baseRow = found;
   }

@@ -19,6 +19,19 @@ std::optional<double> CoordinateDegrees(const DocumentState& doc, std::size_t ro
 // Whole metres between two rows (spherical law of cosines, truncated), or
 // kDistanceUnavailable when either row lacks a longitude or latitude.
 std::int32_t DistanceBetweenRows(const DocumentState& doc, std::size_t i, std::size_t j);
+// A row's position with the trigonometry the distance formula needs, read once so that
+// scans over many pairs (planner, checks) give exactly DistanceBetweenRows's values.
+struct RowPoint {
+  double longitude = 0;  // degrees
+  double latitude = 0;
+  double lambda = 0;     // longitude in radians
+  double sinPhi = 0;
+  double cosPhi = 1;
+};
+// False when the row lacks a longitude or a latitude.
+bool ReadRowPoint(const DocumentState& doc, std::size_t row, RowPoint& point);
+// DistanceBetweenRows of two read points.
+std::int32_t MetresBetween(const RowPoint& a, const RowPoint& b);
 // "%d    m", "%.1f  km" (metric), "%d    ft", "%.1f  mi"; tenths round half away from zero.
 Text FormatDistance(std::int32_t metres, bool metric);
 

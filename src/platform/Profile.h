@@ -19,6 +19,10 @@ class Profile {
   // Writes (creates or replaces) one key. Returns false when the file cannot be written.
   virtual bool WriteString(TextView section, TextView key, TextView value) = 0;
 
+  // Removes one key; a key that is not there is no failure. Returns false when the file
+  // cannot be written.
+  virtual bool DeleteKey(TextView section, TextView key) = 0;
+
   // Reads an integer as GetPrivateProfileIntW does (see ParseProfileInt); a missing key
   // or an empty value gives the default.
   virtual int ReadInt(TextView section, TextView key, int defaultValue);

@@ -130,6 +130,44 @@ TEST(Cli, ConvertFolderBothWays) {
   EXPECT_EQ(RunCli("convert-folder " + Quote(folder / "none") + " --to-itn").exitCode, 1);
 }
 
+// Planning writes the rows in the planned order with the writer convert would use.
+TEST(Cli, PlanReordersByStraightLine) {
+  TempFolder folder;
+  auto itn = [](std::initializer_list<const char*> rows) {
+    std::string bytes;
+    for (const char* row : rows) bytes += row;
+    return bytes;
+  };
+  // On the equator at longitudes 0, -2, 1, 3; the first two rows passed.
+  const char* a = "0|0|A|3\r\n";
+  const char* b = "-200000|0|B|3\r\n";
+  const char* c = "100000|0|C|2\r\n";
+  const char* d = "300000|0|D|0\r\n";
+  WriteBytes(folder / "in.itn", itn({a, b, c, d}));
+  WriteBytes(folder / "planned.itn", itn({"0|0|A|2\r\n", c, d, "-200000|0|B|2\r\n"}));
+  const std::string in = Quote(folder / "in.itn");
+  ASSERT_EQ(RunCli("convert " + Quote(folder / "planned.itn") + " " + Quote(folder / "expected.kml")).exitCode, 0);
+  for (const char* mode : {"round", "open"}) {
+    const CliRun run = RunCli("plan " + in + " " + Quote(folder / "out.kml") + " --mode " + mode);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(folder / "out.kml"), ReadBytes(folder / "expected.kml")) << mode;
+  }
+  // A fixed last row: the plan is the table order, written unchanged (passed bits kept).
+  ASSERT_EQ(RunCli("plan " + in + " " + Quote(folder / "fixed.itn") + " --mode fixed").exitCode, 0);
+  ASSERT_EQ(RunCli("convert " + in + " " + Quote(folder / "same.itn")).exitCode, 0);
+  EXPECT_EQ(ReadBytes(folder / "fixed.itn"), ReadBytes(folder / "same.itn"));
+  ASSERT_EQ(RunCli("plan " + in + " " + Quote(folder / "to.dat") + " --mode open --to gpx").exitCode, 0);
+  EXPECT_NE(ReadBytes(folder / "to.dat").find("<gpx"), std::string::npos);
+
+  WriteBytes(folder / "blank.itn", itn({a, b, "|0|blank|2\r\n"}));
+  const CliRun blank = RunCli("plan " + Quote(folder / "blank.itn") + " " + Quote(folder / "x.itn") + " --mode open");
+  EXPECT_EQ(blank.exitCode, 1);
+  EXPECT_EQ(blank.err, "規劃行程的路線順序\n座標值不可以是空白\n");
+  EXPECT_FALSE(std::filesystem::exists(folder / "x.itn"));
+  EXPECT_EQ(RunCli("plan " + in + " " + Quote(folder / "x.itn")).exitCode, 2);
+  EXPECT_EQ(RunCli("plan " + in + " " + Quote(folder / "x.itn") + " --mode circle").exitCode, 2);
+}
+
 // The real-world itineraries: what the reading rules give, and a write that reads back
 // the same rows.
 struct CorpusCase {

@@ -406,5 +406,26 @@ TEST(AutoSave, SavesOnlyAModifiedDocumentWithAPathAndRestartsTheTimer) {
   EXPECT_TRUE(ui.dialogPositions.empty());
 }
 
+TEST(OpenPath, AutoBasePointPinsTheRememberedEntryAboveTheFile) {
+  TempFolder folder;
+  WriteBytes(folder / "trip.itn", "12150000|2503300|Taipei|2|\r\n");
+  Fixture f;
+  testing::MemoryProfile profile;
+  profile.Set("Base Points", "BP List 1", u"Home>121.56500>25.03300");
+  f.context.profile = &profile;
+  f.doc.settings.Set(Option::ShowDistance, true);
+  f.doc.settings.Set(Option::AutoBP, true);
+  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "trip.itn")));
+  EXPECT_EQ(Rows(f.doc), (std::vector<std::string>{"Home|121.56500|25.03300|2", "Taipei|121.50000|25.03300|2"}));
+  EXPECT_TRUE(f.doc.baseRowPinned);
+  EXPECT_EQ(f.doc.baseRow, 0);
+  EXPECT_FALSE(f.doc.document.modified);
+  EXPECT_FALSE(CanUndo(f.doc.journal));
+  // The pinned row is never saved.
+  f.doc.SetModified(true);
+  ASSERT_TRUE(SaveDocument(f.context));
+  EXPECT_EQ(ReadBytes(folder / "trip.itn"), "12150000|2503300|Taipei|2\r\n");
+}
+
 }  // namespace
 }  // namespace wayloom

@@ -251,7 +251,9 @@ TEST(NudgeCoordinates, MovesLocatedSelectedRowsByAtMostTwoUnitsAndUndoRestoresTh
     EXPECT_LE(lon, 18000000);
     EXPECT_GE(lat, -9000000);
     EXPECT_LE(lat, -9000000 + 2);
-    if (row % 2 == 1) EXPECT_EQ(before.rows[row], Picture(f.doc).rows[row]);
+    if (row % 2 == 1) {
+      EXPECT_EQ(before.rows[row], Picture(f.doc).rows[row]);
+    }
     moved = moved || lon != 18000000 || lat != -9000000;
   }
   EXPECT_TRUE(moved);

@@ -186,6 +186,11 @@ class MemoryProfile : public Profile {
     writes.push_back(TextToUtf8(section) + "/" + TextToUtf8(key) + "=" + TextToUtf8(value));
     return true;
   }
+  bool DeleteKey(TextView section, TextView key) override {
+    if (values_.erase({ProfileKey(section), ProfileKey(key)}) > 0)
+      writes.push_back(TextToUtf8(section) + "/" + TextToUtf8(key) + " deleted");
+    return true;
+  }
   void Set(const char* section, const char* key, TextView value) {
     values_[{ProfileKey(AsciiToText(section)), ProfileKey(AsciiToText(key))}] = Text(value);
   }

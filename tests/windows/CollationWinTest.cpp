@@ -35,10 +35,38 @@ TEST(Win32Collation, ThePortableOrderAgreesOnPlainNames) {
     for (const Text& b : names) {
       EXPECT_EQ(Sign(windows.CompareLogical(a, b)), Sign(portable.CompareLogical(a, b)))
           << "logical " << std::string(a.begin(), a.end()) << " / " << std::string(b.begin(), b.end());
-      if (windows.CompareLogical(a, b) == 0)
+      if (windows.CompareLogical(a, b) == 0) {
         EXPECT_EQ(Sign(windows.CompareLocale(a, b)), Sign(portable.CompareLocale(a, b)))
             << "locale " << std::string(a.begin(), a.end()) << " / " << std::string(b.begin(), b.end());
+      }
     }
+  }
+}
+
+// The similar-name equality (CompareStringW flags 0x30005), its keys and the case fold of
+// the containment test, against the portable ones.
+TEST(Win32Collation, LooseEqualityAgreesWithThePortableOneAndWithItsKeys) {
+  struct Pair { const char16_t* a; const char16_t* b; bool equal; };
+  const Pair pairs[] = {
+      {u"Taipei Station", u"TAIPEI-STATION", true}, {u"\uFF21\uFF22\uFF23", u"abc", true},
+      {u"台北車站", u"台北 車站", true},             {u"Stop 1", u"stop1", true},
+      {u"Taipei", u"Taipei Station", false},       {u"台北", u"台中", false},
+      {u"Stop 1", u"Stop 2", false},               {u"abc", u"abd", false}};
+  Win32Collation windows;
+  PortableCollation portable;
+  for (const Pair& pair : pairs) {
+    const std::string label = "pair " + std::to_string(&pair - pairs);
+    EXPECT_EQ(windows.EqualIgnoringCaseSymbolsWidth(pair.a, pair.b), pair.equal) << label;
+    EXPECT_EQ(windows.LooseKey(pair.a) == windows.LooseKey(pair.b), pair.equal) << label;
+    EXPECT_EQ(portable.EqualIgnoringCaseSymbolsWidth(pair.a, pair.b), pair.equal) << label;
+  }
+  EXPECT_TRUE(windows.EqualIgnoringCaseSymbolsWidth(u"", u""));
+  EXPECT_EQ(windows.LooseKey(u""), windows.LooseKey(u"- -"));
+  for (const char16_t* text : {u"Taipei Station", u"\uFF21bc", u"\u00C9cole", u"台北"}) {
+    Text folded = text, portableFolded = text;
+    windows.FoldCase(folded);
+    portable.FoldCase(portableFolded);
+    EXPECT_EQ(folded, portableFolded);
   }
 }
 

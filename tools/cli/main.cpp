@@ -3,6 +3,7 @@
 //   wayloom-cli dump FILE
 //   wayloom-cli convert IN OUT [--to NAME]
 //   wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none] [--check-names keep|drop]
+//   wayloom-cli plan IN OUT --mode round|open|fixed [--to NAME]
 //   common option: --codepage N (the ANSI code page of delimited text)
 //
 // Failures print the program's own message to stderr and exit with 1; usage errors exit with 2.
@@ -17,6 +18,7 @@
 #include "formats/BatchConversion.h"
 #include "formats/DocumentCommands.h"
 #include "formats/FileFormat.h"
+#include "planning/RoutePlanner.h"
 
 namespace wayloom {
 namespace {
@@ -65,7 +67,7 @@ std::optional<int> TargetFormat(const std::string& name) {
 
 struct Arguments {
   std::vector<std::string> positional;
-  std::optional<std::string> to, fromItn, overwrite, checkNames;
+  std::optional<std::string> to, fromItn, overwrite, checkNames, mode;
   bool toItn = false;
   unsigned codePage = 0;
   bool ok = true;
@@ -90,6 +92,8 @@ Arguments Parse(int argc, char** argv) {
       args.toItn = true;
     } else if (arg == "--overwrite") {
       args.overwrite = value();
+    } else if (arg == "--mode") {
+      args.mode = value();
     } else if (arg == "--check-names") {
       args.checkNames = value();
     } else if (arg == "--codepage") {
@@ -106,6 +110,7 @@ Arguments Parse(int argc, char** argv) {
   }
   if (args.overwrite && *args.overwrite != "all" && *args.overwrite != "none") args.ok = false;
   if (args.checkNames && *args.checkNames != "keep" && *args.checkNames != "drop") args.ok = false;
+  if (args.mode && *args.mode != "round" && *args.mode != "open" && *args.mode != "fixed") args.ok = false;
   return args;
 }
 
@@ -138,8 +143,7 @@ int Dump(CommandContext& context, TextView path) {
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int Convert(CommandContext& context, TextView in, TextView out, std::optional<int> format) {
-  if (!ReadInput(context, in)) return 1;
+int WriteOutput(CommandContext& context, TextView out, std::optional<int> format) {
   Text target(out);
   // Without --to the extension decides, as Save As decides it, with the ANSI text types.
   int chosen = format ? *format : FormatForSaving(PathExtension(target), SaveListPosition(9));
@@ -149,6 +153,35 @@ int Convert(CommandContext& context, TextView in, TextView out, std::optional<in
     chosen = kItnFormat;
   }
   return TransferFile(context, TransferMode::Save, target, chosen) ? 0 : 1;
+}
+
+int Convert(CommandContext& context, TextView in, TextView out, std::optional<int> format) {
+  if (!ReadInput(context, in)) return 1;
+  return WriteOutput(context, out, format);
+}
+
+constexpr int kBlankCoordinateMessage = 14430;
+
+// Plans the order by straight-line distances as command 1037 does, then writes it.
+int Plan(CommandContext& context, TextView in, TextView out, const std::string& mode, std::optional<int> format) {
+  if (!ReadInput(context, in)) return 1;
+  const DocumentState& doc = context.doc;
+  if (!RowsWithoutCoordinates(doc).empty()) {
+    context.ui.ShowMessage(kBlankCoordinateMessage, FormatArg(), MessageIcon::Information);
+    return 1;
+  }
+  const TripMode tripMode = mode == "round" ? TripMode::RoundTrip : mode == "fixed" ? TripMode::FixedLast : TripMode::OpenEnd;
+  const std::size_t rows = doc.table.RowCount();
+  // As in the program: three rows at least, four with a fixed last row.
+  if (rows >= (tripMode == TripMode::FixedLast ? 4u : 3u)) {
+    const PlanOutcome outcome = PlanByStraightLine(doc, tripMode, [] { return false; });
+    if (outcome.message != 0) {
+      context.ui.ShowMessage(outcome.message, FormatArg(), MessageIcon::Information);
+      return 1;
+    }
+    ApplyPlannedOrder(context, outcome.tour);
+  }
+  return WriteOutput(context, out, format);
 }
 
 int ConvertFolderCommand(CommandContext& context, ConsoleUi& ui, TextView folder, const Arguments& args) {
@@ -177,6 +210,7 @@ int Usage() {
                "  wayloom-cli convert IN OUT [--to NAME]\n"
                "  wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none]\n"
                "                             [--check-names keep|drop]\n"
+               "  wayloom-cli plan IN OUT --mode round|open|fixed [--to NAME]\n"
                "  option of every command: --codepage N (the ANSI code page; default %u)\n"
                "  NAME: itn kml gpx csv-ansi csv-unicode csv-utf8 asc-ansi asc-unicode asc-utf8\n"
                "        poi-ansi poi-unicode poi-utf8 txt-ansi txt-unicode txt-utf8\n",
@@ -214,6 +248,14 @@ int main(int argc, char** argv) {
       if (!format) return Usage();
     }
     return Convert(context, ArgumentText(positional[0]), ArgumentText(positional[1]), format);
+  }
+  if (command == "plan" && positional.size() == 2 && args.mode) {
+    std::optional<int> format;
+    if (args.to) {
+      format = TargetFormat(*args.to);
+      if (!format) return Usage();
+    }
+    return Plan(context, ArgumentText(positional[0]), ArgumentText(positional[1]), *args.mode, format);
   }
   if (command == "convert-folder" && positional.size() == 1 && (args.toItn != args.fromItn.has_value())) {
     const int result = ConvertFolderCommand(context, ui, ArgumentText(positional[0]), args);

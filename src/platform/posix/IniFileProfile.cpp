@@ -284,6 +284,10 @@ bool IniFileProfile::WriteString(TextView section, TextView key, TextView value)
     lines.push_back(keyName + u"=" + newValue);
   }
 
+  return Store(std::move(lines));
+}
+
+bool IniFileProfile::Store(std::vector<Text> lines) {
   Encoding encoding = encoding_;
   const std::string bytes = Serialize(lines, encoding);
 
@@ -316,6 +320,15 @@ bool IniFileProfile::WriteString(TextView section, TextView key, TextView value)
   stamp_ = StampOf(path_);
   loaded_ = true;
   return true;
+}
+
+bool IniFileProfile::DeleteKey(TextView section, TextView key) {
+  Refresh();
+  const Location where = Find(lines_, Trim(section), Trim(key));
+  if (!where.keyLine) return true;  // nothing to remove
+  std::vector<Text> lines = lines_;
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*where.keyLine));
+  return Store(std::move(lines));
 }
 
 }  // namespace wayloom

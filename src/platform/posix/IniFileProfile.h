@@ -23,6 +23,7 @@ class IniFileProfile : public Profile {
 
   std::optional<Text> ReadString(TextView section, TextView key) override;
   bool WriteString(TextView section, TextView key, TextView value) override;
+  bool DeleteKey(TextView section, TextView key) override;
 
   const std::filesystem::path& Path() const { return path_; }
   // The encoding of the file as last read or written (UTF-16LE for a file not yet there).
@@ -40,6 +41,8 @@ class IniFileProfile : public Profile {
   void Refresh();
   void Load();
   std::string Serialize(const std::vector<Text>& lines, Encoding& encoding) const;
+  // Writes lines as the file's new content and keeps them; false when that fails.
+  bool Store(std::vector<Text> lines);
 
   std::filesystem::path path_;
   bool loaded_ = false;

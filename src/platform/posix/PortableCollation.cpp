@@ -164,6 +164,54 @@ int PortableCollation::CompareLogical(TextView a, TextView b) const {
   return endA ? -1 : 1;
 }
 
+namespace {
+
+// Half-width katakana U+FF66..U+FF9D as hiragana (the voiced-sound marks FF9E/FF9F stay).
+constexpr char16_t kHalfWidthKana[] =
+    u"をぁぃぅぇぉゃゅょっーあいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわん";
+
+bool IsLooseSymbol(char16_t c) {
+  if (c < 0x80) return !((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'));
+  if (c <= 0xBF || c == 0xD7 || c == 0xF7) return true;
+  if (c >= 0x2000 && c <= 0x206F) return true;  // general punctuation
+  if (c >= 0x2190 && c <= 0x27BF) return true;  // arrows .. dingbats
+  if (c >= 0x3000 && c <= 0x303F) {             // CJK symbols and punctuation, not the ideographic marks
+    const bool letterLike = (c >= 0x3005 && c <= 0x3007) || (c >= 0x3021 && c <= 0x3029) ||
+                            (c >= 0x3031 && c <= 0x3035) || c == 0x303B || c == 0x303C;
+    return !letterLike;
+  }
+  if (c == 0x30FB) return true;                 // katakana middle dot
+  if (c >= 0xFE30 && c <= 0xFE6F) return true;  // CJK compatibility and small forms
+  if (c >= 0xFF61 && c <= 0xFF65) return true;  // half-width punctuation
+  return false;
+}
+
+// One unit of the loose form: width and kana type folded, then case.
+char16_t LooseFold(char16_t c) {
+  if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<char16_t>(c - 0xFEE0);
+  else if (c >= 0xFF66 && c <= 0xFF9D) c = kHalfWidthKana[c - 0xFF66];
+  else if (c >= 0x30A1 && c <= 0x30F6) c = static_cast<char16_t>(c - 0x60);
+  return Fold(c);
+}
+
+}  // namespace
+
+std::string PortableCollation::LooseKey(TextView text) const {
+  std::string key;
+  key.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    c = LooseFold(c);
+    if (IsLooseSymbol(c)) continue;
+    key.push_back(static_cast<char>(c >> 8));
+    key.push_back(static_cast<char>(c & 0xFF));
+  }
+  return key;
+}
+
+void PortableCollation::FoldCase(Text& text) const {
+  for (char16_t& c : text) c = Fold(c);
+}
+
 int PortableCollation::CompareLocale(TextView a, TextView b) const {
   const std::size_t common = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t k = 0; k < common; ++k)

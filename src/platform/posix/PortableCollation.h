@@ -12,6 +12,15 @@
 // not ignored; hyphens and apostrophes, which the Windows word sort nearly ignores, count
 // as punctuation; Chinese characters sort by code point (radical-stroke order of the
 // Unicode blocks), not by the stroke counts of the Traditional Chinese sort.
+//
+// The loose equality of similar names (CompareStringW flags 0x30005) is built from the
+// same pieces: full-width ASCII forms become ASCII, katakana (full- and half-width)
+// becomes hiragana, letters are case-folded as above, and white space, punctuation and
+// symbols (ASCII, Latin-1, general punctuation, the arrow, mathematical, technical,
+// box-drawing, shape and dingbat blocks, CJK symbols and punctuation, CJK compatibility
+// and small forms, half-width punctuation) are dropped; what is left must be equal.
+// Not kept: the voiced-sound marks of half-width katakana stay separate characters, and
+// accents count.
 #pragma once
 
 #include "platform/Collation.h"
@@ -25,6 +34,9 @@ class PortableCollation : public Collation {
   // The characters' uncased weights in order, each digit run as its length and digits,
   // in an order-keeping code packed into 192 bits as far as they go.
   CollationPrefix LogicalPrefix(TextView text) const override;
+  // The folded text that remains (UTF-16 code units, high byte first).
+  std::string LooseKey(TextView text) const override;
+  void FoldCase(Text& text) const override;
 };
 
 }  // namespace wayloom

@@ -11,6 +11,11 @@ class Win32Collation : public Collation {
  public:
   int CompareLogical(TextView a, TextView b) const override;  // StrCmpLogicalW
   int CompareLocale(TextView a, TextView b) const override;   // lstrcmpW
+  // CompareStringW (user default locale, flags 0x30005) == CSTR_EQUAL.
+  bool EqualIgnoringCaseSymbolsWidth(TextView a, TextView b) const override;
+  // LCMapStringW's sort key for the same locale and flags: equal keys compare equal.
+  std::string LooseKey(TextView text) const override;
+  void FoldCase(Text& text) const override;  // CharLowerBuffW
 
  private:
   // Null-terminated copies for the API, kept to spare an allocation per comparison.

@@ -64,4 +64,9 @@ bool Win32Profile::WriteString(TextView section, TextView key, TextView value) {
                                     ToWide(value).c_str(), path_.c_str()) != FALSE;
 }
 
+bool Win32Profile::DeleteKey(TextView section, TextView key) {
+  // A null value removes the key.
+  return WritePrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(), nullptr, path_.c_str()) != FALSE;
+}
+
 }  // namespace wayloom

@@ -16,6 +16,7 @@ class Win32Profile : public Profile {
 
   std::optional<Text> ReadString(TextView section, TextView key) override;
   bool WriteString(TextView section, TextView key, TextView value) override;
+  bool DeleteKey(TextView section, TextView key) override;
   int ReadInt(TextView section, TextView key, int defaultValue) override;
 
   const std::wstring& Path() const { return path_; }

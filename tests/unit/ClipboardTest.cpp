@@ -1,0 +1,408 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "EditingTestSupport.h"
+#include "editing/Clipboard.h"
+#include "editing/UndoCommands.h"
+
+namespace wayloom {
+namespace {
+
+using testing::EditFixture;
+using testing::Picture;
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::literals;
+
+// The clipboard in memory; blocks are returned whole, padding included.
+class MemoryClipboard : public ClipboardStore {
+ public:
+  bool Open() override {
+    if (openFails || open) return false;
+    return open = true;
+  }
+  void Close() override {
+    EXPECT_TRUE(open);
+    open = false;
+  }
+  bool Empty() override {
+    EXPECT_TRUE(open);
+    blocks.clear();
+    return true;
+  }
+  bool Put(ClipboardFormat format, Bytes bytes) override {
+    EXPECT_TRUE(open);
+    if (putFails) return false;
+    blocks[format] = std::move(bytes);
+    return true;
+  }
+  bool Has(ClipboardFormat format) override { return blocks.contains(format); }
+  std::optional<Bytes> Get(ClipboardFormat format) override {
+    EXPECT_TRUE(open);
+    if (!blocks.contains(format)) return std::nullopt;
+    return blocks[format];
+  }
+
+  std::map<ClipboardFormat, Bytes> blocks;
+  bool open = false;
+  bool openFails = false;
+  bool putFails = false;
+};
+
+struct ClipFixture : EditFixture {
+  explicit ClipFixture(MemoryClipboard& store) { context.clipboard = &store; }
+};
+
+// Block pieces: little-endian int32 and UTF-16 units.
+Bytes& operator<<(Bytes& out, std::int32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  return out;
+}
+Bytes& operator<<(Bytes& out, std::u16string_view units) {
+  for (char16_t unit : units) out.insert(out.end(), {static_cast<std::uint8_t>(unit), static_cast<std::uint8_t>(unit >> 8)});
+  return out;
+}
+Bytes Units(std::u16string_view units) {
+  Bytes out;
+  return out << units;
+}
+
+// ---- blocks, byte for byte ----
+
+TEST(CopiedRows, OwnBlockAndTextLinesByteForByte) {
+  MemoryClipboard store;
+  ClipFixture f(store);
+  f.Load({"Home|121.565|25.033|2", "A|-0.5||1", "skipped|1|1|0"});
+  f.Select({0, 1});
+  const auto copied = BuildCopiedRows(f.doc);
+  ASSERT_TRUE(copied);
+  Bytes rows;
+  rows << 2 << 5 << 10 << 9 << 0 << 0 << u"Home\0" u"121.56500\0" u"25.03300\0" u"\x02"sv;
+  rows << 2 << 9 << 1 << 0 << 0 << u"A\0" u"-0.50000\0\0\x01"sv;
+  EXPECT_EQ(copied->rowBlock, rows);
+  EXPECT_EQ(copied->textBlock, Units(u"\xFEFFHome\t25.03300\t121.56500\t2\r\nA\t\t-0.50000\t1\r\n\0"sv));
+
+  // Lng First swaps the text's columns; degrees-minutes-seconds and compass display
+  // still give plain decimals.
+  f.doc.settings.Set(Option::LngFirst, true);
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
+  f.Select({0});
+  ASSERT_EQ(TextToUtf8(f.doc.table.Cell(0, kLatitudeColumn)), "N 25° 01' 58.80\"");
+  EXPECT_EQ(BuildCopiedRows(f.doc)->textBlock, Units(u"\xFEFFHome\t121.56500\t25.03300\t2\r\n\0"sv));
+}
+
+TEST(CopiedRows, BlocksGrowInStepsAndFailAtTheLimit) {
+  // Lines of 100 units (200 bytes), records of 216 bytes: the text block grows before the
+  // row after half of it is used, the row block when fewer than 628 bytes remain.
+  struct Case {
+    int rows;
+    std::size_t rowBlock, textBlock;
+  };
+  for (const Case c : {Case{1519, 608000, 608000}, Case{1520, 608000, 1216000}, Case{2812, 608000, 1216000},
+                       Case{2813, 1216000, 1216000}}) {
+    EditFixture f;
+    for (int i = 0; i < c.rows; ++i) f.doc.table.Insert(SIZE_MAX, Text(94, u'x'), 2, true);
+    const auto copied = BuildCopiedRows(f.doc);
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->rowBlockAllocated, c.rowBlock) << c.rows;
+    EXPECT_EQ(copied->textBlockAllocated, c.textBlock) << c.rows;
+    EXPECT_EQ(copied->textBlock.size(), 2u + 200u * c.rows + 2u);
+    EXPECT_EQ(copied->rowBlock.size(), 4u + 216u * c.rows);
+    EXPECT_EQ(BuildCopiedRows(f.doc, 608000).has_value(), c.rows < 1520) << c.rows;
+    EXPECT_FALSE(BuildCopiedRows(f.doc, 607999));
+  }
+}
+
+// "name|longitude|latitude|status" per row read.
+std::vector<std::string> Read(const Bytes& block, RowBlockFormat format) {
+  std::vector<std::string> out;
+  const auto rows = ReadRowBlock(block, format);
+  if (!rows) return {"refused"};
+  for (const ClipboardRow& row : *rows)
+    out.push_back(TextToUtf8(row.name + u"|" + row.longitude + u"|" + row.latitude + u"|") + std::to_string(row.status));
+  return out;
+}
+
+TEST(ReadRowBlock, OwnAndSiblingRecords) {
+  // Padding after the rows (odd size) is ignored. A text without its NUL ends with its
+  // field, one with an inner NUL there; the sibling's two further texts are stepped over.
+  Bytes own, sibling, none;
+  own << 2 << 3 << 6 << 1 << 0 << 0 << u"Hi\0" u"-12.5\0\0\x03"sv;
+  own << 1 << 2 << 2 << 0 << 0 << u"\0" u"7\0" u"8\0\x00"sv;
+  own.push_back(0xAB);
+  EXPECT_EQ(Read(own, RowBlockFormat::Own), (std::vector<std::string>{"Hi|-12.5||3", "|7|8|0"}));
+  sibling << 2 << 2 << 3 << 3 << 4 << 1 << u"AB" u"1\0x" u"2\0\0" u"note" u"z"sv;
+  sibling << 1 << 0 << 0 << 0 << 0 << u"C"sv;
+  EXPECT_EQ(Read(sibling, RowBlockFormat::Sibling), (std::vector<std::string>{"AB|1|2|2", "C|||2"}));
+  EXPECT_EQ(Read(none << 0, RowBlockFormat::Own), std::vector<std::string>{});
+}
+
+TEST(ReadRowBlock, RefusesCountsAndLengthsThatDoNotFit) {
+  const Bytes record = [] {
+    Bytes b;
+    return b << 2 << 1 << 1 << 0 << 0 << u"A\0\0\0\x02"sv;
+  }();
+  auto block = [](std::int32_t count, Bytes rows) {
+    Bytes head;
+    head << count;
+    rows.insert(rows.begin(), head.begin(), head.end());
+    return rows;
+  };
+  Bytes negative, huge, wrapping;
+  negative << -1 << 1 << 1 << 0 << 0 << u"\0\0\0\x02"sv;
+  huge << 0x7FFFFFFF << 1 << 1 << 0 << 0 << u"A\0\0\0\x02"sv;
+  wrapping << 0x7FFFFFFF << 0x7FFFFFFF << 3 << 0 << 0 << u"A\0\0\0\x02"sv;  // 2^32 + 1 units
+  for (const Bytes& bad : {Bytes{}, Bytes{1, 0, 0}, block(-1, record), block(2, record), block(1, negative), block(1, huge), block(1, wrapping), block(1, Bytes(19, 0))}) {
+    EXPECT_FALSE(ReadRowBlock(bad, RowBlockFormat::Own)) << bad.size();
+    EXPECT_FALSE(ReadRowBlock(bad, RowBlockFormat::Sibling)) << bad.size();
+  }
+  EXPECT_TRUE(ReadRowBlock(block(1, record), RowBlockFormat::Own));
+  EXPECT_FALSE(ReadRowBlock(block(1, Bytes(record.begin(), record.end() - 1)), RowBlockFormat::Own));
+  EXPECT_EQ(ReadTextBlock(Units(u"ab\0cd"sv)), u"ab");
+  EXPECT_EQ(ReadTextBlock(Bytes{'a', 0, 'b'}), u"a");  // no NUL, odd size
+}
+
+// ---- pasting rows ----
+
+TEST(PasteRows, TwoInstancesExchangeRowsThroughTheOwnBlock) {
+  MemoryClipboard store;
+  ClipFixture source(store), target(store);
+  source.Load({"Home|121.565|25.033|3", "Via|-70.25|-33.5|1", "Bare|||2"});
+  source.Select({0, 1, 2});
+  ASSERT_TRUE(CopyRows(source.context));
+  EXPECT_FALSE(store.open);
+  EXPECT_EQ(source.ui.pressedButtons, std::vector<int>{kCopyRowsCommand});
+  EXPECT_EQ(source.ui.releasedButtons, std::vector<int>{kCopyRowsCommand});
+
+  target.Load({"Passed|1|1|1", "Next|2|2|2"});
+  target.Select({});
+  const auto before = Picture(target.doc);
+  PasteRows(target.context);
+  // Appended and selected; destination bits kept, passed bits from the insertion point (none at the end).
+  EXPECT_EQ(testing::Rows(target.doc),
+            (std::vector<std::string>{"Passed|1.00000|1.00000|1", "Next|2.00000|2.00000|2",
+                                      "Home|121.56500|25.03300|2", "Via|-70.25000|-33.50000|0", "Bare|||2"}));
+  EXPECT_EQ(target.Selected(), (std::vector<std::size_t>{2, 3, 4}));
+  EXPECT_EQ(target.doc.table.FocusedRow(), 4);
+  EXPECT_EQ(target.Column(kOrderColumn), (std::vector<std::string>{"1", "2", "3", "4", ""}));
+  EXPECT_TRUE(target.doc.document.modified);
+  EXPECT_EQ(target.ui.scrolledTo.back(), 2);
+  EXPECT_FALSE(target.ui.redrawSuspended);
+  EXPECT_EQ(target.ui.releasedButtons, std::vector<int>{kPasteRowsCommand});
+  EXPECT_TRUE(target.ui.messages.empty());
+
+  Undo(target.context);
+  EXPECT_EQ(Picture(target.doc), before);
+
+  // Before a passed row the pasted rows are passed too.
+  target.Select({0});
+  PasteRows(target.context);
+  EXPECT_EQ(target.Names(), (std::vector<std::string>{"Home", "Via", "Bare", "Passed", "Next"}));
+  EXPECT_EQ(target.Statuses(), (std::vector<int>{3, 1, 3, 1, 2}));
+}
+
+TEST(PasteRows, NeverAboveThePinnedBaseRow) {
+  MemoryClipboard store;
+  ClipFixture f(store);
+  f.Load({"Base|1|1|2", "A|2|2|2"});
+  f.doc.baseRowPinned = true;
+  SetBaseRow(f.context, 0, false);
+  f.Select({0});
+  CopyRows(f.context);
+  PasteRows(f.context);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Base", "Base", "A"}));
+  EXPECT_EQ(f.doc.baseRow, 0);
+  EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});
+}
+
+TEST(PasteRows, DuplicateQuestionsAndBlankNames) {
+  MemoryClipboard store;
+  Bytes block;
+  block << 6;
+  for (std::u16string_view name : {u"Home"sv, u"  "sv, u"Work"sv, u"New"sv, u"New"sv, u"A|B"sv})
+    block << static_cast<std::int32_t>(name.size() + 1) << 1 << 1 << 0 << 0 << name << u"\0\0\0\x02"sv;
+  store.blocks[ClipboardFormat::OwnRows] = block;
+  ClipFixture f(store);
+  f.Load({"Home|1|1|2", "Work|2|2|2"});
+  f.doc.settings.Set(Option::CheckName, true);
+  f.Select({});
+  f.ui.duplicateAnswers = {kDrop, kDrop, kKeep};
+  PasteRows(f.context);
+  // The blank name is no row and no duplicate; the second "New" is asked about the first,
+  // pasted just before it.
+  EXPECT_EQ(f.ui.duplicateQuestions, (std::vector<std::string>{"Home", "Work", "New"}));
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{"Home", "Work", "New", "New", "A B"}));
+  ASSERT_EQ(f.ui.MessageIds(), std::vector<int>{14214});
+  EXPECT_EQ(f.ui.messages[0].text, "總共剔除 2 筆相同的行程資料");
+  EXPECT_EQ(f.ui.messages[0].icon, MessageIcon::Information);
+}
+
+TEST(PasteRows, SiblingBlockAndBadBlocks) {
+  MemoryClipboard store;
+  Bytes sibling;
+  sibling << 1 << 5 << 10 << 4 << 2 << 1 << u"Café\0" u"121.56500\0" u"abc\0" u"x\0" u"\0"sv;
+  store.blocks[ClipboardFormat::SiblingRows] = sibling;
+  ClipFixture f(store);
+  f.Load({"Passed|1|1|1"});
+  f.Select({0});
+  PasteRows(f.context);
+  EXPECT_EQ(testing::Rows(f.doc), (std::vector<std::string>{"Café|121.56500||3", "Passed|1.00000|1.00000|1"}));
+
+  // The own block wins over the sibling's; a bad one pastes nothing and says so.
+  const auto before = Picture(f.doc);
+  Bytes bad;
+  store.blocks[ClipboardFormat::OwnRows] = bad << 3 << 2;
+  PasteRows(f.context);
+  EXPECT_EQ(Picture(f.doc), before);
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14257});
+  EXPECT_FALSE(store.open);
+  EXPECT_FALSE(f.ui.redrawSuspended);
+
+  Bytes empty;
+  store.blocks[ClipboardFormat::OwnRows] = empty << 0;
+  f.doc.SetModified(false);
+  PasteRows(f.context);
+  EXPECT_EQ(f.doc.table.RowCount(), 2u);
+  EXPECT_FALSE(f.doc.document.modified);
+}
+
+// ---- failures of copy and cut ----
+
+TEST(CopyRows, FailuresLeaveTheClipboardAndTheTableAlone) {
+  MemoryClipboard store;
+  ClipFixture f(store);
+  f.Load({"A|1|1|2", "B|2|2|2"});
+  f.Select({0});
+  store.blocks[ClipboardFormat::UnicodeText] = Units(u"old\0"sv);
+  const auto before = Picture(f.doc);
+
+  CutRows(f.context, 600000);  // the first block cannot be allocated
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14257});
+  EXPECT_EQ(store.blocks.size(), 1u);
+  store.putFails = true;
+  CutRows(f.context);
+  EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14257, 14257}));
+  store.putFails = false;
+  store.openFails = true;
+  EXPECT_FALSE(CopyRows(f.context));
+  f.context.clipboard = nullptr;
+  EXPECT_FALSE(CopyRows(f.context));
+  PasteRows(f.context);
+  PasteCoordinates(f.context);
+  CopyCoordinates(f.context);
+  EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14257, 14257, 14256, 14256, 14256, 14256, 14256}));
+  EXPECT_EQ(Picture(f.doc), before);
+  EXPECT_FALSE(store.open);
+  EXPECT_EQ(f.ui.pressedButtons.size(), f.ui.releasedButtons.size());
+
+  // A cut that copies deletes; the rows come back by pasting.
+  store.openFails = false;
+  f.context.clipboard = &store;
+  CutRows(f.context);
+  EXPECT_EQ(f.Names(), std::vector<std::string>{"B"});
+  EXPECT_EQ(f.ui.statusTexts.back(), "正在剪下行程的資料...");
+  f.Select({0});
+  PasteRows(f.context);
+  EXPECT_EQ(testing::Rows(f.doc), (std::vector<std::string>{"A|1.00000|1.00000|2", "B|2.00000|2.00000|2"}));
+}
+
+// ---- coordinates as text ----
+
+TEST(CopyCoordinates, LatitudeFirstWithCompassLetters) {
+  MemoryClipboard store;
+  ClipFixture f(store);
+  f.Load({"A|121.565|25.033|2", "B|-70.25|-33.5|2", "C|5||2"});
+  auto copied = [&](std::size_t row) {
+    f.Select({row});
+    CopyCoordinates(f.context);
+    return TextToUtf8(ReadTextBlock(store.blocks.at(ClipboardFormat::UnicodeText)));
+  };
+  store.blocks[ClipboardFormat::OwnRows] = {0, 0, 0, 0};
+  EXPECT_EQ(copied(0), "N 25.03300, E 121.56500");
+  EXPECT_EQ(store.blocks.size(), 1u);  // the row block is gone, so 1021 can take the text
+  EXPECT_EQ(copied(1), "S 33.50000, W 70.25000");
+  EXPECT_EQ(copied(2), ", E 5.00000");
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
+  EXPECT_EQ(copied(1), "S 33° 30' 00.00\", W 70° 15' 00.00\"");
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
+  EXPECT_EQ(copied(0), "N 25° 01' 58.80\", E 121° 33' 54.00\"");
+
+  // Pasted back with "Lng First" on, the values are the same.
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
+  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
+  f.doc.settings.Set(Option::LngFirst, true);
+  copied(1);
+  f.Select({2});
+  PasteCoordinates(f.context);
+  EXPECT_EQ(testing::Rows(f.doc)[2], "C|-70.25000|-33.50000|2");
+}
+
+TEST(ReadPastedCoordinates, SplitAndAxisRules) {
+  struct Case {
+    std::u16string_view text;
+    bool lngFirst;
+    const char* longitude;  // "" for missing
+    const char* latitude;
+  };
+  const std::u16string longText = u"25.033," + std::u16string(56, u' ') + u"121.565";
+  for (const Case& c : {
+           Case{u"25.033, 121.565", false, "121.56500", "25.03300"},
+           Case{u"25.033, 121.565", true, "25.03300", "121.56500"},
+           Case{u"121.565E 25.033N", false, "121.56500", "25.03300"},
+           Case{u"N 25.03300, E 121.56500", true, "121.56500", "25.03300"},
+           Case{u"S 33.5 W 70.25", false, "-70.25000", "-33.50000"},
+           Case{u"e121.565 n25.033", false, "121.56500", "25.03300"},
+           Case{u"W 70.25 E 1", false, "1.00000", "-70.25000"},  // the second letter decides
+           Case{u"25.033\t121.565\r\n", false, "121.56500", "25.03300"},
+           Case{u"25.033 121.565", true, "25.03300", "121.56500"},
+           Case{u"25°01'58.8\"N, 121°33'54\"E", false, "121.56500", "25.03300"},
+           Case{u"25.033, 121.565E", false, "121.56500", "25.03300"},
+           Case{u"121.565", false, "", ""},
+           Case{u"25.033,", false, "", ""},
+           Case{longText, false, "", ""},
+           Case{u"hello world", false, "", ""},
+           Case{u"", false, "", ""},
+       }) {
+    const PastedCoordinates values = ReadPastedCoordinates(c.text, c.lngFirst);
+    EXPECT_EQ(TextToUtf8(values.longitude.value_or(Text())), c.longitude) << TextToUtf8(c.text);
+    EXPECT_EQ(TextToUtf8(values.latitude.value_or(Text())), c.latitude) << TextToUtf8(c.text);
+  }
+}
+
+TEST(PasteCoordinates, SetsOrClearsEverySelectedRowAsOneUndoStep) {
+  MemoryClipboard store;
+  ClipFixture f(store);
+  f.Load({"Base|1|1|2", "A|2|2|2", "B|3|3|2", "C|4|4|2"});
+  f.doc.baseRowPinned = true;
+  SetBaseRow(f.context, 0, false);
+  f.Select({1, 3});
+  store.blocks[ClipboardFormat::UnicodeText] = Units(u"121.565E 25.033N\0"sv);
+  PasteCoordinates(f.context);
+  EXPECT_EQ(f.Column(kLongitudeColumn), (std::vector<std::string>{"1.00000", "121.56500", "3.00000", "121.56500"}));
+  EXPECT_EQ(f.Column(kLatitudeColumn), (std::vector<std::string>{"1.00000", "25.03300", "3.00000", "25.03300"}));
+  EXPECT_FALSE(store.open);
+  EXPECT_TRUE(f.doc.document.modified);
+
+  // An out-of-range latitude clears its cell; a text without a split clears both;
+  // the pinned base row alone does not make the document modified.
+  f.doc.SetModified(false);
+  const auto before = Picture(f.doc);
+  f.Select({0, 2});
+  store.blocks[ClipboardFormat::UnicodeText] = Units(u"95, 10"sv);
+  PasteCoordinates(f.context);
+  EXPECT_EQ(testing::Rows(f.doc)[2], "B|10.00000||2");
+  EXPECT_EQ(f.Column(kOrderColumn)[2], "");
+  f.Select({0});
+  store.blocks[ClipboardFormat::UnicodeText] = Units(u"nonsense\0"sv);
+  f.doc.SetModified(false);
+  PasteCoordinates(f.context);
+  EXPECT_EQ(testing::Rows(f.doc)[0], "Base|||2");
+  EXPECT_FALSE(f.doc.document.modified);
+  Undo(f.context);
+  Undo(f.context);
+  EXPECT_EQ(Picture(f.doc).rows, before.rows);
+}
+
+}  // namespace
+}  // namespace wayloom
