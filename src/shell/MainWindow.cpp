@@ -5,8 +5,12 @@
 
 #include <cwchar>
 
+#include "core/CommandStates.h"
 #include "core/StringTable.h"
 #include "core/WindowPlacement.h"
+#include "editing/Clipboard.h"
+#include "editing/EntryEditing.h"
+#include "editing/UndoJournal.h"
 #include "platform/win32/WideText.h"
 #include "shell/RecentFilesMenu.h"
 
@@ -39,6 +43,8 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   LoadSettings(state.profile, state.doc.settings, state.modernVisuals);
   const Settings& settings = state.doc.settings;
   if (!state.table.Create(state.window, instance)) return false;
+  state.clipboard = std::make_unique<Win32ClipboardStore>(state.window);
+  state.commands.clipboard = state.clipboard.get();
   if (!state.statusBar.Create(state.window, instance, settings.Get(Option::ShowStatusBar))) return false;
   state.statusBar.SetText(0, LoadText(kReadyString));
   state.menu = LoadMenuW(instance, MAKEINTRESOURCEW(kMainResourceId));
@@ -74,6 +80,11 @@ void OnCommand(MainWindowState& state, int command) {
     case kSaveAsCommand: SaveDocumentAs(commands); break;
     case kImportCommand: ImportFile(commands); break;
     case kExportCommand: ExportFile(commands); break;
+    case kCutCommand: CutRows(commands); break;
+    case kCopyRowsCommand: CopyRows(commands); break;
+    case kPasteRowsCommand: PasteRows(commands); break;
+    case kCopyCoordinatesCommand: CopyCoordinates(commands); break;
+    case kPasteCoordinatesCommand: PasteCoordinates(commands); break;
     case kExitCommand: PostMessageW(state.window, WM_CLOSE, 0, 0); return;
     case kOpenCommandLineCommand: OpenPath(commands, state.commandLinePath); break;
     default:
@@ -141,6 +152,25 @@ void OnTimer(MainWindowState& state, UINT_PTR timer) {
   RefreshRowCounts(state);
 }
 
+// Greys the commands of a menu bar pop-up that cannot run now.
+void OnInitMenuPopup(MainWindowState& state, HMENU popup) {
+  CommandStateInputs inputs;
+  inputs.canUndo = CanUndo(state.doc.journal);
+  inputs.canRedo = CanRedo(state.doc.journal);
+  if (ClipboardStore* clipboard = state.commands.clipboard) {
+    inputs.rowClipboardAvailable = clipboard->Has(ClipboardFormat::OwnRows) || clipboard->Has(ClipboardFormat::SiblingRows);
+    inputs.plainTextOnClipboard = !inputs.rowClipboardAvailable && clipboard->Has(ClipboardFormat::UnicodeText);
+  }
+  const CommandStates states = UpdateCommandStates(state.doc, inputs, true);
+  const int count = GetMenuItemCount(popup);
+  for (int i = 0; i < count; ++i) {
+    const UINT id = GetMenuItemID(popup, i);
+    if (id >= static_cast<UINT>(kFirstCommand) && id <= static_cast<UINT>(kLastCommand))
+      EnableMenuItem(popup, id, MF_BYCOMMAND | (states[static_cast<int>(id)].enabled ? MF_ENABLED : MF_GRAYED));
+  }
+  if (popup == GetSubMenu(state.menu, 0)) GreyMissingRecentFiles(popup, state.doc.settings, state.files);
+}
+
 void OnClose(MainWindowState& state) {
   if (state.doc.document.modified && !ConfirmDiscard(state.commands)) return;
   DestroyWindow(state.window);
@@ -192,8 +222,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnDropFiles(*state, reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_INITMENUPOPUP:
-      if (reinterpret_cast<HMENU>(wParam) == GetSubMenu(state->menu, 0))
-        GreyMissingRecentFiles(reinterpret_cast<HMENU>(wParam), state->doc.settings, state->files);
+      OnInitMenuPopup(*state, reinterpret_cast<HMENU>(wParam));
       return 0;
     case WM_NOTIFY:
       return state->table.OnNotify(*reinterpret_cast<NMHDR*>(lParam));

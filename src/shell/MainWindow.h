@@ -11,7 +11,9 @@
 #include "formats/DocumentCommands.h"
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
+#include "platform/win32/Win32ClipboardStore.h"
 #include "platform/win32/Win32FileStore.h"
+#include "platform/win32/WinInetHttpClient.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
 #include "shell/Win32Ui.h"
@@ -43,7 +45,10 @@ struct MainWindowState {
         codec(MakeSystemTextCodec()),
         table(doc, modern),
         ui(table, statusBar),
-        commands{doc, ui, files, codec.get()} {}
+        commands{doc, ui, files, codec.get()} {
+    commands.http = &http;
+    commands.profile = &profile;
+  }
 
   Profile& profile;
   bool modernVisuals;
@@ -55,6 +60,8 @@ struct MainWindowState {
   TableView table;
   StatusBar statusBar;
   Win32Ui ui;
+  WinInetHttpClient http;
+  std::unique_ptr<Win32ClipboardStore> clipboard;  // needs the window as its owner
   CommandContext commands;
 
   HWND window = nullptr;
