@@ -429,40 +429,24 @@ CheckResults::ScanEnd CheckResults::ShowGroup(CommandContext& context, const std
   return ScanEnd::Shown;
 }
 
-CheckResults::ScanEnd CheckResults::ScanNearDistances(CommandContext& context) {
+CheckResults::ScanEnd CheckResults::ScanGroups(CommandContext& context, CheckPhase phase, const GroupFinder& findGroup) {
   DocumentState& doc = context.doc;
   CheckRun& run = *run_;
-  context.ui.ShowMarquee(LoadText(kFirstStatusText + static_cast<int>(CheckPhase::NearDistances)));
+  context.ui.ShowMarquee(LoadText(kFirstStatusText + static_cast<int>(phase)));
   context.ui.SetWaitCursor(true);
-  PrepareScan(doc, CheckPhase::NearDistances);
-  // Two points are at least their latitude difference apart along the sphere.
-  const int threshold = options.threshold;
-  const double reach = (static_cast<double>(threshold) + kLatitudeMarginMetres) / kEarthRadiusMetres;
+  PrepareScan(doc, phase);
   const std::size_t count = run.rowIds.size();
   std::vector<std::size_t> slots;
   std::vector<std::int32_t> keys;
   bool refreshed = false;
   while (run.position < count) {
-    const std::size_t r = run.position;
-    const std::vector<double>& phis = scan_->phis;
-    slots.assign(1, r);
-    keys.assign(1, kCheckReferenceKey);
-    if (std::isfinite(phis[r])) {
-      const RowPoint& reference = scan_->points[r];
-      for (std::size_t s = r + 1; s < count; ++s) {
-        if (!(std::fabs(phis[s] - phis[r]) <= reach)) continue;
-        const std::int32_t metres = MetresBetween(reference, scan_->points[s]);
-        if (metres > threshold) continue;
-        slots.push_back(s);
-        keys.push_back(metres);
-      }
-    }
+    findGroup(run.position, slots, keys);
     if (slots.size() > 1) {
       if (RowsHold(doc.table, slots)) return ShowGroup(context, slots, keys);
       if (!refreshed) {  // read the rows again and look at this position once more
         refreshed = true;
         scan_.reset();
-        PrepareScan(doc, CheckPhase::NearDistances);
+        PrepareScan(doc, phase);
         continue;
       }
     }
@@ -475,39 +459,38 @@ CheckResults::ScanEnd CheckResults::ScanNearDistances(CommandContext& context) {
   return ScanEnd::Exhausted;
 }
 
+CheckResults::ScanEnd CheckResults::ScanNearDistances(CommandContext& context) {
+  // Two points are at least their latitude difference apart along the sphere.
+  const int threshold = options.threshold;
+  const double reach = (static_cast<double>(threshold) + kLatitudeMarginMetres) / kEarthRadiusMetres;
+  const std::size_t count = run_->rowIds.size();
+  return ScanGroups(context, CheckPhase::NearDistances, [&](std::size_t r, auto& slots, auto& keys) {
+    const std::vector<double>& phis = scan_->phis;
+    slots.assign(1, r);
+    keys.assign(1, kCheckReferenceKey);
+    if (!std::isfinite(phis[r])) return;
+    const RowPoint& reference = scan_->points[r];
+    for (std::size_t s = r + 1; s < count; ++s) {
+      if (!(std::fabs(phis[s] - phis[r]) <= reach)) continue;
+      const std::int32_t metres = MetresBetween(reference, scan_->points[s]);
+      if (metres > threshold) continue;
+      slots.push_back(s);
+      keys.push_back(metres);
+    }
+  });
+}
+
 CheckResults::ScanEnd CheckResults::ScanSimilarNames(CommandContext& context) {
-  DocumentState& doc = context.doc;
-  CheckRun& run = *run_;
-  context.ui.ShowMarquee(LoadText(kFirstStatusText + static_cast<int>(CheckPhase::SimilarNames)));
-  context.ui.SetWaitCursor(true);
-  PrepareScan(doc, CheckPhase::SimilarNames);
-  const std::size_t count = run.rowIds.size();
-  std::vector<std::size_t> slots;
-  bool refreshed = false;
-  while (run.position < count) {
-    const std::size_t r = run.position;
+  const std::size_t count = run_->rowIds.size();
+  return ScanGroups(context, CheckPhase::SimilarNames, [&](std::size_t r, auto& slots, auto& keys) {
     const std::vector<NameFacts>& names = scan_->names;
     slots.assign(1, r);
     if (names[r].present) {
       for (std::size_t s = r + 1; s < count; ++s)
         if (names[s].present && Similar(names[r], names[s])) slots.push_back(s);
     }
-    if (slots.size() > 1) {
-      if (RowsHold(doc.table, slots)) return ShowGroup(context, slots, std::vector<std::int32_t>(slots.size(), kCheckPlainKey));
-      if (!refreshed) {
-        refreshed = true;
-        scan_.reset();
-        PrepareScan(doc, CheckPhase::SimilarNames);
-        continue;
-      }
-    }
-    if (context.ui.PollStop(true)) {
-      Finish(context, false);
-      return ScanEnd::Stopped;
-    }
-    ++run.position;
-  }
-  return ScanEnd::Exhausted;
+    keys.assign(slots.size(), kCheckPlainKey);
+  });
 }
 
 void CheckResults::ShowResults(CommandContext& context) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -133,6 +134,10 @@ class CheckResults : public RowRecorder {
 
   void Advance(CommandContext& context);
   ScanEnd ScanBlankCoordinates(CommandContext& context);
+  // The group of the reference at slot r: the slots and their keys, r first.
+  using GroupFinder = std::function<void(std::size_t r, std::vector<std::size_t>& slots, std::vector<std::int32_t>& keys)>;
+  // One scan phase from the current position: a group is shown, Esc ends the run.
+  ScanEnd ScanGroups(CommandContext& context, CheckPhase phase, const GroupFinder& findGroup);
   ScanEnd ScanNearDistances(CommandContext& context);
   ScanEnd ScanSimilarNames(CommandContext& context);
   void ShowResults(CommandContext& context);
