@@ -13,7 +13,7 @@
 
 #include "core/RowOperations.h"
 #include "editing/UndoCommands.h"
-#include "editing/UndoJournal.h"
+#include "core/UndoJournal.h"
 #include "planning/Distances.h"
 #include "planning/RouteOrder.h"
 #include "planning/SortTable.h"

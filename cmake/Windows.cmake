@@ -4,6 +4,7 @@ set(WAYLOOM_STATIC_LINK -static -static-libgcc -static-libstdc++ -municode)
 
 file(GLOB WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(wayloom_platform_win32 STATIC ${WIN32_PLATFORM_SOURCES})
+target_include_directories(wayloom_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(wayloom_platform_win32 PUBLIC wayloom_core wininet)
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp)

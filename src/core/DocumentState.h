@@ -4,7 +4,7 @@
 #include "core/CoordinateText.h"
 #include "core/ItineraryTable.h"
 #include "core/Settings.h"
-#include "editing/UndoJournal.h"
+#include "core/UndoJournal.h"
 
 namespace wayloom {
 

@@ -1,4 +1,4 @@
-// Row operations that change the table, write the undo record (editing/UndoJournal.h)
+// Row operations that change the table, write the undo record (core/UndoJournal.h)
 // and tell the row listener (check results) in one call. Every command that changes rows
 // goes through these.
 #pragma once

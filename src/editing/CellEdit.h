@@ -4,7 +4,7 @@
 // typed, validate and store what is committed, and keep the undo journal in step.
 #pragma once
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 #include "platform/Clock.h"
 
 namespace wayloom {

@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

@@ -4,7 +4,7 @@
 // program's lifetime and change only through the dialogs' OK.
 #pragma once
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 #include "platform/Clock.h"
 
 namespace wayloom {

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

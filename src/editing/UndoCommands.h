@@ -3,7 +3,7 @@
 // modified flag as it was before the undone command.
 #pragma once
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

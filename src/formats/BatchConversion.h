@@ -2,7 +2,7 @@
 // or all itineraries into one chosen format. The user's document is never touched.
 #pragma once
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/RowOperations.h"
-#include "editing/UndoJournal.h"
+#include "core/UndoJournal.h"
 #include "formats/FileFormat.h"
 #include "formats/ItnFormat.h"
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

@@ -4,8 +4,8 @@
 // leading run and keeps the pinned base row first.
 #pragma once
 
-#include "editing/UndoJournal.h"
-#include "formats/DocumentCommands.h"
+#include "core/UndoJournal.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

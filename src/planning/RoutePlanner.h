@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "formats/DocumentCommands.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

@@ -3,8 +3,8 @@
 // direction and the current column.
 #pragma once
 
-#include "editing/UndoJournal.h"
-#include "formats/DocumentCommands.h"
+#include "core/UndoJournal.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
 

@@ -10,7 +10,7 @@
 #include "core/WindowPlacement.h"
 #include "editing/Clipboard.h"
 #include "editing/EntryEditing.h"
-#include "editing/UndoJournal.h"
+#include "core/UndoJournal.h"
 #include "platform/win32/WideText.h"
 #include "shell/RecentFilesMenu.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/DocumentState.h"
-#include "formats/DocumentCommands.h"
+#include "editing/DocumentCommands.h"
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/Win32ClipboardStore.h"

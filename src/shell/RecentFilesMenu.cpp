@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "formats/DocumentCommands.h"
+#include "editing/DocumentCommands.h"
 #include "platform/win32/WideText.h"
 
 namespace wayloom {

@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 #include "core/RowOperations.h"
 #include "editing/UndoCommands.h"
-#include "editing/UndoJournal.h"
-#include "formats/DocumentCommands.h"
+#include "core/UndoJournal.h"
+#include "editing/DocumentCommands.h"
 #include "formats/FileFormat.h"
 #include "platform/posix/PosixFileStore.h"
 

@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "core/RowOperations.h"
-#include "formats/DocumentCommands.h"
+#include "editing/DocumentCommands.h"
 #include "planning/Distances.h"
 #include "platform/posix/PortableCollation.h"
 #include "platform/posix/PosixFileStore.h"

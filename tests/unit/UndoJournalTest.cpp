@@ -2,7 +2,7 @@
 
 #include "EditingTestSupport.h"
 #include "editing/UndoCommands.h"
-#include "editing/UndoJournal.h"
+#include "core/UndoJournal.h"
 #include "planning/Distances.h"
 #include "planning/SortTable.h"
 

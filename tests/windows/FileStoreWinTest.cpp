@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "core/RowOperations.h"
-#include "formats/DocumentCommands.h"
+#include "editing/DocumentCommands.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32FileStore.h"
 

@@ -16,7 +16,7 @@
 
 #include "core/DocumentState.h"
 #include "formats/BatchConversion.h"
-#include "formats/DocumentCommands.h"
+#include "editing/DocumentCommands.h"
 #include "formats/FileFormat.h"
 #include "planning/RoutePlanner.h"
 

@@ -1,10 +1,10 @@
-#include "formats/DocumentCommands.h"
+#include "editing/DocumentCommands.h"
 
 #include "core/RowOperations.h"
 #include "formats/FileFormat.h"
 #include "formats/FileTransfer.h"
 #include "formats/ItnFormat.h"
-#include "editing/UndoJournal.h"
+#include "core/UndoJournal.h"
 #include "planning/BasePoints.h"
 #include "planning/Distances.h"
 #include "planning/SortTable.h"

@@ -4,26 +4,9 @@
 
 #include <vector>
 
-#include "core/DocumentState.h"
-#include "platform/ClipboardStore.h"
-#include "platform/FileStore.h"
-#include "platform/HttpClient.h"
-#include "platform/Profile.h"
-#include "platform/TextCodec.h"
-#include "platform/Ui.h"
+#include "core/CommandContext.h"
 
 namespace wayloom {
-
-struct CommandContext {
-  DocumentState& doc;
-  Ui& ui;
-  FileStore& files;
-  const TextCodec* codec = nullptr;  // nullptr: BuiltInTextCodec()
-  bool includeHomeAndRecent = false;  // the favourites dialog's check box
-  ClipboardStore* clipboard = nullptr;  // nullptr: the clipboard cannot be opened
-  HttpClient* http = nullptr;           // nullptr: no internet session can be opened
-  Profile* profile = nullptr;           // the ini file (base points); nullptr: none
-};
 
 // Reads or writes path in format. Messages go through the Ui with the document's file
 // title; results by mode: open replaces the table (and on failure leaves a new document),

@@ -1,4 +1,4 @@
-#include "editing/UndoJournal.h"
+#include "core/UndoJournal.h"
 
 #include <algorithm>
 #include <utility>
