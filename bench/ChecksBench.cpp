@@ -39,7 +39,8 @@ struct Checker {
   PosixFileStore files;
   CommandContext context{doc, ui, files};
   PortableCollation collation;
-  CheckResults checks;
+  CheckWindows windows;
+  CheckResults checks{windows};
 
   // Rows on a grid about 2 km apart (no pair within 1 km); with paired, every two rows
   // share a point and one name holds the other ("x" and "x-2"), so a run finds 5,000

@@ -105,10 +105,10 @@ bool MergeFieldsAcceptable(const MergeFieldsChoice& choice) {
   return choice.text.size() <= kMaxNameUnits;
 }
 
-void MergeFields(CommandContext& context) {
+void MergeFields(CommandContext& context, FieldDialogs& dialogs) {
   if (context.doc.table.Empty()) return;
   context.ui.PressToolbarButton(kMergeFieldsCommand, true);
-  const auto choice = context.ui.AskMergeFields();
+  const auto choice = dialogs.AskMergeFields();
   context.ui.PressToolbarButton(kMergeFieldsCommand, false);
   if (choice) ApplyMergeFields(context, *choice);
 }
@@ -175,10 +175,10 @@ Text WithoutTrailingNumber(TextView name) {
   return rest.empty() ? Text(name) : rest;
 }
 
-void ClearFields(CommandContext& context) {
+void ClearFields(CommandContext& context, FieldDialogs& dialogs) {
   if (context.doc.table.Empty()) return;
   context.ui.PressToolbarButton(kClearFieldsCommand, true);
-  const auto choice = context.ui.AskClearFields();
+  const auto choice = dialogs.AskClearFields();
   context.ui.PressToolbarButton(kClearFieldsCommand, false);
   if (choice) ApplyClearFields(context, *choice);
 }

@@ -3,9 +3,36 @@
 // Each is one undo step.
 #pragma once
 
+#include <optional>
+
 #include "editing/CellEdit.h"
 
 namespace wayloom {
+
+// What the merge-fields dialog 6002 returns: the prefix and suffix choices and the text of
+// the enabled edit (the text, or the first sequence number as digits).
+enum class MergeField { Text, Sequence, Name };
+struct MergeFieldsChoice {
+  MergeField prefix = MergeField::Text;
+  MergeField suffix = MergeField::Name;
+  Text text;
+};
+
+// What the clear-fields dialog 6003 returns: its four check boxes.
+struct ClearFieldsChoice {
+  bool leadingNumber = false;   // 5100
+  bool trailingNumber = false;  // 5101
+  bool longitude = false;       // 5102
+  bool latitude = false;        // 5103
+};
+
+// The merge-fields and clear-fields dialogs; nullopt is Cancel.
+class FieldDialogs {
+ public:
+  virtual ~FieldDialogs() = default;
+  virtual std::optional<MergeFieldsChoice> AskMergeFields() { return std::nullopt; }
+  virtual std::optional<ClearFieldsChoice> AskClearFields() { return std::nullopt; }
+};
 
 constexpr int kMergeFieldsCommand = 1013;
 constexpr int kDeleteCommand = 1015;
@@ -21,7 +48,7 @@ void DeleteSelectedEntries(CommandContext& context, bool cutting = false);
 // sequence number: digits only, at most 9).
 bool MergeFieldsAcceptable(const MergeFieldsChoice& choice);
 // 1013: asks for the merge and builds the new names of the rows it covers.
-void MergeFields(CommandContext& context);
+void MergeFields(CommandContext& context, FieldDialogs& dialogs);
 // The merge with the dialog's answer.
 void ApplyMergeFields(CommandContext& context, const MergeFieldsChoice& choice);
 
@@ -30,7 +57,7 @@ void ApplyMergeFields(CommandContext& context, const MergeFieldsChoice& choice);
 Text WithoutLeadingNumber(TextView name);
 Text WithoutTrailingNumber(TextView name);
 // 1016: asks which fields to clear and clears them in the rows it covers.
-void ClearFields(CommandContext& context);
+void ClearFields(CommandContext& context, FieldDialogs& dialogs);
 void ApplyClearFields(CommandContext& context, const ClearFieldsChoice& choice);
 
 }  // namespace wayloom

@@ -168,11 +168,11 @@ bool ReplaceIn(CommandContext& context, const SearchOptions& options, std::size_
   return changed;
 }
 
-void Find(CommandContext& context, SearchOptions& options) {
+void Find(CommandContext& context, SearchDialogs& dialogs, SearchOptions& options) {
   DocumentState& doc = context.doc;
   if (doc.table.Empty()) return;
   context.ui.PressToolbarButton(kFindCommand, true);
-  auto answer = context.ui.AskFind(options);
+  auto answer = dialogs.AskFind(options);
   context.ui.PressToolbarButton(kFindCommand, false);
   if (!answer || answer->findText.empty()) return;
   options = std::move(*answer);
@@ -191,11 +191,11 @@ void FindNext(CommandContext& context, const SearchOptions& options) {
   context.ui.EnsureRowVisible(FindFrom(doc, options, start, false));
 }
 
-void Replace(CommandContext& context, SearchOptions& options) {
+void Replace(CommandContext& context, SearchDialogs& dialogs, SearchOptions& options) {
   DocumentState& doc = context.doc;
   if (doc.table.Empty()) return;
   context.ui.PressToolbarButton(kReplaceCommand, true);
-  auto answer = context.ui.AskReplace(options);
+  auto answer = dialogs.AskReplace(options);
   context.ui.PressToolbarButton(kReplaceCommand, false);
   if (!answer || answer->findText.empty()) return;
   options = std::move(*answer);

@@ -4,10 +4,30 @@
 // program's lifetime and change only through the dialogs' OK.
 #pragma once
 
+#include <optional>
+
 #include "core/CommandContext.h"
 #include "platform/Clock.h"
 
 namespace wayloom {
+
+// The find and replace texts and options, kept for the program's lifetime; the find
+// (6004) and replace (6005) dialogs show them and return them changed.
+struct SearchOptions {
+  Text findText;     // at most 255 characters
+  Text replaceText;  // at most 255 characters
+  bool matchCase = false;
+  bool namesOnly = false;
+  bool allMatches = false;
+};
+
+// The find (6004) and replace (6005) dialogs over the options shown; nullopt is Cancel.
+class SearchDialogs {
+ public:
+  virtual ~SearchDialogs() = default;
+  virtual std::optional<SearchOptions> AskFind(const SearchOptions& shown) { return std::nullopt; }
+  virtual std::optional<SearchOptions> AskReplace(const SearchOptions& shown) { return std::nullopt; }
+};
 
 constexpr int kFindCommand = 1023;
 constexpr int kFindNextCommand = 1024;
@@ -33,9 +53,9 @@ long long FindFrom(DocumentState& doc, const SearchOptions& options, std::size_t
 // Returns whether any row changed.
 bool ReplaceIn(CommandContext& context, const SearchOptions& options, std::size_t start, bool all);
 
-void Find(CommandContext& context, SearchOptions& options);            // 1023
+void Find(CommandContext& context, SearchDialogs& dialogs, SearchOptions& options);            // 1023
 void FindNext(CommandContext& context, const SearchOptions& options);  // 1024
-void Replace(CommandContext& context, SearchOptions& options);         // 1025
+void Replace(CommandContext& context, SearchDialogs& dialogs, SearchOptions& options);         // 1025
 void ReplaceNext(CommandContext& context, const SearchOptions& options);  // 1026
 // 1027: moves each located selected row (every row with none selected) by -2..+2 units of
 // 1e-5 degree on each axis, the generator seeded from the clock's tick count.

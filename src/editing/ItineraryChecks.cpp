@@ -274,7 +274,7 @@ void CheckResults::DeleteRowsOf(CommandContext& context, const std::vector<RowId
 void CheckResults::Continue(CommandContext& context) {
   if (!run_) return;
   ++modalDepth;
-  context.ui.HideCheckResults(*this);
+  windows_.HideCheckResults(*this);
   sortMarkShown_ = false;
   ClearItems();
   if (run_->phase == CheckPhase::BlankCoordinates) {
@@ -370,7 +370,7 @@ struct CheckResults::ScanData {
   std::vector<NameFacts> names;
 };
 
-CheckResults::CheckResults() = default;
+CheckResults::CheckResults(CheckWindows& windows) : windows_(windows) {}
 CheckResults::~CheckResults() = default;
 
 void CheckResults::PrepareScan(const DocumentState& doc, CheckPhase phase) {
@@ -498,14 +498,14 @@ void CheckResults::ShowResults(CommandContext& context) {
   context.ui.SetWaitCursor(false);
   context.doc.statusResetPending = true;
   SelectOnly(context, 0);
-  context.ui.ShowCheckResults(*this);
+  windows_.ShowCheckResults(*this);
   if (modalDepth > 0) --modalDepth;
 }
 
 void CheckResults::Finish(CommandContext& context, bool completed) {
   context.ui.EndProgress();
   context.ui.SetWaitCursor(false);
-  context.ui.CloseCheckResults(*this);
+  windows_.CloseCheckResults(*this);
   if (context.doc.recorder == this) context.doc.recorder = nullptr;
   run_.reset();
   scan_.reset();
@@ -588,7 +588,7 @@ void CheckResults::RecomputeDistances() {
 }
 
 void CheckResults::Changed() {
-  if (context_) context_->ui.CheckResultsChanged(*this);
+  if (context_) windows_.CheckResultsChanged(*this);
 }
 
 // The row listener.
@@ -723,14 +723,14 @@ void CheckResults::TableCleared() {
 
 void CheckItinerary(CommandContext& context, CheckResults& checks) {
   if (checks.Running()) {
-    context.ui.ShowCheckResults(checks);
+    checks.Windows().ShowCheckResults(checks);
     return;
   }
   const std::size_t rows = context.doc.table.RowCount();
   if (rows == 0) return;
   ++checks.modalDepth;
   context.ui.PressToolbarButton(kCheckCommand, true);
-  const bool ok = context.ui.AskCheckOptions(checks.options, rows);
+  const bool ok = checks.Windows().AskCheckOptions(checks.options, rows);
   context.ui.PressToolbarButton(kCheckCommand, false);
   if (!ok) {
     --checks.modalDepth;

@@ -15,6 +15,33 @@
 
 namespace wayloom {
 
+// The choices of the check dialog 6006, kept for the program's lifetime (not saved).
+enum class DistanceUnit { Kilometre, Metre, Mile, Foot };
+struct CheckOptions {
+  bool similarNames = false;      // 5200
+  bool nearDistance = false;      // 5201
+  bool blankCoordinates = false;  // 5205
+  unsigned distanceValue = 0;     // edit 5202, at most 9 digits
+  DistanceUnit distanceUnit = DistanceUnit::Kilometre;  // radios 5203 / 5204
+  int threshold = 0;              // metres, derived on OK
+};
+
+class CheckResults;
+
+// The check dialog 6006 and the modeless results window 6007 over a run's result items.
+class CheckWindows {
+ public:
+  virtual ~CheckWindows() = default;
+  // The dialog: true for OK, with options changed.
+  virtual bool AskCheckOptions(CheckOptions& options, std::size_t rowCount) { return false; }
+  // The results window: show and activate it, repaint its list after the items changed,
+  // hide it (Continue), destroy it.
+  virtual void ShowCheckResults(CheckResults& results) {}
+  virtual void CheckResultsChanged(CheckResults& results) {}
+  virtual void HideCheckResults(CheckResults& results) {}
+  virtual void CloseCheckResults(CheckResults& results) {}
+};
+
 constexpr int kCheckCommand = 1028;
 constexpr int kCheckDistanceFormatMessage = 14297;  // "距離的數字格式錯誤"
 constexpr std::size_t kMaxCheckDistanceDigits = 9;
@@ -81,11 +108,12 @@ class CheckResults : public RowRecorder {
   // until a group is shown or the run ends (the scans are modal), else 0.
   int modalDepth = 0;
 
-  CheckResults();
+  explicit CheckResults(CheckWindows& windows);
   ~CheckResults() override;
   CheckResults(const CheckResults&) = delete;
   CheckResults& operator=(const CheckResults&) = delete;
 
+  CheckWindows& Windows() { return windows_; }
   bool Running() const { return run_.has_value(); }
   const std::optional<CheckRun>& Run() const { return run_; }
   const std::vector<CheckResultItem>& Items() const;
@@ -158,6 +186,7 @@ class CheckResults : public RowRecorder {
   void Changed();
   void DeleteRowsOf(CommandContext& context, const std::vector<RowId>& ids);
 
+  CheckWindows& windows_;
   std::optional<CheckRun> run_;
   CommandContext* context_ = nullptr;  // while a run exists
   // What the scans read of every row once, kept between groups until the rows change.

@@ -131,14 +131,14 @@ void SetBasePointFromSelection(CommandContext& context) {
   doc.statusResetPending = true;
 }
 
-void MyBasePoints(CommandContext& context) {
+void MyBasePoints(CommandContext& context, BasePointWindow& window) {
   DocumentState& doc = context.doc;
   if (!doc.settings.Get(Option::ShowDistance)) return;
   context.ui.PressToolbarButton(kMyBasePointsCommand, true);
   int result;
   {
     BasePointDialog dialog(context);
-    result = context.ui.RunBasePointDialog(dialog);
+    result = window.RunBasePointDialog(dialog);
   }
   context.ui.PressToolbarButton(kMyBasePointsCommand, false);
   if (result != 1 || doc.table.Empty()) return;

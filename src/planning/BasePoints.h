@@ -64,7 +64,8 @@ bool InsertBasePointRow(CommandContext& context);
 void SetBasePointFromSelection(CommandContext& context);
 // 1042: runs the base-point dialog; when it closes by setting a base point, row 0 is
 // selected and becomes the base row.
-void MyBasePoints(CommandContext& context);
+class BasePointWindow;
+void MyBasePoints(CommandContext& context, BasePointWindow& window);
 
 // What a press of a dialog button leaves the window to do.
 struct BasePointStep {
@@ -110,6 +111,14 @@ class BasePointDialog {
   void Save(bool withList);
 
   CommandContext& context_;
+};
+
+// The window of the base-point dialog 6009 over its model: returns the dialog's result
+// (1 when an entry was set as the base point, 2 otherwise).
+class BasePointWindow {
+ public:
+  virtual ~BasePointWindow() = default;
+  virtual int RunBasePointDialog(BasePointDialog& dialog) { return 2; }
 };
 
 }  // namespace wayloom

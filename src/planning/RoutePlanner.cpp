@@ -311,7 +311,7 @@ int RunPlan(CommandContext& context, const PlanOptions& options, TextView host, 
 
 }  // namespace
 
-void PlanRoute(CommandContext& context, PlanOptions& options, TextView host) {
+void PlanRoute(CommandContext& context, PlanDialog& dialog, PlanOptions& options, TextView host) {
   DocumentState& doc = context.doc;
   ItineraryTable& table = doc.table;
   Ui& ui = context.ui;
@@ -334,7 +334,7 @@ void PlanRoute(CommandContext& context, PlanOptions& options, TextView host) {
   MapCloseInfo(doc);
   // More than 10 rows cannot be asked for road distances, whatever was chosen before.
   if (n > kMaxRoadRows) options.roadDistance = false;
-  if (!ui.AskPlanOptions(options, n)) return;
+  if (!dialog.AskPlanOptions(options, n)) return;
   if (n > kMaxRoadRows) options.roadDistance = false;
   // In fixed-last mode fewer than 4 rows leave nothing to move.
   if (TripModeOf(options) == TripMode::FixedLast && n < 4) return;

@@ -13,6 +13,21 @@
 
 namespace wayloom {
 
+// The choices of the planning dialog 6008, kept for the program's lifetime (not saved).
+struct PlanOptions {
+  bool roundTrip = false;     // 5300 round trip, else 5302 one-way
+  bool fixedLast = false;     // 5304: the last row stays the destination (one-way only)
+  bool roadDistance = false;  // 5306 road distances (at most 10 rows), else 5307 straight line
+};
+
+// The planning dialog 6008: true for OK, with options changed; rowCount decides whether
+// road distances can be chosen.
+class PlanDialog {
+ public:
+  virtual ~PlanDialog() = default;
+  virtual bool AskPlanOptions(PlanOptions& options, std::size_t rowCount) { return false; }
+};
+
 enum class TripMode {
   RoundTrip,  // back to row 0 at the end
   OpenEnd,    // one way, any row may come last
@@ -78,6 +93,6 @@ Text DistanceMatrixHost(Profile* profile);
 
 // Command 1037. options are the dialog's choices, kept by the caller between runs; host
 // is where the distance-matrix request goes (see DistanceMatrixHost).
-void PlanRoute(CommandContext& context, PlanOptions& options, TextView host);
+void PlanRoute(CommandContext& context, PlanDialog& dialog, PlanOptions& options, TextView host);
 
 }  // namespace wayloom

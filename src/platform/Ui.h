@@ -34,51 +34,6 @@ struct CellEditorRequest {
   std::size_t limit = 255;
 };
 
-// What the merge-fields dialog 6002 returns: the prefix and suffix choices and the text of
-// the enabled edit (the text, or the first sequence number as digits).
-enum class MergeField { Text, Sequence, Name };
-struct MergeFieldsChoice {
-  MergeField prefix = MergeField::Text;
-  MergeField suffix = MergeField::Name;
-  Text text;
-};
-
-// What the clear-fields dialog 6003 returns: its four check boxes.
-struct ClearFieldsChoice {
-  bool leadingNumber = false;   // 5100
-  bool trailingNumber = false;  // 5101
-  bool longitude = false;       // 5102
-  bool latitude = false;        // 5103
-};
-
-// The find and replace texts and options, kept for the program's lifetime; the find
-// (6004) and replace (6005) dialogs show them and return them changed.
-struct SearchOptions {
-  Text findText;     // at most 255 characters
-  Text replaceText;  // at most 255 characters
-  bool matchCase = false;
-  bool namesOnly = false;
-  bool allMatches = false;
-};
-
-// The choices of the planning dialog 6008, kept for the program's lifetime (not saved).
-struct PlanOptions {
-  bool roundTrip = false;     // 5300 round trip, else 5302 one-way
-  bool fixedLast = false;     // 5304: the last row stays the destination (one-way only)
-  bool roadDistance = false;  // 5306 road distances (at most 10 rows), else 5307 straight line
-};
-
-// The choices of the check dialog 6006, kept for the program's lifetime (not saved).
-enum class DistanceUnit { Kilometre, Metre, Mile, Foot };
-struct CheckOptions {
-  bool similarNames = false;      // 5200
-  bool nearDistance = false;      // 5201
-  bool blankCoordinates = false;  // 5205
-  unsigned distanceValue = 0;     // edit 5202, at most 9 digits
-  DistanceUnit distanceUnit = DistanceUnit::Kilometre;  // radios 5203 / 5204
-  int threshold = 0;              // metres, derived on OK
-};
-
 class BasePointDialog;
 class CheckResults;
 
@@ -135,34 +90,12 @@ class Ui {
   // Posts a command to the main window, handled after the current one returns.
   virtual void PostCommand(int command, long long parameter) {}
 
-  // The dialogs of merge fields (6002), clear fields (6003), find (6004) and replace
-  // (6005); nullopt is Cancel.
-  virtual std::optional<MergeFieldsChoice> AskMergeFields() { return std::nullopt; }
-  virtual std::optional<ClearFieldsChoice> AskClearFields() { return std::nullopt; }
-  virtual std::optional<SearchOptions> AskFind(const SearchOptions& shown) { return std::nullopt; }
-  virtual std::optional<SearchOptions> AskReplace(const SearchOptions& shown) { return std::nullopt; }
-
   // The automatic-save timer starts again with its period in minutes (after an open or a
   // save while "Backup File" is on).
   virtual void RestartAutoSaveTimer(int minutes) {}
 
   // A marquee progress bar after a status text (planner, checks); EndProgress removes it.
   virtual void ShowMarquee(TextView text) {}
-
-  // The planning dialog 6008: true for OK, with options changed; rowCount decides whether
-  // road distances can be chosen.
-  virtual bool AskPlanOptions(PlanOptions& options, std::size_t rowCount) { return false; }
-  // The check dialog 6006: true for OK, with options changed.
-  virtual bool AskCheckOptions(CheckOptions& options, std::size_t rowCount) { return false; }
-  // The modeless check-results window 6007 over the run's result items: show and activate
-  // it, repaint its list after the items changed, hide it (Continue), destroy it.
-  virtual void ShowCheckResults(CheckResults& results) {}
-  virtual void CheckResultsChanged(CheckResults& results) {}
-  virtual void HideCheckResults(CheckResults& results) {}
-  virtual void CloseCheckResults(CheckResults& results) {}
-  // The base-point dialog 6009 over its list: returns the dialog's result (1 when an
-  // entry was set as the base point, 2 otherwise).
-  virtual int RunBasePointDialog(BasePointDialog& dialog) { return 2; }
 };
 
 // File progress in the status bar: percent of done against total, shown only when it

@@ -13,7 +13,7 @@ namespace {
 
 using testing::Picture;
 
-class DialogUi : public testing::RecordingUi {
+class DialogUi : public testing::RecordingUi, public BasePointWindow {
  public:
   int RunBasePointDialog(BasePointDialog& dialog) override { return script ? script(dialog) : 2; }
   std::function<int(BasePointDialog&)> script;
@@ -63,7 +63,7 @@ struct BaseFixture : testing::EditFixture {
       if (row >= 0) dialog.SelectOnly(row);
       return Drive(dialog, presses);
     };
-    MyBasePoints(baseContext);
+    MyBasePoints(baseContext, dialogUi);
   }
 
   testing::MemoryProfile profile;
@@ -270,7 +270,7 @@ TEST_F(BasePointsTest, ExportAllAppendsRowsThatCancelKeepsAndUndoRemoves) {
     return Drive(dialog, {kBasePointDeleteAll, kBasePointCancel});  // the edit is not saved
   };
   Select({0});
-  MyBasePoints(baseContext);
+  MyBasePoints(baseContext, dialogUi);
   EXPECT_EQ(testing::Rows(doc), (std::vector<std::string>{"a|1.00000|1.00000|2", "Home|121.50000|25.00000|2",
                                                           "Work|-1.00000|-2.00000|2"}));
   EXPECT_EQ(Selected(), (std::vector<std::size_t>{1, 2}));

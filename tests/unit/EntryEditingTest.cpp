@@ -20,7 +20,7 @@ class FrozenClock : public Clock {
 };
 
 // Remembers the editor and posted commands; answers the merge and clear dialogs.
-class EditingUi : public testing::RecordingUi {
+class EditingUi : public testing::RecordingUi, public FieldDialogs {
  public:
   void ShowCellEditor(const CellEditorRequest& request) override {
     shown.push_back(request);
@@ -439,10 +439,10 @@ TEST(MergeFields, ThePinnedRowGetsNoNumberAndDoesNotCountForPadding) {
 TEST(MergeFields, JoinedNamesAreCutAndNormalisedAndTheDialogCanCancel) {
   EntryFixture f;
   f.Load({"Taipei|121|25", std::string(250, 'y') + "|121|25"});
-  MergeFields(f.edit);  // Cancel
+  MergeFields(f.edit, f.ui2);  // Cancel
   EXPECT_FALSE(CanUndo(f.doc.journal));
   f.ui2.merge = Merge(MergeField::Name, MergeField::Text, "a|b>c0123456789");
-  MergeFields(f.edit);
+  MergeFields(f.edit, f.ui2);
   EXPECT_EQ(f.Names()[0], "Taipeia b c0123456789");
   EXPECT_EQ(f.Names()[1].size(), 255u);
   EXPECT_TRUE(f.doc.document.modified);

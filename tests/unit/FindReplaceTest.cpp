@@ -18,7 +18,7 @@ class TickClock : public Clock {
 };
 
 // Answers the find and replace dialogs and remembers what they were shown.
-class SearchUi : public testing::RecordingUi {
+class SearchUi : public testing::RecordingUi, public SearchDialogs {
  public:
   std::optional<SearchOptions> AskFind(const SearchOptions& shown) override { return Answer(shown); }
   std::optional<SearchOptions> AskReplace(const SearchOptions& shown) override { return Answer(shown); }
@@ -106,22 +106,22 @@ TEST(FindNext, WrapsToTheFirstMatchAndFindsASingleMatchAgain) {
 
 TEST(Find, TheDialogsOkStoresTheOptionsAndCancelKeepsThem) {
   SearchFixture f;
-  Find(f.edit, f.options);  // empty table: no dialog
+  Find(f.edit, f.ui2, f.options);  // empty table: no dialog
   EXPECT_TRUE(f.ui2.shownTexts.empty());
   f.Load({"a|121|25", "ab|120|23"});
   f.Search("a");
-  Find(f.edit, f.options);  // Cancel
+  Find(f.edit, f.ui2, f.options);  // Cancel
   EXPECT_EQ(TextToUtf8(f.options.findText), "a");
   SearchOptions answer;
   answer.findText = Text(300, u'b');
   answer.allMatches = true;
   f.ui2.answer = answer;
-  Find(f.edit, f.options);
+  Find(f.edit, f.ui2, f.options);
   EXPECT_EQ(f.options.findText.size(), 255u);
   EXPECT_TRUE(f.options.allMatches);
   EXPECT_TRUE(f.Selected().empty());
   f.ui2.answer->findText = u"B";
-  Find(f.edit, f.options);
+  Find(f.edit, f.ui2, f.options);
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});
   EXPECT_EQ(f.ui2.shownTexts, (std::vector<std::string>{"a", "a", std::string(255, 'b')}));
 }
@@ -173,7 +173,7 @@ TEST(Replace, AllMatchesIsOneStepAndThePinnedRowMarksNothingModified) {
   answer.allMatches = true;
   answer.namesOnly = true;
   f.ui2.answer = answer;
-  Replace(f.edit, f.options);
+  Replace(f.edit, f.ui2, f.options);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"home", "a", "b", "c"}));
   EXPECT_EQ(f.Selected(), (std::vector<std::size_t>{0, 1, 3}));
   EXPECT_EQ(f.ui2.statusTexts.back(), "正在取代行程的資料...");
@@ -182,7 +182,7 @@ TEST(Replace, AllMatchesIsOneStepAndThePinnedRowMarksNothingModified) {
   ReplaceIn(f.edit, f.options, 0, false);  // only the pinned row changes
   EXPECT_FALSE(f.doc.document.modified);
   f.ui2.answer->allMatches = false;
-  Replace(f.edit, f.options);
+  Replace(f.edit, f.ui2, f.options);
   EXPECT_EQ(f.ui2.posted, std::vector<int>{kFindNextCommand});
 }
 

@@ -16,7 +16,7 @@ namespace {
 using testing::EditFixture;
 
 // Answers the check dialog with scripted options and records the results window's life.
-class CheckUi : public testing::RecordingUi {
+class CheckUi : public testing::RecordingUi, public CheckWindows {
  public:
   bool AskCheckOptions(CheckOptions& options, std::size_t rowCount) override {
     askedRows.push_back(rowCount);
@@ -50,7 +50,7 @@ CheckOptions Options(bool similar, bool near, bool blank, unsigned value = 0, Di
 struct ChecksFixture : EditFixture {
   CheckUi checkUi;
   CommandContext run{doc, checkUi, files};
-  CheckResults checks;
+  CheckResults checks{checkUi};
 
   void Check(const CheckOptions& options) {
     checkUi.answer = options;

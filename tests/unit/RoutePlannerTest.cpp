@@ -192,7 +192,7 @@ TEST(RoutePlanner, StraightLineCostsAreTheDistanceColumnsValues) {
 // ---- the command ----
 
 // The planning dialog answers with scripted choices and remembers what it was shown.
-class PlanUi : public testing::RecordingUi {
+class PlanUi : public testing::RecordingUi, public PlanDialog {
  public:
   bool AskPlanOptions(PlanOptions& options, std::size_t rowCount) override {
     shown.push_back(options);
@@ -215,7 +215,7 @@ struct PlanFixture : EditFixture {
     planUi.answer = choice;
     CommandContext planContext{doc, planUi, files};
     planContext.http = http;
-    PlanRoute(planContext, options, host);
+    PlanRoute(planContext, planUi, options, host);
   }
   void Undo() {
     CommandContext planContext{doc, planUi, files};
@@ -312,13 +312,13 @@ TEST(PlanRoute, CancelAndTheRoadChoiceOfLargeTables) {
   f.options.roadDistance = true;
   f.planUi.answer.reset();
   CommandContext context{f.doc, f.planUi, f.files};
-  PlanRoute(context, f.options, u"");
+  PlanRoute(context, f.planUi, f.options, u"");
   EXPECT_TRUE(f.planUi.shown.back().roadDistance);  // 4 rows: the choice stays
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"A", "B", "C", "D"}));
   std::vector<std::string> eleven;
   for (int i = 0; i < 11; ++i) eleven.push_back("r|" + std::to_string(i % 2 ? i : -i) + "|0");
   f.Load(eleven);
-  PlanRoute(context, f.options, u"");
+  PlanRoute(context, f.planUi, f.options, u"");
   EXPECT_FALSE(f.planUi.shown.back().roadDistance);
   EXPECT_FALSE(f.options.roadDistance);  // even though the dialog was cancelled
   EXPECT_FALSE(CanUndo(f.doc.journal));
