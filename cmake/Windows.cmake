@@ -7,13 +7,18 @@ add_library(wayloom_platform_win32 STATIC ${WIN32_PLATFORM_SOURCES})
 target_include_directories(wayloom_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(wayloom_platform_win32 PUBLIC wayloom_core wininet)
 
+# The shell: every window but the program entry, so that the Windows tests link it too.
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp)
+list(FILTER SHELL_SOURCES EXCLUDE REGEX "/Main\\.cpp$")
+add_library(wayloom_shell STATIC ${SHELL_SOURCES})
+target_link_libraries(wayloom_shell PUBLIC wayloom_platform_win32 wayloom_platform_portable
+  comctl32 comdlg32 shlwapi shell32 ole32 uxtheme gdi32 user32 kernel32 version)
+
 set(WAYLOOM_RC ${CMAKE_SOURCE_DIR}/resources/Wayloom.rc)
 set_source_files_properties(${WAYLOOM_RC} PROPERTIES OBJECT_DEPENDS ${STRINGS_RC})
-add_executable(Wayloom WIN32 ${SHELL_SOURCES} ${WAYLOOM_RC})
-target_include_directories(Wayloom PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(Wayloom PRIVATE wayloom_platform_win32 wayloom_platform_portable
-  comctl32 comdlg32 shlwapi shell32 ole32 uxtheme gdi32 user32 kernel32 version ${WAYLOOM_STATIC_LINK})
+add_executable(Wayloom WIN32 ${CMAKE_SOURCE_DIR}/src/shell/Main.cpp ${WAYLOOM_RC})
+target_include_directories(Wayloom PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(Wayloom PRIVATE wayloom_shell ${WAYLOOM_STATIC_LINK})
 set_target_properties(wayloom-cli PROPERTIES LINK_FLAGS "-static -static-libgcc -static-libstdc++")
 
 # Windows tests: GoogleTest built from Debian's sources with the cross compiler.
@@ -21,10 +26,11 @@ if(WAYLOOM_TESTS AND EXISTS /usr/src/googletest/googletest)
   add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   file(GLOB WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/*Test.cpp)
   add_executable(wayloom_windows_tests ${WINDOWS_TEST_SOURCES} ${WAYLOOM_RC})
-  target_include_directories(wayloom_windows_tests PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources)
-  target_link_libraries(wayloom_windows_tests PRIVATE wayloom_platform_win32 wayloom_platform_portable
+  target_include_directories(wayloom_windows_tests PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(wayloom_windows_tests PRIVATE wayloom_shell
     gtest gtest_main comctl32 shlwapi user32 kernel32 -static -static-libgcc -static-libstdc++)
   # A small driver that starts Wayloom.exe, reads its window and closes it.
   add_executable(WindowProbe ${CMAKE_SOURCE_DIR}/tests/windows/WindowProbe.cpp)
+  target_include_directories(WindowProbe PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(WindowProbe PRIVATE comctl32 user32 kernel32 -static -static-libgcc -static-libstdc++ -municode)
 endif()

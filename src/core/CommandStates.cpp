@@ -27,39 +27,39 @@ CommandStates UpdateCommandStates(const DocumentState& doc, const CommandStateIn
   auto enable = [&](std::initializer_list<int> commands, bool on) {
     for (int command : commands) states[command].enabled = on;
   };
-  enable({1003}, m && savable);
-  enable({1004}, savable);
-  enable({1006, 1015, 1017, 1018, 1033, 1034}, s > 0);
-  enable({1009}, in.canUndo);
-  enable({1010}, in.canRedo);
-  enable({1012, 1014, 1035, 1036}, s == 1);
-  enable({1013, 1016, 1022, 1023, 1025, 1027, 1028}, r > 0);
-  enable({1019}, in.rowClipboardAvailable);
-  enable({1024, 1026}, !in.findTextEmpty && r > 0);
-  enable({1029}, in.deviceServiceInstalled && located);
-  enable({1030}, s > 0 && in.siblingWindowExists);
-  enable({1037}, r > 2);
-  enable({1038}, s == 1 && (f > 1 || (f == 1 && !p)));
-  enable({1039}, s == 1 && (f != 0 || !p) && f < r - 1);
-  enable({1040, 1043, 1044}, reorderable);
-  enable({1041}, showDistance && s == 1 && (f != 0 || !p) && located);
-  enable({1042}, showDistance);
-  enable({1045}, in.mapTempFileSet);
-  enable({1046}, in.earthTempFileSet);
-  states[1028].checked = in.checkWindowOpen;
-  states[1055].checked = in.backgroundInUse;
+  enable({IDM_SAVE}, m && savable);
+  enable({IDM_SAVE_AS}, savable);
+  enable({IDM_EXPORT, IDM_DELETE, IDM_CUT, IDM_COPY_ROWS, IDM_DESTINATION, IDM_VIA_POINT}, s > 0);
+  enable({IDM_UNDO}, in.canUndo);
+  enable({IDM_REDO}, in.canRedo);
+  enable({IDM_INSERT, IDM_EDIT, IDM_TO_PASS, IDM_PASSED}, s == 1);
+  enable({IDM_MERGE_FIELDS, IDM_CLEAR_FIELDS, IDM_LOOK_UP_ADDRESS, IDM_FIND, IDM_REPLACE, IDM_NUDGE, IDM_CHECK}, r > 0);
+  enable({IDM_PASTE_ROWS}, in.rowClipboardAvailable);
+  enable({IDM_FIND_NEXT, IDM_REPLACE_NEXT}, !in.findTextEmpty && r > 0);
+  enable({IDM_ADD_FAVOURITE}, in.deviceServiceInstalled && located);
+  enable({IDM_SEND_TO_COMPANION}, s > 0 && in.siblingWindowExists);
+  enable({IDM_PLAN}, r > 2);
+  enable({IDM_MOVE_UP}, s == 1 && (f > 1 || (f == 1 && !p)));
+  enable({IDM_MOVE_DOWN}, s == 1 && (f != 0 || !p) && f < r - 1);
+  enable({IDM_REVERSE, IDM_SORT_ASCENDING, IDM_SORT_DESCENDING}, reorderable);
+  enable({IDM_SET_BASE_POINT}, showDistance && s == 1 && (f != 0 || !p) && located);
+  enable({IDM_MY_BASE_POINTS}, showDistance);
+  enable({IDM_MAP}, in.mapTempFileSet);
+  enable({IDM_EARTH}, in.earthTempFileSet);
+  states[IDM_CHECK].checked = in.checkWindowOpen;
+  states[IDM_TABLE_PICTURE].checked = in.backgroundInUse;
 
   if (forMenu) {
-    enable({1020}, s == 1);
-    enable({1021}, s > 0 && in.plainTextOnClipboard);
-    enable({1031, 1032}, r > 0);
+    enable({IDM_COPY_COORDINATES}, s == 1);
+    enable({IDM_PASTE_COORDINATES}, s > 0 && in.plainTextOnClipboard);
+    enable({IDM_SELECT_ALL, IDM_INVERT_SELECTION}, r > 0);
     const Settings& settings = doc.settings;
-    states[1048].checked = in.menuBarShown;
-    states[1049].checked = in.toolbarShown;
-    states[1056].checked = in.statusBarShown;
-    states[1050].checked = settings.Get(Option::LargeToolbar);
-    states[1051].checked = settings.Get(Option::WrapToolbar);
-    enable({1050, 1051, 1052, 1053}, in.toolbarShown);
+    states[IDM_SHOW_MENU_BAR].checked = in.menuBarShown;
+    states[IDM_SHOW_TOOLBAR].checked = in.toolbarShown;
+    states[IDM_SHOW_STATUS_BAR].checked = in.statusBarShown;
+    states[IDM_LARGE_TOOLBAR].checked = settings.Get(Option::LargeToolbar);
+    states[IDM_WRAP_TOOLBAR].checked = settings.Get(Option::WrapToolbar);
+    enable({IDM_LARGE_TOOLBAR, IDM_WRAP_TOOLBAR, IDM_TOOLBAR_BACKGROUND, IDM_CUSTOMISE_TOOLBAR}, in.toolbarShown);
   }
   return states;
 }
@@ -70,19 +70,19 @@ HeaderMenuStates HeaderMenuCommandStates(const DocumentState& doc, int column) {
   const long long unpinned = r - (doc.baseRowPinned && r > 0 ? 1 : 0);
   const bool distanceShown = settings.Get(Option::ShowDistance);
   HeaderMenuStates states;
-  states[1203].checked = settings.Get(Option::LngFirst);
-  states[1204].checked = settings.Get(Option::DmsFormat);
-  states[1205].checked = settings.Get(Option::CompassDirection);
-  states[1207].enabled = (column == kLongitudeColumn || column == kLatitudeColumn) && r > 0;
-  states[1208].enabled = column == kNameColumn && r > 0;
-  states[1209].checked = distanceShown;
-  states[1210].checked = settings.Get(Option::MetricUnit);
-  states[1211].enabled = states[1212].enabled = distanceShown;
-  states[1211].checked = settings.adjacentDistance != 0;
-  states[1212].checked = settings.adjacentDistance == 0;
+  states[IDM_LNG_FIRST].checked = settings.Get(Option::LngFirst);
+  states[IDM_DMS_FORMAT].checked = settings.Get(Option::DmsFormat);
+  states[IDM_COMPASS_LETTERS].checked = settings.Get(Option::CompassDirection);
+  states[IDM_CLEAR_COLUMN].enabled = (column == kLongitudeColumn || column == kLatitudeColumn) && r > 0;
+  states[IDM_CLEAR_ADDRESSES].enabled = column == kNameColumn && r > 0;
+  states[IDM_SHOW_DISTANCE].checked = distanceShown;
+  states[IDM_METRIC].checked = settings.Get(Option::MetricUnit);
+  states[IDM_ADJACENT_DISTANCE].enabled = states[IDM_BASE_DISTANCE].enabled = distanceShown;
+  states[IDM_ADJACENT_DISTANCE].checked = settings.adjacentDistance != 0;
+  states[IDM_BASE_DISTANCE].checked = settings.adjacentDistance == 0;
   const bool sortable = unpinned >= 2 && column >= 0 && column != kOrderColumn &&
                         !(column == kDistanceColumn && doc.baseRow < 0);
-  states[1213].enabled = states[1214].enabled = sortable;
+  states[IDM_SORT_COLUMN_ASCENDING].enabled = states[IDM_SORT_COLUMN_DESCENDING].enabled = sortable;
   return states;
 }
 

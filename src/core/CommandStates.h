@@ -4,14 +4,11 @@
 
 #include <array>
 
+#include "core/CommandIds.h"
 #include "core/DocumentState.h"
 
 namespace wayloom {
 
-constexpr int kFirstCommand = 1000;
-constexpr int kLastCommand = 1062;
-constexpr int kFirstHeaderCommand = 1203;
-constexpr int kLastHeaderCommand = 1214;
 
 // What the rules need besides the document.
 struct CommandStateInputs {
@@ -39,17 +36,17 @@ struct CommandState {
 // Commands 1000..1062: the toolbar's store after UpdateCommandStates, with the extra
 // rules of the main menu (1020, 1021, 1031, 1032 and the checked marks) when forMenu.
 struct CommandStates {
-  std::array<CommandState, kLastCommand - kFirstCommand + 1> commands;
-  const CommandState& operator[](int command) const { return commands[command - kFirstCommand]; }
-  CommandState& operator[](int command) { return commands[command - kFirstCommand]; }
+  std::array<CommandState, IDM_LAST - IDM_FIRST + 1> commands;
+  const CommandState& operator[](int command) const { return commands[command - IDM_FIRST]; }
+  CommandState& operator[](int command) { return commands[command - IDM_FIRST]; }
 };
 CommandStates UpdateCommandStates(const DocumentState& doc, const CommandStateInputs& inputs, bool forMenu);
 
 // The header pop-up (1203..1214) for the column last right-clicked (-1: none).
 struct HeaderMenuStates {
-  std::array<CommandState, kLastHeaderCommand - kFirstHeaderCommand + 1> commands;
-  const CommandState& operator[](int command) const { return commands[command - kFirstHeaderCommand]; }
-  CommandState& operator[](int command) { return commands[command - kFirstHeaderCommand]; }
+  std::array<CommandState, IDM_LAST_HEADER - IDM_FIRST_HEADER + 1> commands;
+  const CommandState& operator[](int command) const { return commands[command - IDM_FIRST_HEADER]; }
+  CommandState& operator[](int command) { return commands[command - IDM_FIRST_HEADER]; }
 };
 HeaderMenuStates HeaderMenuCommandStates(const DocumentState& doc, int clickedColumn);
 

@@ -1,5 +1,6 @@
 #include "editing/CellEdit.h"
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
 #include "planning/Distances.h"
@@ -196,7 +197,7 @@ bool CommitCellEdit(CommandContext& context, CellEditor& editor, TextView typed)
     context.ui.FitColumn(kOrderColumn, false);
     context.ui.FitColumn(kDistanceColumn, false);
   }
-  context.ui.PostCommand(kSelectEditedRowCommand, static_cast<long long>(row));
+  context.ui.PostCommand(IDM_SELECT_EDITED_ROW, static_cast<long long>(row));
   doc.statusResetPending = true;
   // A duplicate name accepted with OK is a successful commit too.
   editor.commitOk = true;
@@ -223,7 +224,7 @@ void CancelCellEdit(CommandContext& context, CellEditor& editor) {
   }
   editor.newRow = 0;
   CloseEditor(context, editor);
-  context.ui.PostCommand(kSelectEditedRowCommand, static_cast<long long>(row));
+  context.ui.PostCommand(IDM_SELECT_EDITED_ROW, static_cast<long long>(row));
   doc.statusResetPending = true;
 }
 

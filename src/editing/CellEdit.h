@@ -9,10 +9,6 @@
 
 namespace wayloom {
 
-constexpr int kAddCommand = 1011;
-constexpr int kInsertCommand = 1012;
-constexpr int kEditCommand = 1014;
-constexpr int kSelectEditedRowCommand = 1202;
 
 constexpr std::size_t kNameEditLimit = 255;
 constexpr std::size_t kCoordinateEditLimit = 23;

@@ -4,6 +4,7 @@
 #include <new>
 #include <unordered_set>
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
 #include "editing/EntryEditing.h"
@@ -367,10 +368,10 @@ bool CopyRows(CommandContext& context, std::size_t maxBlockBytes) {
   DocumentState& doc = context.doc;
   Ui& ui = context.ui;
   ClipboardStore* clipboard = context.clipboard;
-  ui.PressToolbarButton(kCopyRowsCommand, true);
+  ui.PressToolbarButton(IDM_COPY_ROWS, true);
   if (!clipboard || !clipboard->Open()) {
     ShowInformation(ui, kClipboardUnavailableMessage);
-    ui.PressToolbarButton(kCopyRowsCommand, false);
+    ui.PressToolbarButton(IDM_COPY_ROWS, false);
     return false;
   }
   ui.SetWaitCursor(true);
@@ -390,7 +391,7 @@ bool CopyRows(CommandContext& context, std::size_t maxBlockBytes) {
   clipboard->Close();
   ui.SetWaitCursor(false);
   if (failure) ShowInformation(ui, failure);
-  ui.PressToolbarButton(kCopyRowsCommand, false);
+  ui.PressToolbarButton(IDM_COPY_ROWS, false);
   doc.statusResetPending = true;
   return failure == 0;
 }
@@ -405,10 +406,10 @@ void PasteRows(CommandContext& context) {
   Ui& ui = context.ui;
   ClipboardStore* clipboard = context.clipboard;
   ui.SetWaitCursor(true);
-  ui.PressToolbarButton(kPasteRowsCommand, true);
+  ui.PressToolbarButton(IDM_PASTE_ROWS, true);
   doc.document.duplicatesDropped = 0;
   auto finish = [&] {
-    ui.PressToolbarButton(kPasteRowsCommand, false);
+    ui.PressToolbarButton(IDM_PASTE_ROWS, false);
     ui.SetWaitCursor(false);
     doc.statusResetPending = true;
   };

@@ -20,10 +20,6 @@
 
 namespace wayloom {
 
-constexpr int kCopyRowsCommand = 1018;
-constexpr int kPasteRowsCommand = 1019;
-constexpr int kCopyCoordinatesCommand = 1020;
-constexpr int kPasteCoordinatesCommand = 1021;
 
 // Both copy blocks start at this size and grow by it, so copying thousands of rows costs
 // only a few reallocations.

@@ -1,5 +1,6 @@
 #include "editing/DocumentCommands.h"
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "formats/FileFormat.h"
 #include "formats/FileTransfer.h"
@@ -26,7 +27,6 @@ constexpr int kDesktopName = 14250;
 constexpr int kMyDocumentsName = 14252;
 constexpr int kSharedDocumentsName = 14253;
 constexpr int kPublicDocumentsName = 14254;
-constexpr int kOpenCommand = 1001;
 
 int ProgressText(TransferMode mode) {
   switch (mode) {
@@ -223,9 +223,9 @@ bool SaveDocumentAs(CommandContext& context) { return ChooseFile(context, Transf
 
 bool OpenPath(CommandContext& context, TextView path) {
   Document& document = context.doc.document;
-  context.ui.PressToolbarButton(kOpenCommand, true);
+  context.ui.PressToolbarButton(IDM_OPEN, true);
   const bool discard = !document.modified || ConfirmDiscard(context);
-  context.ui.PressToolbarButton(kOpenCommand, false);
+  context.ui.PressToolbarButton(IDM_OPEN, false);
   if (!discard) return false;
   document.path = Text(path);
   document.title = PathTitle(path);

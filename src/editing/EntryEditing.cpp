@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "core/NumberText.h"
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
@@ -58,7 +59,7 @@ void DeleteSelectedEntries(CommandContext& context, bool cutting) {
   DocumentState& doc = context.doc;
   ItineraryTable& table = doc.table;
   if (table.SelectedCount() == 0) return;
-  const int command = cutting ? kCutCommand : kDeleteCommand;
+  const int command = cutting ? IDM_CUT : IDM_DELETE;
   context.ui.SetWaitCursor(true);
   context.ui.PressToolbarButton(command, true);
   context.ui.ShowStatusText(LoadText(cutting ? kCuttingText : kDeletingText));
@@ -107,9 +108,9 @@ bool MergeFieldsAcceptable(const MergeFieldsChoice& choice) {
 
 void MergeFields(CommandContext& context, FieldDialogs& dialogs) {
   if (context.doc.table.Empty()) return;
-  context.ui.PressToolbarButton(kMergeFieldsCommand, true);
+  context.ui.PressToolbarButton(IDM_MERGE_FIELDS, true);
   const auto choice = dialogs.AskMergeFields();
-  context.ui.PressToolbarButton(kMergeFieldsCommand, false);
+  context.ui.PressToolbarButton(IDM_MERGE_FIELDS, false);
   if (choice) ApplyMergeFields(context, *choice);
 }
 
@@ -177,9 +178,9 @@ Text WithoutTrailingNumber(TextView name) {
 
 void ClearFields(CommandContext& context, FieldDialogs& dialogs) {
   if (context.doc.table.Empty()) return;
-  context.ui.PressToolbarButton(kClearFieldsCommand, true);
+  context.ui.PressToolbarButton(IDM_CLEAR_FIELDS, true);
   const auto choice = dialogs.AskClearFields();
-  context.ui.PressToolbarButton(kClearFieldsCommand, false);
+  context.ui.PressToolbarButton(IDM_CLEAR_FIELDS, false);
   if (choice) ApplyClearFields(context, *choice);
 }
 

@@ -34,10 +34,6 @@ class FieldDialogs {
   virtual std::optional<ClearFieldsChoice> AskClearFields() { return std::nullopt; }
 };
 
-constexpr int kMergeFieldsCommand = 1013;
-constexpr int kDeleteCommand = 1015;
-constexpr int kClearFieldsCommand = 1016;
-constexpr int kCutCommand = 1017;
 
 // 1015: deletes the selected entries and selects the entry that took the first one's
 // place. Cut (1017) runs it as its second half with cutting set (its own button and text).

@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
 #include "planning/Distances.h"
@@ -171,9 +172,9 @@ bool ReplaceIn(CommandContext& context, const SearchOptions& options, std::size_
 void Find(CommandContext& context, SearchDialogs& dialogs, SearchOptions& options) {
   DocumentState& doc = context.doc;
   if (doc.table.Empty()) return;
-  context.ui.PressToolbarButton(kFindCommand, true);
+  context.ui.PressToolbarButton(IDM_FIND, true);
   auto answer = dialogs.AskFind(options);
-  context.ui.PressToolbarButton(kFindCommand, false);
+  context.ui.PressToolbarButton(IDM_FIND, false);
   if (!answer || answer->findText.empty()) return;
   options = std::move(*answer);
   CutToUnits(options.findText, kMaxSearchUnits);
@@ -194,15 +195,15 @@ void FindNext(CommandContext& context, const SearchOptions& options) {
 void Replace(CommandContext& context, SearchDialogs& dialogs, SearchOptions& options) {
   DocumentState& doc = context.doc;
   if (doc.table.Empty()) return;
-  context.ui.PressToolbarButton(kReplaceCommand, true);
+  context.ui.PressToolbarButton(IDM_REPLACE, true);
   auto answer = dialogs.AskReplace(options);
-  context.ui.PressToolbarButton(kReplaceCommand, false);
+  context.ui.PressToolbarButton(IDM_REPLACE, false);
   if (!answer || answer->findText.empty()) return;
   options = std::move(*answer);
   CutToUnits(options.findText, kMaxSearchUnits);
   CutToUnits(options.replaceText, kMaxSearchUnits);
   if (!options.allMatches) {
-    context.ui.PostCommand(kFindNextCommand, 0);
+    context.ui.PostCommand(IDM_FIND_NEXT, 0);
     return;
   }
   context.ui.ShowStatusText(LoadText(kReplacingText));
@@ -219,7 +220,7 @@ void ReplaceNext(CommandContext& context, const SearchOptions& options) {
   const std::size_t count = doc.table.RowCount();
   if (count == 0 || options.findText.empty()) return;
   if (doc.table.SelectedCount() == 0) {
-    context.ui.PostCommand(kFindNextCommand, 0);
+    context.ui.PostCommand(IDM_FIND_NEXT, 0);
     return;
   }
   const auto current = static_cast<std::size_t>(doc.table.FirstSelected());
@@ -244,7 +245,7 @@ void NudgeCoordinates(CommandContext& context, const Clock& clock) {
   ItineraryTable& table = doc.table;
   if (table.Empty()) return;
   context.ui.SetWaitCursor(true);
-  context.ui.PressToolbarButton(kNudgeCommand, true);
+  context.ui.PressToolbarButton(IDM_NUDGE, true);
   context.ui.ShowStatusText(LoadText(kNudgingText));
   BeginUndoGroup(doc.journal);
   std::mt19937 random(clock.TickCount());
@@ -270,7 +271,7 @@ void NudgeCoordinates(CommandContext& context, const Clock& clock) {
   }
   MapSyncAll(doc);
   if (doc.baseRow >= 0) SetBaseRow(context, doc.baseRow, true);
-  context.ui.PressToolbarButton(kNudgeCommand, false);
+  context.ui.PressToolbarButton(IDM_NUDGE, false);
   context.ui.SetWaitCursor(false);
   doc.selectPending = true;
   doc.titleDirty = true;

@@ -29,13 +29,6 @@ class SearchDialogs {
   virtual std::optional<SearchOptions> AskReplace(const SearchOptions& shown) { return std::nullopt; }
 };
 
-constexpr int kFindCommand = 1023;
-constexpr int kFindNextCommand = 1024;
-constexpr int kReplaceCommand = 1025;
-constexpr int kReplaceNextCommand = 1026;
-constexpr int kNudgeCommand = 1027;
-constexpr int kSelectAllCommand = 1031;
-constexpr int kInvertSelectionCommand = 1032;
 
 // Whether text contains what (case-sensitive with matchCase, else without regard to case);
 // an empty what is never found.

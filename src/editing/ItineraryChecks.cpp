@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
 #include "planning/Distances.h"
@@ -729,9 +730,9 @@ void CheckItinerary(CommandContext& context, CheckResults& checks) {
   const std::size_t rows = context.doc.table.RowCount();
   if (rows == 0) return;
   ++checks.modalDepth;
-  context.ui.PressToolbarButton(kCheckCommand, true);
+  context.ui.PressToolbarButton(IDM_CHECK, true);
   const bool ok = checks.Windows().AskCheckOptions(checks.options, rows);
-  context.ui.PressToolbarButton(kCheckCommand, false);
+  context.ui.PressToolbarButton(IDM_CHECK, false);
   if (!ok) {
     --checks.modalDepth;
     return;

@@ -42,7 +42,6 @@ class CheckWindows {
   virtual void CloseCheckResults(CheckResults& results) {}
 };
 
-constexpr int kCheckCommand = 1028;
 constexpr int kCheckDistanceFormatMessage = 14297;  // "距離的數字格式錯誤"
 constexpr std::size_t kMaxCheckDistanceDigits = 9;
 

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "planning/Distances.h"
 #include "planning/RouteOrder.h"
@@ -13,8 +14,6 @@ namespace wayloom {
 
 namespace {
 
-constexpr int kUndoCommand = 1009;
-constexpr int kRedoCommand = 1010;
 constexpr int kUndoText = 13113;
 constexpr int kRedoText = 13114;
 
@@ -371,7 +370,7 @@ void RunJournal(CommandContext& context, bool undo) {
   const int slot = undo ? journal.current : journal.current + 1;
   UndoGroup& group = *journal.groups[slot];
   if (group.records.empty()) return;
-  const int command = undo ? kUndoCommand : kRedoCommand;
+  const int command = undo ? IDM_UNDO : IDM_REDO;
   Ui& ui = context.ui;
   ui.SetWaitCursor(true);
   ui.PressToolbarButton(command, true);

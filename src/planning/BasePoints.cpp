@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/CommandIds.h"
 #include "core/NumberText.h"
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
@@ -134,13 +135,13 @@ void SetBasePointFromSelection(CommandContext& context) {
 void MyBasePoints(CommandContext& context, BasePointWindow& window) {
   DocumentState& doc = context.doc;
   if (!doc.settings.Get(Option::ShowDistance)) return;
-  context.ui.PressToolbarButton(kMyBasePointsCommand, true);
+  context.ui.PressToolbarButton(IDM_MY_BASE_POINTS, true);
   int result;
   {
     BasePointDialog dialog(context);
     result = window.RunBasePointDialog(dialog);
   }
-  context.ui.PressToolbarButton(kMyBasePointsCommand, false);
+  context.ui.PressToolbarButton(IDM_MY_BASE_POINTS, false);
   if (result != 1 || doc.table.Empty()) return;
   ItineraryTable& table = doc.table;
   table.ClearSelectionAndFocus();

@@ -13,8 +13,6 @@
 
 namespace wayloom {
 
-constexpr int kSetBasePointCommand = 1041;
-constexpr int kMyBasePointsCommand = 1042;
 constexpr int kBasePointLimit = 100;
 constexpr int kBasePointDialogMinimumSize = 360;
 

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <optional>
 
+#include "core/CommandIds.h"
 #include "core/NumberText.h"
 #include "core/RowOperations.h"
 
@@ -17,7 +18,6 @@ constexpr double kFeetPerMetre = 3.28084;
 constexpr std::size_t kMaxCoordinateUnits = 31;
 constexpr int kMetricOption = 10;
 constexpr int kImperialOption = 11;
-constexpr int kShowDistanceCommand = 1209;
 
 bool Adjacent(const DocumentState& doc) { return doc.settings.adjacentDistance != 0; }
 
@@ -248,7 +248,7 @@ void ShowDistanceColumn(CommandContext& context, bool show, long long baseRow) {
 
 void ToggleDistanceColumn(CommandContext& context) {
   DocumentState& doc = context.doc;
-  context.ui.PressToolbarButton(kShowDistanceCommand, true);
+  context.ui.PressToolbarButton(IDM_SHOW_DISTANCE, true);
   BeginUndoGroup(doc.journal);
   const long long previousBaseRow = doc.baseRow;
   if (doc.settings.Get(Option::ShowDistance)) {
@@ -266,7 +266,7 @@ void ToggleDistanceColumn(CommandContext& context) {
   }
   RecordDistanceColumnToggle(doc, previousBaseRow);
   context.ui.FitColumn(kDistanceColumn, true);
-  context.ui.PressToolbarButton(kShowDistanceCommand, false);
+  context.ui.PressToolbarButton(IDM_SHOW_DISTANCE, false);
   doc.titleDirty = true;
   doc.statusResetPending = true;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "planning/Distances.h"
 
@@ -10,13 +11,6 @@ namespace wayloom {
 
 namespace {
 
-constexpr int kDestinationCommand = 1033;
-constexpr int kViaPointCommand = 1034;
-constexpr int kToPassCommand = 1035;
-constexpr int kPassedCommand = 1036;
-constexpr int kMoveUpCommand = 1038;
-constexpr int kMoveDownCommand = 1039;
-constexpr int kReverseCommand = 1040;
 
 constexpr int kDestinationText = 13127;
 constexpr int kViaPointText = 13128;
@@ -67,7 +61,7 @@ bool CanReorder(const DocumentState& doc) {
 void SetDestination(CommandContext& context, bool destination) {
   DocumentState& doc = context.doc;
   if (doc.table.SelectedCount() == 0) return;
-  const int command = destination ? kDestinationCommand : kViaPointCommand;
+  const int command = destination ? IDM_DESTINATION : IDM_VIA_POINT;
   Start(context, command, destination ? kDestinationText : kViaPointText);
   BeginUndoGroup(doc.journal);
   for (std::size_t row = 0; row < doc.table.RowCount(); ++row) {
@@ -85,7 +79,7 @@ void SetDestination(CommandContext& context, bool destination) {
 void SetPassed(CommandContext& context, bool passed) {
   DocumentState& doc = context.doc;
   if (doc.table.SelectedCount() != 1) return;
-  const int command = passed ? kPassedCommand : kToPassCommand;
+  const int command = passed ? IDM_PASSED : IDM_TO_PASS;
   Start(context, command, passed ? kPassedText : kToPassText);
   BeginUndoGroup(doc.journal);
   const auto row = static_cast<std::size_t>(doc.table.FirstSelected());
@@ -133,7 +127,7 @@ bool MoveEntry(CommandContext& context, std::size_t row, MoveDirection direction
   if (row >= rows || (up && row == 0) || (!up && row + 1 >= rows)) return false;
   const std::size_t a = row;
   const std::size_t t = up ? a - 1 : a + 1;
-  const int command = up ? kMoveUpCommand : kMoveDownCommand;
+  const int command = up ? IDM_MOVE_UP : IDM_MOVE_DOWN;
   context.ui.SetWaitCursor(true);
   if (recording) context.ui.PressToolbarButton(command, true);
   context.ui.ShowStatusText(LoadText(kMovingText));
@@ -190,7 +184,7 @@ void ReverseRoute(CommandContext& context) {
   ItineraryTable& table = doc.table;
   if (!CanReorder(doc)) return;
   context.ui.SetWaitCursor(true);
-  Start(context, kReverseCommand, kReversingText);
+  Start(context, IDM_REVERSE, kReversingText);
   BeginUndoGroup(doc.journal);
   const std::size_t rows = table.RowCount();
   const std::size_t first = doc.baseRowPinned ? 1 : 0;
@@ -240,7 +234,7 @@ void ReverseRoute(CommandContext& context) {
   doc.SetModified(true);
   doc.selectPending = true;
   context.ui.SetWaitCursor(false);
-  Finish(context, kReverseCommand);
+  Finish(context, IDM_REVERSE);
 }
 
 }  // namespace wayloom

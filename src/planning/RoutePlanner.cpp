@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "planning/DistanceMatrix.h"
 #include "planning/Distances.h"
@@ -12,7 +13,6 @@ namespace wayloom {
 
 namespace {
 
-constexpr int kPlanCommand = 1037;
 constexpr int kPlanningText = 13131;
 constexpr int kBlankCoordinateMessage = 14430;
 constexpr int kOutOfMemoryMessage = 14490;
@@ -340,13 +340,13 @@ void PlanRoute(CommandContext& context, PlanDialog& dialog, PlanOptions& options
   if (TripModeOf(options) == TripMode::FixedLast && n < 4) return;
 
   ui.SetWaitCursor(true);
-  ui.PressToolbarButton(kPlanCommand, true);
+  ui.PressToolbarButton(IDM_PLAN, true);
   ui.ShowMarquee(LoadText(kPlanningText));
   const StopPoll stop = [&ui] { return ui.PollStop(true); };
   const int message = RunPlan(context, options, host, stop);
   ui.EndProgress();
   ui.SetWaitCursor(false);
-  ui.PressToolbarButton(kPlanCommand, false);
+  ui.PressToolbarButton(IDM_PLAN, false);
   doc.titleDirty = true;
   doc.statusResetPending = true;
   if (message != 0) ui.ShowMessage(message, FormatArg(), MessageIcon::Information);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "core/RowOperations.h"
 #include "planning/Distances.h"
 #include "planning/RouteOrder.h"
@@ -13,8 +14,6 @@ namespace wayloom {
 
 namespace {
 
-constexpr int kSortAscendingCommand = 1043;
-constexpr int kSortDescendingCommand = 1044;
 constexpr int kSortingText = 13134;
 
 // Names in UTF-16 code-unit order, for a document that was given no collation.
@@ -207,7 +206,7 @@ void SortTable(CommandContext& context, int column, bool ascending, SortMode mod
   ItineraryTable& table = doc.table;
   if (!IsSortableColumn(column)) return;
   const std::size_t count = table.RowCount();
-  const int command = ascending ? kSortAscendingCommand : kSortDescendingCommand;
+  const int command = ascending ? IDM_SORT_ASCENDING : IDM_SORT_DESCENDING;
   context.ui.SetWaitCursor(true);
   context.ui.PressToolbarButton(command, true);
   context.ui.ShowStatusText(LoadText(kSortingText));

@@ -12,6 +12,7 @@
 #include "core/WindowPlacement.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Profile.h"
+#include "shell/CommandTable.h"
 #include "shell/MainWindow.h"
 
 namespace wayloom {
@@ -150,17 +151,19 @@ int Run(HINSTANCE instance, int startShow) {
 
   bool modernVisuals = HasModernVisuals();
   auto state = std::make_unique<MainWindowState>(profile, modernVisuals, std::move(startPath));
-  state->doc.settings = DefaultSettings(modernVisuals);
-  LoadWindowSettings(profile, state->doc.settings);
-  Placement placement = PlaceMainWindow(state->doc.settings.window, WorkArea(), startShow);
+  state->editor.doc.settings = DefaultSettings(modernVisuals);
+  LoadWindowSettings(profile, state->editor.doc.settings);
+  Placement placement = PlaceMainWindow(state->editor.doc.settings.window, WorkArea(), startShow);
 
   HWND window = CreateMainWindow(instance, *state, placement.x, placement.y, placement.width, placement.height);
   if (!window) return StartupFailure(kCannotCreateWindow);
   ShowWindow(window, placement.show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
   UpdateWindow(window);
 
-  HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kMainResourceId));
-  return RunMessageLoop(window, accelerators);
+  HACCEL accelerators = CreateMainAccelerators();
+  const int exitCode = RunMessageLoop(window, accelerators);
+  if (accelerators) DestroyAcceleratorTable(accelerators);
+  return exitCode;
 }
 
 }  // namespace

@@ -5,13 +5,13 @@
 
 #include <cwchar>
 
+#include "core/CommandIds.h"
 #include "core/CommandStates.h"
 #include "core/StringTable.h"
 #include "core/WindowPlacement.h"
-#include "editing/Clipboard.h"
-#include "editing/EntryEditing.h"
-#include "core/UndoJournal.h"
+#include "editing/DocumentCommands.h"
 #include "platform/win32/WideText.h"
+#include "shell/CommandTable.h"
 #include "shell/RecentFilesMenu.h"
 
 namespace wayloom {
@@ -40,11 +40,11 @@ void Layout(MainWindowState& state) {
 }
 
 bool OnCreate(MainWindowState& state, HINSTANCE instance) {
-  LoadSettings(state.profile, state.doc.settings, state.modernVisuals);
-  const Settings& settings = state.doc.settings;
+  LoadSettings(state.profile, state.editor.doc.settings, state.modernVisuals);
+  const Settings& settings = state.editor.doc.settings;
   if (!state.table.Create(state.window, instance)) return false;
   state.clipboard = std::make_unique<Win32ClipboardStore>(state.window);
-  state.commands.clipboard = state.clipboard.get();
+  state.editor.context.clipboard = state.clipboard.get();
   if (!state.statusBar.Create(state.window, instance, settings.Get(Option::ShowStatusBar))) return false;
   state.statusBar.SetText(0, LoadText(kReadyString));
   state.menu = LoadMenuW(instance, MAKEINTRESOURCEW(kMainResourceId));
@@ -54,13 +54,13 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), settings, state.recentItemsShown);
   DragAcceptFiles(state.window, TRUE);
 
-  SendMessageW(state.window, WM_COMMAND, kNewCommand, 0);
+  SendMessageW(state.window, WM_COMMAND, IDM_NEW, 0);
   // A path that names nothing opens nothing.
   if (IsExistingFile(state, state.commandLinePath)) {
-    PostMessageW(state.window, WM_COMMAND, kOpenCommandLineCommand, 0);
+    PostMessageW(state.window, WM_COMMAND, IDM_OPEN_COMMAND_LINE, 0);
   } else if (settings.Get(Option::OpenLast) && !settings.recentFiles.empty() &&
              IsExistingFile(state, settings.recentFiles.front())) {
-    PostMessageW(state.window, WM_COMMAND, kOpenLastCommand, 0);
+    PostMessageW(state.window, WM_COMMAND, IDM_RECENT_FIRST, 0);
   }
   return true;
 }
@@ -68,29 +68,16 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
 // The table and the recent list may have changed.
 void AfterCommand(MainWindowState& state) {
   state.table.SyncFromTable();
-  RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), state.doc.settings, state.recentItemsShown);
+  RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), state.editor.doc.settings, state.recentItemsShown);
 }
 
 void OnCommand(MainWindowState& state, int command) {
-  CommandContext& commands = state.commands;
-  switch (command) {
-    case kNewCommand: NewDocument(commands); break;
-    case kOpenCommand: OpenDocument(commands); break;
-    case kSaveCommand: SaveDocument(commands); break;
-    case kSaveAsCommand: SaveDocumentAs(commands); break;
-    case kImportCommand: ImportFile(commands); break;
-    case kExportCommand: ExportFile(commands); break;
-    case kCutCommand: CutRows(commands); break;
-    case kCopyRowsCommand: CopyRows(commands); break;
-    case kPasteRowsCommand: PasteRows(commands); break;
-    case kCopyCoordinatesCommand: CopyCoordinates(commands); break;
-    case kPasteCoordinatesCommand: PasteCoordinates(commands); break;
-    case kExitCommand: PostMessageW(state.window, WM_CLOSE, 0, 0); return;
-    case kOpenCommandLineCommand: OpenPath(commands, state.commandLinePath); break;
-    default:
-      if (command < kOpenLastCommand || command > kLastRecentCommand) return;
-      OpenRecent(commands, static_cast<std::size_t>(command - kOpenLastCommand));
-      break;
+  if (const CommandEntry* entry = FindCommand(command)) {
+    entry->run(state);
+  } else if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
+    OpenRecent(state.editor.context, static_cast<std::size_t>(command - IDM_RECENT_FIRST));
+  } else {
+    return;
   }
   AfterCommand(state);
 }
@@ -106,14 +93,14 @@ void OnDropFiles(MainWindowState& state, HDROP drop) {
     paths.push_back(FromWide(path));
   }
   DragFinish(drop);
-  OpenDroppedFiles(state.commands, paths, false);
+  OpenDroppedFiles(state.editor.context, paths, false);
   AfterCommand(state);
 }
 
 void RefreshTitle(MainWindowState& state) {
-  if (!state.doc.titleDirty) return;
-  state.doc.titleDirty = false;
-  std::wstring title = ToWide(WindowTitle(state.doc.document));
+  if (!state.editor.doc.titleDirty) return;
+  state.editor.doc.titleDirty = false;
+  std::wstring title = ToWide(WindowTitle(state.editor.doc.document));
   int length = GetWindowTextLengthW(state.window);
   std::wstring shown(static_cast<std::size_t>(length) + 1, L'\0');
   GetWindowTextW(state.window, shown.data(), length + 1);
@@ -122,7 +109,7 @@ void RefreshTitle(MainWindowState& state) {
 }
 
 void RefreshRowCounts(MainWindowState& state) {
-  const ItineraryTable& table = state.doc.table;
+  const ItineraryTable& table = state.editor.doc.table;
   long long first = table.FirstSelected() + 1;
   long long selected = static_cast<long long>(table.SelectedCount());
   long long rows = static_cast<long long>(table.RowCount());
@@ -139,14 +126,14 @@ void RefreshRowCounts(MainWindowState& state) {
 
 void OnTimer(MainWindowState& state, UINT_PTR timer) {
   if (timer == kAutoSaveTimer) {
-    AutoSave(state.commands);
+    AutoSave(state.editor.context);
     AfterCommand(state);
     return;
   }
   if (timer != kRefreshTimer) return;
   RefreshTitle(state);
-  if (state.doc.statusResetPending) {
-    state.doc.statusResetPending = false;
+  if (state.editor.doc.statusResetPending) {
+    state.editor.doc.statusResetPending = false;
     state.statusBar.SetText(0, LoadText(kReadyString));
   }
   RefreshRowCounts(state);
@@ -154,32 +141,25 @@ void OnTimer(MainWindowState& state, UINT_PTR timer) {
 
 // Greys the commands of a menu bar pop-up that cannot run now.
 void OnInitMenuPopup(MainWindowState& state, HMENU popup) {
-  CommandStateInputs inputs;
-  inputs.canUndo = CanUndo(state.doc.journal);
-  inputs.canRedo = CanRedo(state.doc.journal);
-  if (ClipboardStore* clipboard = state.commands.clipboard) {
-    inputs.rowClipboardAvailable = clipboard->Has(ClipboardFormat::OwnRows) || clipboard->Has(ClipboardFormat::SiblingRows);
-    inputs.plainTextOnClipboard = !inputs.rowClipboardAvailable && clipboard->Has(ClipboardFormat::UnicodeText);
-  }
-  const CommandStates states = UpdateCommandStates(state.doc, inputs, true);
+  const CommandStates states = state.editor.States(CommandStateInputs{}, true);
   const int count = GetMenuItemCount(popup);
   for (int i = 0; i < count; ++i) {
     const UINT id = GetMenuItemID(popup, i);
-    if (id >= static_cast<UINT>(kFirstCommand) && id <= static_cast<UINT>(kLastCommand))
+    if (id >= static_cast<UINT>(IDM_FIRST) && id <= static_cast<UINT>(IDM_LAST) && FindCommand(static_cast<int>(id)))
       EnableMenuItem(popup, id, MF_BYCOMMAND | (states[static_cast<int>(id)].enabled ? MF_ENABLED : MF_GRAYED));
   }
-  if (popup == GetSubMenu(state.menu, 0)) GreyMissingRecentFiles(popup, state.doc.settings, state.files);
+  if (popup == GetSubMenu(state.menu, 0)) GreyMissingRecentFiles(popup, state.editor.doc.settings, state.files);
 }
 
 void OnClose(MainWindowState& state) {
-  if (state.doc.document.modified && !ConfirmDiscard(state.commands)) return;
+  if (state.editor.doc.document.modified && !ConfirmDiscard(state.editor.context)) return;
   DestroyWindow(state.window);
 }
 
 void OnDestroy(MainWindowState& state) {
   KillTimer(state.window, kRefreshTimer);
   KillTimer(state.window, kAutoSaveTimer);
-  const Settings& settings = state.doc.settings;
+  const Settings& settings = state.editor.doc.settings;
   bool backgroundExists = IsExistingFile(state, settings.font.background);
   SaveSettings(state.profile, settings, backgroundExists);
 

@@ -7,11 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "core/DocumentState.h"
-#include "editing/DocumentCommands.h"
+#include "core/CommandIds.h"
+#include "editing/Editor.h"
 #include "platform/Profile.h"
 #include "platform/TextCodec.h"
 #include "platform/win32/Win32ClipboardStore.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileStore.h"
 #include "platform/win32/WinInetHttpClient.h"
 #include "shell/StatusBar.h"
@@ -19,20 +20,6 @@
 #include "shell/Win32Ui.h"
 
 namespace wayloom {
-
-// Command numbers of the menu, the accelerators and the start-up messages.
-enum MainCommand : int {
-  kNewCommand = 1000,
-  kOpenCommand = 1001,
-  kSaveCommand = 1003,
-  kSaveAsCommand = 1004,
-  kImportCommand = 1005,
-  kExportCommand = 1006,
-  kExitCommand = 1008,
-  kOpenLastCommand = 1100,  // recent entries 1100-1108
-  kLastRecentCommand = 1108,
-  kOpenCommandLineCommand = 1200,
-};
 
 constexpr int kMainResourceId = 500;  // icon, menu and accelerator table
 constexpr int kWindowClassString = 14289;
@@ -43,26 +30,23 @@ struct MainWindowState {
         modernVisuals(modern),
         commandLinePath(std::move(startPath)),
         codec(MakeSystemTextCodec()),
-        table(doc, modern),
         ui(table, statusBar),
-        commands{doc, ui, files, codec.get()} {
-    commands.http = &http;
-    commands.profile = &profile;
-  }
+        editor(ui, EditorServices{files, clock, codec.get(), nullptr, &http, &profile}),
+        table(editor.doc, modern) {}
 
   Profile& profile;
   bool modernVisuals;
   Text commandLinePath;  // the file named on the command line, or empty
 
-  DocumentState doc;
   Win32FileStore files;
   std::unique_ptr<TextCodec> codec;  // the system (ANSI) code page and the others
-  TableView table;
+  Win32Clock clock;
+  WinInetHttpClient http;
   StatusBar statusBar;
   Win32Ui ui;
-  WinInetHttpClient http;
+  Editor editor;
+  TableView table;
   std::unique_ptr<Win32ClipboardStore> clipboard;  // needs the window as its owner
-  CommandContext commands;
 
   HWND window = nullptr;
   HMENU menu = nullptr;

@@ -4,14 +4,13 @@
 
 #include <string>
 
+#include "core/CommandIds.h"
 #include "editing/DocumentCommands.h"
 #include "platform/win32/WideText.h"
 
 namespace wayloom {
 namespace {
 
-constexpr UINT kFirstRecentCommand = 1100;
-constexpr UINT kExportCommand = 1006;
 constexpr int kMenuTextWidth = 300;  // pixels of the menu font
 
 Text Environment(const wchar_t* name) {
@@ -30,7 +29,7 @@ ShellFolders CurrentShellFolders() {
 int FirstRecentPosition(HMENU fileMenu) {
   const int count = GetMenuItemCount(fileMenu);
   for (int i = 0; i < count; ++i)
-    if (GetMenuItemID(fileMenu, i) == kExportCommand) return i + 2;
+    if (GetMenuItemID(fileMenu, i) == IDM_EXPORT) return i + 2;
   return count;
 }
 
@@ -68,7 +67,7 @@ void RebuildRecentFilesMenu(HWND window, HMENU fileMenu, const Settings& setting
   for (std::size_t j = 0; j < count; ++j) {
     const std::wstring text = ShortenedText(dc, RecentMenuText(j, list[j], folders));
     InsertMenuW(fileMenu, first + static_cast<int>(j), MF_BYPOSITION | MF_STRING,
-                kFirstRecentCommand + j, text.c_str());
+                IDM_RECENT_FIRST + j, text.c_str());
   }
   InsertMenuW(fileMenu, first + static_cast<int>(count), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
   shown = static_cast<int>(count);
@@ -80,7 +79,7 @@ void RebuildRecentFilesMenu(HWND window, HMENU fileMenu, const Settings& setting
 void GreyMissingRecentFiles(HMENU fileMenu, const Settings& settings, FileStore& files) {
   const auto& list = settings.recentFiles;
   for (std::size_t j = 0; j < list.size() && j < 9; ++j)
-    EnableMenuItem(fileMenu, kFirstRecentCommand + static_cast<UINT>(j),
+    EnableMenuItem(fileMenu, IDM_RECENT_FIRST + static_cast<UINT>(j),
                    MF_BYCOMMAND | (RecentItemEnabled(files, list[j]) ? MF_ENABLED : MF_GRAYED));
 }
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/Ui.h"
+#include "editing/Editor.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
 
@@ -13,7 +13,7 @@ namespace wayloom {
 // The main window's automatic-save timer ("Backup Interval" minutes).
 constexpr UINT_PTR kAutoSaveTimer = 10;
 
-class Win32Ui : public Ui {
+class Win32Ui : public EditorUi {
  public:
   Win32Ui(TableView& table, StatusBar& statusBar) : table_(table), statusBar_(statusBar) {}
   void SetOwner(HWND owner) { owner_ = owner; }

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "EditingTestSupport.h"
+#include "core/CommandIds.h"
 #include "editing/Clipboard.h"
 #include "editing/UndoCommands.h"
 
@@ -172,8 +173,8 @@ TEST(PasteRows, TwoInstancesExchangeRowsThroughTheOwnBlock) {
   source.Select({0, 1, 2});
   ASSERT_TRUE(CopyRows(source.context));
   EXPECT_FALSE(store.open);
-  EXPECT_EQ(source.ui.pressedButtons, std::vector<int>{kCopyRowsCommand});
-  EXPECT_EQ(source.ui.releasedButtons, std::vector<int>{kCopyRowsCommand});
+  EXPECT_EQ(source.ui.pressedButtons, std::vector<int>{IDM_COPY_ROWS});
+  EXPECT_EQ(source.ui.releasedButtons, std::vector<int>{IDM_COPY_ROWS});
 
   target.Load({"Passed|1|1|1", "Next|2|2|2"});
   target.Select({});
@@ -189,7 +190,7 @@ TEST(PasteRows, TwoInstancesExchangeRowsThroughTheOwnBlock) {
   EXPECT_TRUE(target.doc.document.modified);
   EXPECT_EQ(target.ui.scrolledTo.back(), 2);
   EXPECT_FALSE(target.ui.redrawSuspended);
-  EXPECT_EQ(target.ui.releasedButtons, std::vector<int>{kPasteRowsCommand});
+  EXPECT_EQ(target.ui.releasedButtons, std::vector<int>{IDM_PASTE_ROWS});
   EXPECT_TRUE(target.ui.messages.empty());
 
   Undo(target.context);

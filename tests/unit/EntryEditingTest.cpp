@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditingTestSupport.h"
+#include "core/CommandIds.h"
 #include "editing/EntryEditing.h"
 #include "editing/UndoCommands.h"
 #include "planning/SortTable.h"
@@ -50,7 +51,7 @@ struct EntryFixture : EditFixture {
   }
   bool Handle(bool result) {
     for (const auto& [command, row] : ui2.posted)
-      if (command == kSelectEditedRowCommand) SelectEditedRow(edit, editor, row);
+      if (command == IDM_SELECT_EDITED_ROW) SelectEditedRow(edit, editor, row);
     ui2.posted.clear();
     return result;
   }
@@ -377,7 +378,7 @@ TEST(DeleteSelectedEntries, ThePinnedBaseRowAloneLeavesTheDocumentUnmodified) {
   EXPECT_FALSE(f.doc.baseRowPinned);
   EXPECT_FALSE(f.doc.document.modified);
   EXPECT_EQ(f.ui2.statusTexts.back(), "正在剪下行程的資料...");
-  EXPECT_EQ(f.ui2.pressedButtons.back(), kCutCommand);
+  EXPECT_EQ(f.ui2.pressedButtons.back(), IDM_CUT);
   Undo(f.edit);
   EXPECT_EQ(Picture(f.doc), before);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditingTestSupport.h"
+#include "core/CommandIds.h"
 #include "editing/FindReplace.h"
 #include "editing/UndoCommands.h"
 
@@ -183,7 +184,7 @@ TEST(Replace, AllMatchesIsOneStepAndThePinnedRowMarksNothingModified) {
   EXPECT_FALSE(f.doc.document.modified);
   f.ui2.answer->allMatches = false;
   Replace(f.edit, f.ui2, f.options);
-  EXPECT_EQ(f.ui2.posted, std::vector<int>{kFindNextCommand});
+  EXPECT_EQ(f.ui2.posted, std::vector<int>{IDM_FIND_NEXT});
 }
 
 TEST(ReplaceNext, ReplacesInTheCurrentRowOnlyAndMovesToTheNextMatch) {
@@ -191,7 +192,7 @@ TEST(ReplaceNext, ReplacesInTheCurrentRowOnlyAndMovesToTheNextMatch) {
   f.Load({"x1|121|25", "other|121.1|25.1", "x2|121.2|25.2", "x3|121.3|25.3"});
   f.Search("x", "y");
   ReplaceNext(f.edit, f.options);  // no selection: find next is posted
-  EXPECT_EQ(f.ui2.posted, std::vector<int>{kFindNextCommand});
+  EXPECT_EQ(f.ui2.posted, std::vector<int>{IDM_FIND_NEXT});
   f.Select({1});
   ReplaceNext(f.edit, f.options);  // not a match: only moves
   EXPECT_EQ(f.Names()[2], "x2");

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "core/CommandIds.h"
+
 namespace {
 
 constexpr DWORD kStartTimeoutMs = 60000;
@@ -26,7 +28,6 @@ constexpr DWORD kExitTimeoutMs = 30000;
 constexpr DWORD kPauseTimeoutMs = 60000;
 constexpr DWORD kPollMs = 50;
 constexpr UINT kMessageTimeoutMs = 5000;
-constexpr WPARAM kSaveCommand = 1003;
 constexpr wchar_t kMainWindowClass[] = L"WayloomApp";
 constexpr int kTextUnits = 512;
 
@@ -285,7 +286,7 @@ int wmain(int argc, wchar_t** argv) {
     Fail(L"no go-ahead after the screenshot pause");
     ok = false;
   }
-  if (options.save) PostMessageW(window, WM_COMMAND, kSaveCommand, 0);
+  if (options.save) PostMessageW(window, WM_COMMAND, IDM_SAVE, 0);
 
   long long exitCode = CloseProgram(window, run.Process());
   if (exitCode < 0) return Fail(L"the program did not end within 30 s of WM_CLOSE");

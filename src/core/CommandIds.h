@@ -1,0 +1,100 @@
+/* The command ids of the menus, accelerators, toolbar buttons and posted requests: the one
+   list, included by the resource scripts and by the code (so plain #defines only). */
+#pragma once
+
+/* File */
+#define IDM_NEW 1000
+#define IDM_OPEN 1001
+#define IDM_OPEN_FAVOURITES 1002
+#define IDM_SAVE 1003
+#define IDM_SAVE_AS 1004
+#define IDM_IMPORT 1005
+#define IDM_EXPORT 1006
+#define IDM_CONVERT 1007
+#define IDM_EXIT 1008
+/* Itinerary */
+#define IDM_UNDO 1009
+#define IDM_REDO 1010
+#define IDM_ADD 1011
+#define IDM_INSERT 1012
+#define IDM_MERGE_FIELDS 1013
+#define IDM_EDIT 1014
+#define IDM_DELETE 1015
+#define IDM_CLEAR_FIELDS 1016
+#define IDM_CUT 1017
+#define IDM_COPY_ROWS 1018
+#define IDM_PASTE_ROWS 1019
+#define IDM_COPY_COORDINATES 1020
+#define IDM_PASTE_COORDINATES 1021
+#define IDM_LOOK_UP_ADDRESS 1022
+#define IDM_FIND 1023
+#define IDM_FIND_NEXT 1024
+#define IDM_REPLACE 1025
+#define IDM_REPLACE_NEXT 1026
+#define IDM_NUDGE 1027
+#define IDM_CHECK 1028
+#define IDM_ADD_FAVOURITE 1029
+#define IDM_SEND_TO_COMPANION 1030
+#define IDM_SELECT_ALL 1031
+#define IDM_INVERT_SELECTION 1032
+/* Planning */
+#define IDM_DESTINATION 1033
+#define IDM_VIA_POINT 1034
+#define IDM_TO_PASS 1035
+#define IDM_PASSED 1036
+#define IDM_PLAN 1037
+#define IDM_MOVE_UP 1038
+#define IDM_MOVE_DOWN 1039
+#define IDM_REVERSE 1040
+#define IDM_SET_BASE_POINT 1041
+#define IDM_MY_BASE_POINTS 1042
+#define IDM_SORT_ASCENDING 1043
+#define IDM_SORT_DESCENDING 1044
+#define IDM_MAP 1045
+#define IDM_EARTH 1046
+/* Tools */
+#define IDM_UPDATE_EPHEMERIS 1047
+#define IDM_SHOW_MENU_BAR 1048
+#define IDM_SHOW_TOOLBAR 1049
+#define IDM_LARGE_TOOLBAR 1050
+#define IDM_WRAP_TOOLBAR 1051
+#define IDM_TOOLBAR_BACKGROUND 1052
+#define IDM_CUSTOMISE_TOOLBAR 1053
+#define IDM_TABLE_FONT 1054
+#define IDM_TABLE_PICTURE 1055
+#define IDM_SHOW_STATUS_BAR 1056
+#define IDM_PREFERENCES 1057
+/* Help */
+#define IDM_LINK_DEVICE_MAKER 1058
+#define IDM_LINK_FORUM 1059
+#define IDM_LINK_HOME_PAGE 1060
+#define IDM_LINK_MAIL 1061
+#define IDM_ABOUT 1062
+/* The main menu's commands run from IDM_FIRST to IDM_LAST. */
+#define IDM_FIRST IDM_NEW
+#define IDM_LAST IDM_ABOUT
+
+/* The recent files of the File menu, first to last. */
+#define IDM_RECENT_FIRST 1100
+#define IDM_RECENT_LAST 1108
+
+/* Internal requests and the context menus. */
+#define IDM_OPEN_COMMAND_LINE 1200
+#define IDM_RELAYOUT 1201
+#define IDM_SELECT_EDITED_ROW 1202
+#define IDM_LNG_FIRST 1203
+#define IDM_DMS_FORMAT 1204
+#define IDM_COMPASS_LETTERS 1205
+#define IDM_FIT_COLUMNS 1206
+#define IDM_CLEAR_COLUMN 1207
+#define IDM_CLEAR_ADDRESSES 1208
+#define IDM_SHOW_DISTANCE 1209
+#define IDM_METRIC 1210
+#define IDM_ADJACENT_DISTANCE 1211
+#define IDM_BASE_DISTANCE 1212
+#define IDM_SORT_COLUMN_ASCENDING 1213
+#define IDM_SORT_COLUMN_DESCENDING 1214
+#define IDM_CONTEXT_MENU_KEY 1215
+/* The header pop-up's commands run from IDM_FIRST_HEADER to IDM_LAST_HEADER. */
+#define IDM_FIRST_HEADER IDM_LNG_FIRST
+#define IDM_LAST_HEADER IDM_SORT_COLUMN_DESCENDING
