@@ -41,7 +41,7 @@ TEST(PortableCollation, LocaleOrderTellsCaseApart) {
 }
 
 TEST(PortableCollation, PrefixesAgreeWithTheLogicalOrderWhereTheyDiffer) {
-  const char16_t alphabet[] = u"0019aAbZz _-.\u00e4\u00c4\u53f0\u5317";
+  const char16_t alphabet[] = u"0019aAbFZz _-.\u00e4\u00c4\u00e9\u53f0\u5317\u865f";
   std::uint32_t seed = 3;
   auto next = [&] {
     seed = seed * 1103515245u + 12345u;
@@ -56,6 +56,13 @@ TEST(PortableCollation, PrefixesAgreeWithTheLogicalOrderWhereTheyDiffer) {
       for (std::size_t k = 0; k < length; ++k) text->push_back(alphabet[next() % (std::size(alphabet) - 1)]);
     }
     if (next() % 2) b = a.substr(0, next() % (a.size() + 1)) + b;  // often a common start
+    if (next() % 4 == 0) {  // a long common start: the prefix runs out inside the names
+      Text start;
+      for (std::size_t length = 8 + next() % 24; start.size() < length;)
+        start.push_back(alphabet[next() % (std::size(alphabet) - 1)]);
+      a = start + a;
+      b = start + b;
+    }
     const CollationPrefix prefixA = collation.LogicalPrefix(a), prefixB = collation.LogicalPrefix(b);
     if (prefixA == prefixB) continue;
     ++decided;
@@ -71,6 +78,14 @@ TEST(PortableCollation, PrefixesAgreeWithTheLogicalOrderWhereTheyDiffer) {
 }
 
 // ---- sorting ----
+
+TEST(SortTable, NamesAlikeBeyondThePrefixStillSortInLogicalOrder) {
+  EditFixture f;
+  f.Load({"台北市信義區松高路1號", "台北市信義區松高路1F", std::string(23, 'a') + "é", std::string(23, 'a') + "z"});
+  SortNames(f.context, true);
+  EXPECT_EQ(f.Names(), (std::vector<std::string>{std::string(23, 'a') + "z", std::string(23, 'a') + "é",
+                                                 "台北市信義區松高路1F", "台北市信義區松高路1號"}));
+}
 
 TEST(SortTable, NamesInLogicalOrderWithCaseDecidingTies) {
   EditFixture f;

@@ -62,9 +62,18 @@ class PrefixWriter {
  public:
   static constexpr unsigned kBits = 192;
 
-  // value has at most bits bits (1..63).
+  // value has at most bits bits (1..63). A field that does not fit whole keeps its top
+  // bits, as many as are left, and Put returns false: two texts alike up to the field then
+  // still differ there in the field's order, or tie, but the cut never looks like an end
+  // of text that would sort before the other's field.
   bool Put(std::uint64_t value, unsigned bits) {
-    if (used_ + bits > kBits) return false;
+    const bool whole = used_ + bits <= kBits;
+    if (!whole) {
+      const unsigned left = kBits - used_;
+      if (left == 0) return false;
+      value >>= bits - left;
+      bits = left;
+    }
     const unsigned word = used_ / 64, offset = used_ % 64;
     if (offset + bits <= 64) {
       prefix_.words[word] |= value << (64 - offset - bits);
@@ -74,7 +83,7 @@ class PrefixWriter {
       prefix_.words[word + 1] |= value << (64 - spill);
     }
     used_ += bits;
-    return true;
+    return whole;
   }
   CollationPrefix Prefix() const { return prefix_; }
 
@@ -104,8 +113,8 @@ constexpr std::size_t kLongRun = 31;  // a run this long or longer ends the pref
 }  // namespace
 
 CollationPrefix PortableCollation::LogicalPrefix(TextView text) const {
-  // Two texts alike up to some field have fields of the same kind and width there, so the
-  // first differing field decides as the comparison would.
+  // Two texts alike up to some field have the same bits up to there, and the first
+  // differing field decides as the comparison would, or ties when it is cut too short.
   PrefixWriter writer;
   std::size_t i = 0;
   while (i < text.size()) {
