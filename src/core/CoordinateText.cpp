@@ -80,7 +80,9 @@ std::optional<Text> FormatCoordinateUnits(Axis axis, double value, bool valueIsU
 }
 
 void CompassToSign(Text& text) {
-  if (text.empty() || text[0] == u'-' || IsAsciiDigit(text[0])) return;
+  // Only a compass letter goes: any other start (".5", "+5", "x5") stays for the caller
+  // to read or refuse.
+  if (text.empty() || (text[0] != u'N' && text[0] != u'E' && text[0] != u'S' && text[0] != u'W')) return;
   const bool negative = text[0] == u'S' || text[0] == u'W';
   const std::size_t removed = text.size() > 1 && text[1] == u' ' ? 2 : 1;
   text.erase(0, removed);

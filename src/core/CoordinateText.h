@@ -33,7 +33,9 @@ Text FormatCoordinate(Axis axis, double degrees, CoordinateFormat format);
 // when the units lie outside the axis range.
 std::optional<Text> FormatCoordinateUnits(Axis axis, double value, bool valueIsUnits, CoordinateFormat format);
 
-// Compass letter to sign, in place: "S 33.5" -> "-33.5", "E 121" -> "121".
+// Compass letter to sign, in place: "S 33.5" -> "-33.5", "E 121" -> "121", "W.5" -> "-.5".
+// A space after the letter goes with it; a text that starts with anything but N, E, S
+// or W is left as it is.
 void CompassToSign(Text& text);
 // Degrees of any display text (decimal or DMS, with or without compass letter);
 // nullopt when it is not a coordinate.

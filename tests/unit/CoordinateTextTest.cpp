@@ -88,6 +88,7 @@ TEST(ParseDisplay, ReadsEveryFormAndRejectsNonCoordinates) {
 TEST(CompassToSign, OnlyASpaceAfterTheLetterIsDeleted) {
   const std::pair<Text, Text> cases[] = {
       {u"S 33.5", u"-33.5"}, {u"E 121", u"121"}, {u"W121", u"-121"}, {u"-5", u"-5"}, {u"7", u"7"}, {u"", u""},
+      {u".5", u".5"}, {u"S .5", u"-.5"}, {u"W.25", u"-.25"}, {u"+5", u"+5"}, {u"x 5", u"x 5"}, {u"N", u""},
   };
   for (const auto& [input, expected] : cases) {
     Text text = input;

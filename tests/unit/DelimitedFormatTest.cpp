@@ -229,9 +229,9 @@ TEST(ReadDelimited, LinesFieldsQuotesAndStatuses) {
        {"Name|1.00000|2.00000|1", "Name|1.00000|2.00000|2", "Xabcd|1.00000|2.00000|2"}},
       // asc: degrees, minutes and seconds; quotes and colons in coordinates are spaces.
       {6, "121 30 00,25 2 0,Home,2\r\n121:30:00,25:02:00,Colons\r\n\"-121.5\",\"\"25.5,\"Q\"\"d\",0\r\n"
-          "E 121 30,S 25 30,Compass,0\r\n",
+          "E 121 30,S 25 30,Compass,0\r\n.5,.25,Points,0\r\n-.5,S .25,Signs,0\r\nx5,+5,Junk,0\r\n",
        {"Home|121.50000|25.03333|2", "Colons|121.50000|25.03333|2", "Q\"d|-121.50000|25.50000|0",
-        "Compass|121.50000|-25.50000|0"}},
+        "Compass|121.50000|-25.50000|0", "Points|0.50000|0.25000|0", "Signs|-0.50000|-0.25000|0", "Junk|||0"}},
       // Tab-separated: no quoting, a leading TAB (no name) skips the line.
       {8, "Home\t121.5\t25.033\t0\r\n\tNo name\t1\t1\r\n\"Q\", x\t1\t2\r\nShort\t1\r\n; c\td\te\r\n",
        {"Home|121.50000|25.03300|0", "\"Q\", x|1.00000|2.00000|2"}, TransferMode::Open, true},
