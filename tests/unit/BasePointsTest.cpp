@@ -2,22 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "EditingTestSupport.h"
-#include "editing/UndoCommands.h"
 #include "platform/posix/IniFileProfile.h"
 
 namespace wayloom {
 namespace {
 
 using testing::Picture;
-
-class DialogUi : public testing::RecordingUi, public BasePointWindow {
- public:
-  int RunBasePointDialog(BasePointDialog& dialog) override { return script ? script(dialog) : 2; }
-  std::function<int(BasePointDialog&)> script;
-};
 
 // Presses the buttons in order; the result of the press that closed the dialog, else 0.
 int Drive(BasePointDialog& dialog, std::initializer_list<int> presses) {
@@ -44,8 +35,6 @@ Text Numbered(const char* prefix, int n, const char* suffix = "") {
 Text ListKey(int n) { return Numbered("BP List ", n); }
 
 struct BaseFixture : testing::EditFixture {
-  BaseFixture() { doc.settings.Set(Option::ShowDistance, true); }
-
   void SetList(std::initializer_list<std::pair<int, const char*>> keys) {
     for (const auto& [n, value] : keys) profile.WriteString(u"Base Points", ListKey(n), Utf8ToText(value));
     profile.writes.clear();
@@ -59,16 +48,12 @@ struct BaseFixture : testing::EditFixture {
   }
   // Command 1042 with a dialog that selects a row (-1: as opened) and presses buttons.
   void RunDialog(long long row, std::initializer_list<int> presses) {
-    dialogUi.script = [row, presses](BasePointDialog& dialog) {
+    ui.basePoints = [row, presses](BasePointDialog& dialog) {
       if (row >= 0) dialog.SelectOnly(row);
       return Drive(dialog, presses);
     };
-    MyBasePoints(baseContext, dialogUi);
+    MyBasePoints(context, ui);
   }
-
-  testing::MemoryProfile profile;
-  DialogUi dialogUi;
-  CommandContext baseContext{doc, dialogUi, files, nullptr, false, nullptr, nullptr, &profile};
 };
 
 struct BasePointsTest : ::testing::Test, BaseFixture {};
@@ -99,12 +84,9 @@ TEST(BasePointValue, ReadsNameAndCoordinatesAsTheTableWouldStoreThem) {
 
 TEST_F(BasePointsTest, ListReadingStopsAtAMissingKeyWhileTheInsertSearchPassesIt) {
   SetList({{1, "A>1>1"}, {2, ">2>2"}, {3, "C>3>bad"}, {4, "D>4>4"}, {6, "F>6>6"}});
-  profile.Set("Base Points", "Width", u"200");
-  profile.Set("Base Points", "Height", u"480");
   doc.settings.baseListIndex = 5;
-  BasePointDialog dialog(baseContext);
+  BasePointDialog dialog(context);
   EXPECT_EQ(EntryTexts(dialog), (std::vector<std::string>{"A|1.00000|1.00000", "D|4.00000|4.00000|*"}));
-  EXPECT_EQ(std::make_pair(dialog.width, dialog.height), std::make_pair(360, 480));
   EXPECT_FALSE(dialog.Enabled(kBasePointOk) || dialog.Enabled(kBasePointMoveDown) || dialog.Enabled(kBasePointAdd));
 
   const struct {
@@ -125,7 +107,7 @@ TEST_F(BasePointsTest, ListReadingStopsAtAMissingKeyWhileTheInsertSearchPassesIt
     f.Load({"x|10|10|3", "y|11|11"});
     f.SetList(c.keys);
     f.doc.settings.baseListIndex = c.remembered;
-    const bool inserted = InsertBasePointRow(f.baseContext);
+    const bool inserted = InsertBasePointRow(f.context);
     EXPECT_EQ(inserted, f.doc.baseRowPinned);
     EXPECT_EQ(f.Names().front() + f.Key(u"Insert List"), std::string(c.row0) + c.insertList);
     EXPECT_EQ(f.doc.settings.baseListIndex, c.rememberedAfter);
@@ -136,38 +118,27 @@ TEST_F(BasePointsTest, ListReadingStopsAtAMissingKeyWhileTheInsertSearchPassesIt
   }
   BaseFixture empty;
   empty.SetList({{1, "Home>121.5>25"}});
-  ASSERT_TRUE(InsertBasePointRow(empty.baseContext));
+  ASSERT_TRUE(InsertBasePointRow(empty.context));
   EXPECT_EQ(testing::Rows(empty.doc), (std::vector<std::string>{"Home|121.50000|25.00000|2"}));
 }
 
 TEST_F(BasePointsTest, SetBasePointOnRowFiveRemovesThePinnedRowFirstAndUndoesAsOneStep) {
   Load({"a|1|1", "b|2|2", "c|3|3", "d|4|4", "e|5|5", "f|6|6"});
   SetList({{1, "Home>0>0"}});
-  ASSERT_TRUE(InsertBasePointRow(baseContext));
-  SetBaseRow(baseContext, 0, false);
-  const auto before = Picture(doc);
-  Select({0});
-  SetBasePointFromSelection(baseContext);  // the pinned row itself: refused
-  EXPECT_EQ(Picture(doc), before);
+  ASSERT_TRUE(InsertBasePointRow(context));
+  SetBaseRow(context, 0, false);
   Select({5});
-  SetBasePointFromSelection(baseContext);
+  testing::ExpectUndoRedo(*this, [&] { SetBasePointFromSelection(context); });
   EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
   EXPECT_FALSE(doc.baseRowPinned || doc.document.modified);
   EXPECT_EQ(doc.baseRow, 4);
-  EXPECT_EQ(doc.table.Row(4).sortKey, kSortKeyBaseRow);
-  const auto after = Picture(doc);
-  Undo(baseContext);
-  EXPECT_EQ(Picture(doc), before);
-  Redo(baseContext);
-  EXPECT_EQ(Picture(doc), after);
-
 }
 
 TEST_F(BasePointsTest, SetInsertsThePinnedRowThenReplacesItAndEachUndoes) {
   Load({"a|1|1|1", "b|2|2"});
   SetList({{1, "Home>121.5>25"}, {2, "Work>121.6>25.1"}});
   Select({1});
-  SetBasePointFromSelection(baseContext);  // b is the base row
+  SetBasePointFromSelection(context);  // b is the base row
   const auto start = Picture(doc);
 
   RunDialog(-1, {kBasePointSet});  // Home, the remembered entry
@@ -184,20 +155,16 @@ TEST_F(BasePointsTest, SetInsertsThePinnedRowThenReplacesItAndEachUndoes) {
   EXPECT_EQ(std::to_string(doc.settings.baseListIndex) + Key(u"Insert List"), "12");
   EXPECT_EQ(StoredList(), (std::vector<std::string>{"Home>121.5>25", "Work>121.6>25.1"}));  // not rewritten
 
-  Undo(baseContext);
+  Undo(context);
   EXPECT_EQ(Picture(doc), pinnedHome);
-  Undo(baseContext);
+  Undo(context);
   EXPECT_EQ(Picture(doc), start);
-  Redo(baseContext);
-  EXPECT_EQ(Picture(doc), pinnedHome);
-  RunDialog(-1, {kBasePointCancel});
-  EXPECT_EQ(Picture(doc), pinnedHome);
 }
 
 TEST_F(BasePointsTest, MovesCarryTheRememberedEntryAndOkRemembersItsNewPlace) {
   SetList({{1, "A>1>1"}, {2, "B>2>2"}, {3, "C>3>3"}, {4, "D>4>4"}, {5, "E>5>5"}, {6, "F>6>6"}});
   doc.settings.baseListIndex = 1;  // B
-  BasePointDialog dialog(baseContext);
+  BasePointDialog dialog(context);
   EXPECT_EQ(dialog.Press(kBasePointMoveDown).showRow, 5);
   EXPECT_EQ(dialog.Press(kBasePointMoveDown).showRow, 5);  // clamped to the list
   dialog.SelectOnly(1);
@@ -210,7 +177,6 @@ TEST_F(BasePointsTest, MovesCarryTheRememberedEntryAndOkRemembersItsNewPlace) {
   EXPECT_EQ(doc.settings.baseListIndex, 4);
   EXPECT_EQ(StoredList(), (std::vector<std::string>{"C>3.00000>3.00000", "A>1.00000>1.00000", "D>4.00000>4.00000",
                                                     "E>5.00000>5.00000", "B>2.00000>2.00000", "F>6.00000>6.00000"}));
-  EXPECT_EQ(profile.writes.back(), "Base Points/Height=360");
   EXPECT_EQ(Key(u"Insert List"), "5");
 }
 
@@ -225,7 +191,7 @@ TEST_F(BasePointsTest, DeletingFollowsTheRememberedEntry) {
     BaseFixture f;
     f.SetList({{1, "A>1>1"}, {2, "B>2>2"}, {3, "C>3>3"}, {4, "D>4>4"}, {5, "E>5>5"}});
     f.doc.settings.baseListIndex = static_cast<int>(c.remembered);
-    BasePointDialog dialog(f.baseContext);
+    BasePointDialog dialog(f.context);
     dialog.SelectOnly(-1);
     for (auto row : c.deleted) dialog.entries[row].selected = true;
     EXPECT_EQ(dialog.Press(kBasePointDelete).showRow, c.selectedAfter);
@@ -235,7 +201,7 @@ TEST_F(BasePointsTest, DeletingFollowsTheRememberedEntry) {
   }
   SetList({{1, "A>1>1"}, {2, "B>2>2"}, {3, "C>3>3"}});
   doc.settings.baseListIndex = 1;
-  BasePointDialog dialog(baseContext);
+  BasePointDialog dialog(context);
   Drive(dialog, {kBasePointDeleteAll, kBasePointOk});
   EXPECT_EQ(dialog.remembered, 0);
   EXPECT_TRUE(StoredList().empty());
@@ -246,7 +212,7 @@ TEST_F(BasePointsTest, AddUpdatesEqualNamesAndStopsAtOneHundredEntries) {
   for (int n = 1; n <= 97; ++n) profile.WriteString(u"Base Points", ListKey(n), Numbered("P", n, ">1>1"));
   Load({"P5|5|5", "nowhere||", "home|7|7", "P5|6|6", "x|8|8", "y|9|9", "P9|9|9"});
   for (std::size_t row = 0; row < doc.table.RowCount(); ++row) doc.table.SetSelected(row, true);
-  BasePointDialog dialog(baseContext);
+  BasePointDialog dialog(context);
   EXPECT_EQ(dialog.Press(kBasePointAdd).showRow, 4);
   const auto texts = EntryTexts(dialog);
   ASSERT_EQ(texts.size(), 100u);
@@ -263,21 +229,20 @@ TEST_F(BasePointsTest, ExportAllAppendsRowsThatCancelKeepsAndUndoRemoves) {
   Load({"a|1|1"});
   SetList({{1, "Home>121.5>25"}, {2, "Work>-1>-2"}});
   const auto before = Picture(doc);
-  dialogUi.script = [](BasePointDialog& dialog) {
-    dialog.width = 500;
+  ui.basePoints = [](BasePointDialog& dialog) {
     dialog.Press(kBasePointExportAll);
     dialog.Press(kBasePointExportAll);  // disabled now
     return Drive(dialog, {kBasePointDeleteAll, kBasePointCancel});  // the edit is not saved
   };
   Select({0});
-  MyBasePoints(baseContext, dialogUi);
+  MyBasePoints(context, ui);
   EXPECT_EQ(testing::Rows(doc), (std::vector<std::string>{"a|1.00000|1.00000|2", "Home|121.50000|25.00000|2",
                                                           "Work|-1.00000|-2.00000|2"}));
   EXPECT_EQ(Selected(), (std::vector<std::size_t>{1, 2}));
   EXPECT_EQ(Column(kOrderColumn).back(), "3");
   EXPECT_TRUE(doc.document.modified);
-  EXPECT_EQ(profile.writes, (std::vector<std::string>{"Base Points/Width=500", "Base Points/Height=360"}));
-  Undo(baseContext);
+  EXPECT_EQ(StoredList(), (std::vector<std::string>{"Home>121.5>25", "Work>-1>-2"}));
+  Undo(context);
   EXPECT_EQ(Picture(doc), before);
 }
 
@@ -288,7 +253,7 @@ TEST_F(BasePointsTest, SavingRewritesTheSectionWholeInTheIniFile) {
   ini.WriteString(u"Options", u"Show Distance", u"1");
   doc.settings.baseListIndex = 3;
   doc.settings.Set(Option::DmsFormat, true);
-  CommandContext iniContext{doc, dialogUi, files, nullptr, false, nullptr, nullptr, &ini};
+  CommandContext iniContext{doc, ui, files, nullptr, false, nullptr, nullptr, &ini};
   {
     BasePointDialog dialog(iniContext);
     dialog.SelectOnly(1);

