@@ -7,9 +7,7 @@ cd "$root"
 bash scripts/setup.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target Wayloom
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-wayloom}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+source scripts/wine-env.sh
 if [ -z "${DISPLAY:-}" ]; then
   # No X server: start a virtual one so the program still runs (look at it with a VNC or
   # a screenshot: DISPLAY=:77 import -window root shot.png).

@@ -8,12 +8,16 @@ packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine wine64 xvfb xauth x11-utils fonts-wqy-microhei fonts-wine imagemagick
+  wine wine64 qemu-user xvfb xauth x11-utils fonts-wqy-microhei fonts-wine imagemagick
   gpsbabel
 )
 
+# The 32-bit Wine loader, for running the 32-bit build's tests; it comes from the i386
+# architecture, which dpkg must know about before apt can see it.
+i386_packages=(wine32:i386 libwine:i386)
+
 missing=()
-for package in "${packages[@]}"; do
+for package in "${packages[@]}" "${i386_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
 if [ ${#missing[@]} -eq 0 ]; then
@@ -23,7 +27,15 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "setup: these packages are missing; run as root to install them: ${missing[*]}" >&2
   exit 1
 fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture"
+  dpkg --add-architecture i386
+fi
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Another apt or dpkg run may hold the locks for a while: wait for it instead of failing.
+apt_get() {
+  apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+apt_get update -q
+apt_get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test suite:
 # unit tests (plain and under AddressSanitizer/UndefinedBehaviorSanitizer), the fuzzers
-# for a bounded time, the Windows tests and the window test under Wine, the 32-bit build.
+# for a bounded time, the Windows tests and the window test under Wine, the 32-bit build and
+# its Windows tests under Wine's 32-bit loader.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -55,12 +56,12 @@ run_fuzzers() {
   return $ok
 }
 
-windows_tests() {
-  bash scripts/wine-prefix.sh >/dev/null && \
-    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" wine build/win64/wayloom_windows_tests.exe
+windows_tests() {  # build folder, then the command that starts its programs
+  bash scripts/wine-prefix.sh >/dev/null &&
+    xvfb-run -a -s "-screen 0 1024x768x24" "${@:2}" "$1/wayloom_windows_tests.exe"
 }
 
-export WINEPREFIX=${WINEPREFIX:-$HOME/.wine-wayloom}
+source scripts/wine-env.sh
 suite "native build" build native
 suite "unit tests" ctest --test-dir build/native --output-on-failure
 suite "sanitizer build" build sanitize
@@ -68,9 +69,10 @@ suite "unit tests under sanitizers" ctest --test-dir build/sanitize --output-on-
 suite "fuzz build" build fuzz
 suite "fuzzers" run_fuzzers
 suite "win64 build" build win64 --target Wayloom wayloom_windows_tests WindowProbe wayloom-cli
-suite "windows tests under wine" xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f windows_tests); windows_tests"
+suite "windows tests under wine" windows_tests build/win64 wine
 suite "window test under wine" bash tests/windows/window_test.sh build/win64
-suite "win32 build" build win32 --target Wayloom
+suite "win32 build" build win32 --target Wayloom wayloom_windows_tests
+suite "32-bit windows tests under wine" windows_tests build/win32 bash scripts/with-i386.sh /usr/lib/wine/wine
 wineserver -k 2>/dev/null
 
 echo

@@ -14,9 +14,7 @@ build="${1:-build/win64}"
 [[ -d "$build" ]] || build="$repo/$build"
 build="$(cd "$build" 2>/dev/null && pwd)" || { echo "window test: no build folder ${1:-build/win64}" >&2; exit 1; }
 
-export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-wayloom}"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+source "$repo/scripts/wine-env.sh"
 export LC_ALL=C.UTF-8  # Chinese file names and arguments pass through Wine as UTF-8
 
 passed=0

@@ -11,8 +11,9 @@ namespace {
 
 constexpr unsigned kUtf16CodePage = 1200;
 constexpr unsigned kGb18030CodePage = 54936;
-// The conversion functions take int lengths: longer texts go in pieces of at most this.
-constexpr std::size_t kMaxPiece = std::size_t{1} << 30;
+// The conversion functions take int lengths: longer texts go in pieces of at most this
+// (also small enough that a piece of UTF-16 fits a 32-bit address space).
+constexpr std::size_t kMaxPiece = std::size_t{1} << 28;
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
