@@ -121,7 +121,7 @@ void LoadSettings(Profile& profile, Settings& settings, bool modernVisuals) {
   settings.backupInterval = ReadInRange(profile, kOptionsSection, u"Backup Interval",
                                         kDefaultBackupInterval, 1, 99, kDefaultBackupInterval);
   settings.googleMapsLang = ReadClamped(profile, kOptionsSection, u"Google Maps Lang", 0, 0, 8);
-  settings.adjacentDistance = profile.ReadInt(kOptionsSection, u"Adjacent Distance", defaults.adjacentDistance);
+  settings.adjacentDistance = ReadClamped(profile, kOptionsSection, u"Adjacent Distance", defaults.adjacentDistance, 0, 9);
   settings.toolbarBackground = static_cast<std::uint32_t>(profile.ReadInt(
       kOptionsSection, u"Toolbar Bkgnd", static_cast<int>(defaults.toolbarBackground)));
   settings.toolbarSpacing = ReadClamped(profile, kOptionsSection, u"Toolbar Spacing", 0, 0, 9);
@@ -134,7 +134,8 @@ void LoadSettings(Profile& profile, Settings& settings, bool modernVisuals) {
   font.height = profile.ReadInt(kFontSection, u"Height", defaults.font.height);
   font.weight = profile.ReadInt(kFontSection, u"Weight", defaults.font.weight);
   font.italic = ReadBool(profile, kFontSection, u"Italic", defaults.font.italic);
-  font.color = static_cast<std::uint32_t>(profile.ReadInt(kFontSection, u"Color", static_cast<int>(defaults.font.color)));
+  // The colour belongs to a chosen font: without a stored name it is black.
+  font.color = font.name ? static_cast<std::uint32_t>(profile.ReadInt(kFontSection, u"Color", static_cast<int>(defaults.font.color))) : 0;
   font.background = profile.ReadText(kFontSection, u"Bkgnd", u"");
   font.useBackground = ReadBool(profile, kFontSection, u"Use Bkgnd", defaults.font.useBackground);
 }

@@ -54,11 +54,11 @@ void StartNewEntry(CommandContext& context, CellEditor& editor, std::size_t inde
   EntryStatus status = kStatusDestination;
   if (index < table.RowCount()) status |= table.Row(index).status & kStatusPassed;
   const std::size_t row = InsertRowRecorded(doc, index, TextView(), status, false);
-  if (doc.baseRow >= 0) {
-    if (doc.baseRow >= static_cast<long long>(row)) ++doc.baseRow;
-    ComputeDistances(context, static_cast<long long>(row), false);
-    if (doc.settings.adjacentDistance != 0) ComputeDistances(context, static_cast<long long>(row) + 1, false);
-  }
+  if (doc.baseRow >= static_cast<long long>(row)) ++doc.baseRow;
+  // Without a base row this still marks the new row's distance unavailable, as a redo does.
+  ComputeDistances(context, static_cast<long long>(row), false);
+  if (doc.baseRow >= 0 && doc.settings.adjacentDistance != 0)
+    ComputeDistances(context, static_cast<long long>(row) + 1, false);
   editor.newRow = table.Row(row).id;
   context.ui.TableChanged();
   BeginCellEdit(context, editor, row, kNameColumn);

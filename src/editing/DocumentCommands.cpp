@@ -6,6 +6,7 @@
 #include "formats/FileTransfer.h"
 #include "formats/ItnFormat.h"
 #include "core/UndoJournal.h"
+#include "platform/Collation.h"
 #include "planning/BasePoints.h"
 #include "planning/Distances.h"
 #include "planning/SortTable.h"
@@ -232,7 +233,7 @@ bool OpenPath(CommandContext& context, TextView path) {
   document.format = FormatForOpening(PathExtension(path));
   context.doc.titleDirty = true;
   const bool ok = TransferFile(context, TransferMode::Open, path, document.format);
-  if (ok) AddRecentFile(context.doc.settings, path);
+  if (ok) AddRecentFile(context.doc.settings, path, context.doc.collation);
   return ok;
 }
 
@@ -275,7 +276,7 @@ bool ChooseFile(CommandContext& context, TransferMode mode) {
     format = FormatForOpening(PathExtension(path));
   }
   if (!TransferFile(context, mode, path, format)) return false;
-  AddRecentFile(context.doc.settings, path);
+  AddRecentFile(context.doc.settings, path, context.doc.collation);
   if (mode == TransferMode::Open || mode == TransferMode::Save) {
     document.path = path;
     document.title = PathTitle(path);
@@ -285,12 +286,20 @@ bool ChooseFile(CommandContext& context, TransferMode mode) {
   return true;
 }
 
-void AddRecentFile(Settings& settings, TextView path) {
+void AddRecentFile(Settings& settings, TextView path, const Collation* collation) {
   if (!settings.Get(Option::RecentFile)) return;
   auto& list = settings.recentFiles;
+  // Windows compares paths without regard to the case of any letter, not only ASCII ones.
+  const auto folded = [collation](TextView text) {
+    Text result(text);
+    if (collation) collation->FoldCase(result);
+    else for (char16_t& c : result) c = AsciiUpper(c);
+    return result;
+  };
+  const Text key = folded(path);
   std::size_t found = list.size();
   for (std::size_t i = 0; i < list.size(); ++i)
-    if (EqualsIgnoringAsciiCase(list[i], path)) {
+    if (list[i].size() == path.size() && folded(list[i]) == key) {
       found = i;
       break;
     }

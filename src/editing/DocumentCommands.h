@@ -37,8 +37,10 @@ void OpenDroppedFiles(CommandContext& context, const std::vector<Text>& paths, b
 // without any dialog.
 void AutoSave(CommandContext& context);
 
-// Puts path at the top of the recent list (while "Recent File" is on).
-void AddRecentFile(Settings& settings, TextView path);
+// Puts path at the top of the recent list (while "Recent File" is on); an entry that is
+// the same path without regard to case (as collation folds it; nullptr: ASCII letters)
+// moves up instead of staying twice.
+void AddRecentFile(Settings& settings, TextView path, const Collation* collation);
 
 // The folders a recent path may start with, as the environment names them, and the
 // system's major version (6 and later name the public documents differently).

@@ -30,7 +30,8 @@ void PinEntry(DocumentState& doc, const BasePointEntry& entry) {
   ItineraryTable& table = doc.table;
   const EntryStatus passed = table.Empty() ? 0 : static_cast<EntryStatus>(table.Row(0).status & kStatusPassed);
   const auto status = static_cast<EntryStatus>(kStatusDestination | passed);
-  if (doc.baseRowPinned && !table.Empty()) {
+  const bool inserted = !doc.baseRowPinned || table.Empty();
+  if (!inserted) {
     SetStatusRecorded(doc, 0, status, kNameColumn, entry.name);
   } else {
     doc.baseRowPinned = true;  // before the insert, so that its record knows the row
@@ -39,6 +40,9 @@ void PinEntry(DocumentState& doc, const BasePointEntry& entry) {
   }
   SetCellRecorded(doc, 0, kLongitudeColumn, entry.longitude);
   SetCellRecorded(doc, 0, kLatitudeColumn, entry.latitude);
+  // A pinned row that had lost its coordinates was no base row: it becomes one again, and
+  // a redo must know that as well as the command does.
+  if (!inserted && doc.baseRow != 0) RecordBaseRowChange(doc, 0);
 }
 
 // Column widths after a change of rows; with "Auto Column" the status bar says so.

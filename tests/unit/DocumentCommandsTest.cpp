@@ -9,6 +9,7 @@
 #include "editing/DocumentCommands.h"
 #include "formats/FileFormat.h"
 #include "platform/posix/PosixFileStore.h"
+#include "platform/posix/PortableCollation.h"
 
 namespace wayloom {
 namespace {
@@ -110,15 +111,27 @@ TEST(TransferFile, SavingMoreThan48RowsAsks) {
 }
 
 TEST(TransferFile, SaveWritesTheSameBytesItRead) {
-  TempFolder folder;
-  const std::string bytes = "\xEF\xBB\xBF" "12150000|2503300|\xE5\x8F\xB0\xE5\x8C\x97|1\r\n18012345|-050000|blank|0\r\n";
-  WriteBytes(folder / "in.itn", bytes);
-  Fixture f;
-  ASSERT_TRUE(OpenPath(f.context, PathText(folder / "in.itn")));
-  f.doc.SetModified(true);
-  ASSERT_TRUE(SaveDocument(f.context));
-  EXPECT_FALSE(f.doc.document.modified);
-  EXPECT_EQ(ReadBytes(folder / "in.itn"), bytes);
+  const auto utf16 = [](std::u16string text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return bytes;
+  };
+  const std::pair<const char*, std::string> files[] = {
+      {"in.itn", "\xEF\xBB\xBF" "12150000|2503300|\xE5\x8F\xB0\xE5\x8C\x97|1\r\n18012345|-050000|blank|0\r\n"},
+      // A UTF-16 csv keeps its byte-order mark and its encoding.
+      {"in.csv", utf16(u"121.50000,25.03300,\u53F0\u5317,2\r\n-0.50000,51.50000,London,0\r\n")},
+  };
+  for (const auto& [name, bytes] : files) {
+    SCOPED_TRACE(name);
+    TempFolder folder;
+    WriteBytes(folder / name, bytes);
+    Fixture f;
+    ASSERT_TRUE(OpenPath(f.context, PathText(folder / name)));
+    f.doc.SetModified(true);
+    ASSERT_TRUE(SaveDocument(f.context));
+    EXPECT_FALSE(f.doc.document.modified);
+    EXPECT_EQ(ReadBytes(folder / name), bytes);
+  }
 }
 
 TEST(TransferFile, ReadOnlyTargetAsksAndReplacesOnOk) {
@@ -306,12 +319,17 @@ TEST(FileFormats, ExtensionsAndListPositions) {
 TEST(RecentFiles, MoveToTheTopAndDropTheOldest) {
   Settings settings = DefaultSettings(true);
   settings.fileCount = 3;
-  for (const char16_t* path : {u"a", u"b", u"c", u"d"}) AddRecentFile(settings, path);
+  const PortableCollation collation;
+  for (const char16_t* path : {u"a", u"b", u"c", u"d"}) AddRecentFile(settings, path, &collation);
   EXPECT_EQ(settings.recentFiles, (std::vector<Text>{u"d", u"c", u"b"}));
-  AddRecentFile(settings, u"B");
+  AddRecentFile(settings, u"B", &collation);
   EXPECT_EQ(settings.recentFiles, (std::vector<Text>{u"B", u"d", u"c"}));
+  // Windows folds the case of every letter in a path, accented ones too.
+  AddRecentFile(settings, u"C:\\Café\\Ä.itn", &collation);
+  AddRecentFile(settings, u"c:\\CAFÉ\\ä.ITN", &collation);
+  EXPECT_EQ(settings.recentFiles, (std::vector<Text>{u"c:\\CAFÉ\\ä.ITN", u"B", u"d"}));
   settings.Set(Option::RecentFile, false);
-  AddRecentFile(settings, u"e");
+  AddRecentFile(settings, u"e", &collation);
   EXPECT_EQ(settings.recentFiles.size(), 3u);
 }
 
@@ -323,7 +341,7 @@ TEST(RecentFiles, ReopeningAnEntryMovesItToTheTop) {
   for (const char* name : {"a.itn", "b.itn", "c.itn", "d.itn"}) {
     WriteBytes(folder / name, "1|1|x|2\r\n");
     paths.push_back(PathText(folder / name));
-    AddRecentFile(f.doc.settings, paths.back());
+    AddRecentFile(f.doc.settings, paths.back(), nullptr);
   }
   ASSERT_TRUE(OpenRecent(f.context, 2));  // b.itn, the third entry
   EXPECT_EQ(f.doc.settings.recentFiles, (std::vector<Text>{paths[1], paths[3], paths[2], paths[0]}));

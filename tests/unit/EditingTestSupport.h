@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "TestSupport.h"
 #include "core/RowOperations.h"
 #include "editing/CellEdit.h"
@@ -217,7 +218,7 @@ struct EditFixture {
   }
   bool Posted(bool result) {
     for (const auto& [command, row] : ui.posted)
-      if (command == kSelectEditedRowCommand) SelectEditedRow(context, editor, row);
+      if (command == IDM_SELECT_EDITED_ROW) SelectEditedRow(context, editor, row);
     ui.posted.clear();
     return result;
   }

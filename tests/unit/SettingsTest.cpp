@@ -83,13 +83,17 @@ TEST(SettingsTest, OutOfRangeValuesReadAsTheRulesSay) {
       {"Backup Interval", &Settings::backupInterval, {{u"0", 10}, {u"100", 10}, {u"99", 99}, {u"1", 1}}},
       {"Google Maps Lang", &Settings::googleMapsLang, {{u"-3", 0}, {u"12", 8}, {u"5", 5}}},
       {"Toolbar Spacing", &Settings::toolbarSpacing, {{u"15", 9}, {u"-2", 0}, {u"0x3", 3}}},
-      {"Adjacent Distance", &Settings::adjacentDistance, {{u"3", 3}, {u"", 1}}},
+      {"Adjacent Distance", &Settings::adjacentDistance, {{u"3", 3}, {u"", 1}, {u"-1", 0}, {u"12", 9}}},
   };
   for (const auto& c : cases)
     for (const auto& [stored, expected] : c.values) {
       SCOPED_TRACE(std::string(c.key) + "=" + TextToUtf8(stored));
       MemoryProfile profile;
       profile.Set("Options", c.key, stored);
+      const Settings settings = Load(profile);
+      EXPECT_EQ(settings.*c.field, expected);
+      // What is written back reads the same at the next start.
+      SaveSettings(profile, settings, false);
       EXPECT_EQ(Load(profile).*c.field, expected);
     }
 }
@@ -210,19 +214,23 @@ TEST(SettingsTest, OneDigitKeysStayOneDigit) {
   EXPECT_EQ(profile.ReadString(u"Window", u"Show"), u"9");
 }
 
-TEST(SettingsTest, FontName) {
+TEST(SettingsTest, FontNameAndTheColourThatBelongsToIt) {
   const struct {
     std::optional<Text> stored, expected;
+    std::uint32_t color;  // read with Color=255 stored
   } cases[] = {
-      {std::nullopt, std::nullopt},
-      {u"", std::nullopt},
-      {u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4"},
-      {Text(40, u'x'), Text(31, u'x')},
+      {std::nullopt, std::nullopt, 0},
+      {u"", std::nullopt, 0},
+      {u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", 255},
+      {Text(40, u'x'), Text(31, u'x'), 255},
   };
   for (const auto& c : cases) {
     MemoryProfile profile;
     if (c.stored) profile.Set("Font", "Name", *c.stored);
-    EXPECT_EQ(Load(profile).font.name, c.expected);
+    profile.Set("Font", "Color", u"255");
+    const Settings settings = Load(profile);
+    EXPECT_EQ(settings.font.name, c.expected);
+    EXPECT_EQ(settings.font.color, c.color);
   }
 }
 

@@ -108,6 +108,23 @@ TEST(Undo, ACoordinateComesBackInTheDisplayFormOfNow) {
   EXPECT_EQ(f.Column(kLongitudeColumn), std::vector<std::string>{"E 122° 00' 00.00\""});
 }
 
+TEST(Undo, TheSameCellEditedTwiceStepsBackThroughEachText) {
+  EditFixture f;
+  f.Load({"a|121.5|25", "b|1|1"});
+  for (const char* name : {"x", "y"}) BeginCellEdit(f.context, f.editor, 0, kNameColumn), f.Enter(name);
+  const std::vector<std::vector<std::string>> steps = {{"y", "b"}, {"x", "b"}, {"a", "b"}};
+  EXPECT_EQ(f.Names(), steps[0]);
+  Undo(f.context);
+  EXPECT_EQ(f.Names(), steps[1]);
+  Undo(f.context);
+  EXPECT_EQ(f.Names(), steps[2]);
+  EXPECT_FALSE(CanUndo(f.doc.journal));
+  Redo(f.context);
+  EXPECT_EQ(f.Names(), steps[1]);
+  Redo(f.context);
+  EXPECT_EQ(f.Names(), steps[0]);
+}
+
 TEST(Undo, TheModifiedFlagReturnsToItsStateAtTheSave) {
   EditFixture f;
   f.Load({"a|1|1", "b|2|2", "c|3|3"});
