@@ -266,12 +266,9 @@ bool ChooseFile(CommandContext& context, TransferMode mode) {
       const auto& pattern = GetFileFormat(FormatFromSaveListPosition(choice->listPosition)).pattern;
       path += TextView(pattern).substr(1);
     }
-    format = FormatForSaving(PathExtension(path), choice->listPosition);
-    if (format == 4) {  // Garmin POI files cannot be written: write an itinerary instead
-      path.resize(path.size() - 3);
-      path += u"itn";
-      format = kItnFormat;
-    }
+    const SaveTarget target = SaveTargetFor(path, choice->listPosition);
+    path = target.path;
+    format = target.format;
   } else {
     format = FormatForOpening(PathExtension(path));
   }

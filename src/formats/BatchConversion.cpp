@@ -10,9 +10,6 @@ namespace {
 constexpr int kConvertingStatus = 13172;
 constexpr int kConvertingFileStatus = 13173;
 constexpr int kFolderProblem = 14405;
-constexpr int kConversionDone = 14460;
-
-constexpr const char16_t* kTargetExtensions[] = {u"kml", u"gpx", u"csv", u"asc", u"poi", u"txt"};
 
 // Sources when converting into itineraries, by extension: kml, gpx, gpi, csv, asc, poi, txt.
 int SourceFormat(TextView extension) {
@@ -127,11 +124,7 @@ int ConversionTargetFormat(int position) {
   return position < kConversionTargetCount ? position + 7 : 20;
 }
 
-TextView ConversionTargetExtension(int position) {
-  if (position <= 1) return kTargetExtensions[position < 0 ? 0 : position];
-  const int group = (ConversionTargetFormat(position) - 9) / 3;
-  return kTargetExtensions[2 + group];
-}
+TextView ConversionTargetExtension(int position) { return GetFileFormat(ConversionTargetFormat(position)).Extension(); }
 
 int ConversionTargetForFormat(int format) {
   if (format == 2) return 0;

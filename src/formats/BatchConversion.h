@@ -7,6 +7,7 @@
 namespace wayloom {
 
 constexpr int kConversionTargetCount = 14;
+constexpr int kConversionDone = 14460;  // the final report: "%d files converted"
 
 struct ConversionChoice {
   bool toItn = true;
@@ -22,7 +23,7 @@ int ConversionTargetForFormat(int format);
 
 struct ConversionResult {
   int converted = 0;
-  int message = 0;  // the one message the run ended with (14460 or an error)
+  int message = 0;  // the one message the run ended with (kConversionDone or an error)
 };
 
 // Runs the conversion of folder as the settings of doc say ("Check Name", "Lng First",

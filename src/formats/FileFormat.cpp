@@ -19,33 +19,35 @@ constexpr std::uint8_t kLineFeedTerminator[] = {0x0A, 0x00};
 constexpr std::uint8_t kCarriageReturnTerminator[] = {0x0D, 0x00};
 
 const std::array<FileFormat, kFormatCount> kFormats = {{
-    {0, 0, u"", ReadFavourites, nullptr, {}},
-    {1, 14227, u"*.itn", ReadItn, WriteItn, kItnTerminator},
-    {2, 14228, u"*.kml", ReadKml, WriteKml, kXmlTerminator},
-    {3, 14229, u"*.gpx", ReadGpx, WriteGpx, kXmlTerminator},
-    {4, 14230, u"*.gpi", ReadGpi, nullptr, {}},
-    {5, 14231, u"*.csv", ReadDelimited, nullptr, kLineFeedTerminator},
-    {6, 14235, u"*.asc", ReadDelimited, nullptr, kLineFeedTerminator},
-    {7, 14239, u"*.poi", ReadDelimited, nullptr, kLineFeedTerminator},
-    {8, 14243, u"*.txt", ReadDelimited, nullptr, kCarriageReturnTerminator},
-    {9, 14232, u"*.csv", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {10, 14233, u"*.csv", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {11, 14234, u"*.csv", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {12, 14236, u"*.asc", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {13, 14237, u"*.asc", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {14, 14238, u"*.asc", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {15, 14240, u"*.poi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {16, 14241, u"*.poi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {17, 14242, u"*.poi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
-    {18, 14244, u"*.txt", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
-    {19, 14245, u"*.txt", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
-    {20, 14246, u"*.txt", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
+    {0, 0, u"", nullptr, ReadFavourites, nullptr, {}},
+    {1, 14227, u"*.itn", "itn", ReadItn, WriteItn, kItnTerminator},
+    {2, 14228, u"*.kml", "kml", ReadKml, WriteKml, kXmlTerminator},
+    {3, 14229, u"*.gpx", "gpx", ReadGpx, WriteGpx, kXmlTerminator},
+    {4, 14230, u"*.gpi", nullptr, ReadGpi, nullptr, {}},
+    {5, 14231, u"*.csv", nullptr, ReadDelimited, nullptr, kLineFeedTerminator},
+    {6, 14235, u"*.asc", nullptr, ReadDelimited, nullptr, kLineFeedTerminator},
+    {7, 14239, u"*.poi", nullptr, ReadDelimited, nullptr, kLineFeedTerminator},
+    {8, 14243, u"*.txt", nullptr, ReadDelimited, nullptr, kCarriageReturnTerminator},
+    {9, 14232, u"*.csv", "csv-ansi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {10, 14233, u"*.csv", "csv-unicode", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {11, 14234, u"*.csv", "csv-utf8", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {12, 14236, u"*.asc", "asc-ansi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {13, 14237, u"*.asc", "asc-unicode", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {14, 14238, u"*.asc", "asc-utf8", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {15, 14240, u"*.poi", "poi-ansi", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {16, 14241, u"*.poi", "poi-unicode", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {17, 14242, u"*.poi", "poi-utf8", ReadDelimited, WriteDelimited, kLineFeedTerminator},
+    {18, 14244, u"*.txt", "txt-ansi", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
+    {19, 14245, u"*.txt", "txt-unicode", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
+    {20, 14246, u"*.txt", "txt-utf8", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
 }};
 
+// Formats 1-7 open by their extension, 8 (tab-separated text) anything else.
 constexpr int kOpenList[] = {1, 2, 3, 4, 5, 6, 7, 8};
+constexpr int kOtherTextFormat = 8;
 constexpr int kSaveList[] = {1, 2, 3, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
 
-bool Is(TextView extension, const char16_t* name) { return EqualsIgnoringAsciiCase(extension, name); }
+bool Is(TextView extension, TextView name) { return EqualsIgnoringAsciiCase(extension, name); }
 
 }  // namespace
 
@@ -53,26 +55,45 @@ const FileFormat& GetFileFormat(int index) {
   return kFormats[index >= 0 && index < kFormatCount ? index : kItnFormat];
 }
 
+int FormatByName(std::string_view name) {
+  for (const FileFormat& format : kFormats)
+    if (format.name && name == format.name) return format.index;
+  return -1;
+}
+
 int FormatForOpening(TextView extension) {
-  static const char16_t* const kExtensions[] = {u"itn", u"kml", u"gpx", u"gpi", u"csv", u"asc", u"poi"};
-  for (int i = 0; i < 7; ++i)
-    if (Is(extension, kExtensions[i])) return i + 1;
-  return 8;
+  for (int format : kOpenList)
+    if (Is(extension, GetFileFormat(format).Extension())) return format;
+  return kOtherTextFormat;
 }
 
 bool IsKnownExtension(TextView extension, bool dropping) {
-  return FormatForOpening(extension) < 8 || (dropping && Is(extension, u"txt"));
+  const int format = FormatForOpening(extension);
+  return format != kOtherTextFormat || (dropping && Is(extension, GetFileFormat(kOtherTextFormat).Extension()));
 }
 
 int FormatForSaving(TextView extension, int chosenListPosition) {
-  if (Is(extension, u"itn")) return 1;
-  if (Is(extension, u"kml")) return 2;
-  if (Is(extension, u"gpx")) return 3;
-  if (Is(extension, u"gpi")) return 4;
+  // itn, kml, gpx, gpi: the format of the extension.
+  for (int format = 1; format <= 4; ++format)
+    if (Is(extension, GetFileFormat(format).Extension())) return format;
+  // Delimited text: the layout of the extension (tab-separated for any other) in the
+  // encoding of the chosen entry; the formats of a layout are ANSI, Unicode, UTF-8.
   const int chosen = FormatFromSaveListPosition(chosenListPosition);
   const int encoding = chosen >= 9 ? (chosen - 9) % 3 : 0;
-  const int base = Is(extension, u"csv") ? 9 : Is(extension, u"asc") ? 12 : Is(extension, u"poi") ? 15 : 18;
-  return base + encoding;
+  for (int layout = 9; layout < 18; layout += 3)
+    if (Is(extension, GetFileFormat(layout).Extension())) return layout + encoding;
+  return 18 + encoding;
+}
+
+SaveTarget SaveTargetFor(TextView path, int chosenListPosition) {
+  const TextView extension = PathExtension(path);
+  SaveTarget target{Text(path), FormatForSaving(extension, chosenListPosition)};
+  if (!GetFileFormat(target.format).writer) {
+    target.path.resize(target.path.size() - extension.size());
+    target.path += GetFileFormat(kItnFormat).Extension();
+    target.format = kItnFormat;
+  }
+  return target;
 }
 
 std::vector<DialogFilter> FileDialogFilters(bool saving) {

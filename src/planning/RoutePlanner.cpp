@@ -14,7 +14,6 @@ namespace wayloom {
 namespace {
 
 constexpr int kPlanningText = 13131;
-constexpr int kBlankCoordinateMessage = 14430;
 constexpr int kOutOfMemoryMessage = 14490;
 constexpr std::size_t kMaxRoadRows = 10;
 constexpr std::size_t kMaxPasses = 1000;

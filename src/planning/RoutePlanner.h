@@ -75,6 +75,8 @@ struct PlanOutcome {
   std::vector<std::uint32_t> tour;  // the planned order; empty when the run gave none
 };
 
+// The message planning stops with when a row lacks a coordinate.
+constexpr int kBlankCoordinateMessage = 14430;
 // The rows that lack a longitude or a latitude, from the last to the first.
 std::vector<std::size_t> RowsWithoutCoordinates(const DocumentState& doc);
 // Straight-line planning of the whole table (every row located). The memory message when

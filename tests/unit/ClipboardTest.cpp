@@ -30,7 +30,6 @@ Bytes Units(std::u16string_view units) {
 
 TEST(CopiedRows, OwnBlockAndTextLinesByteForByte) {
   EditFixture f;
-  MemoryClipboard& store = f.clipboard;
   f.Load({"Home|121.565|25.033|2", "A|-0.5||1", "skipped|1|1|0"});
   f.Select({0, 1});
   const auto copied = BuildCopiedRows(f.doc);

@@ -100,11 +100,15 @@ TEST(CommandInvariants, EveryCommandKeepsTheBaseRowsThePassedRunAndIsOneUndoStep
       testing::ExpectUndoRedo(f, [&] {
         c.run(f);
         EXPECT_TRUE(testing::PassedRowsLead(f.doc));
-        if (f.doc.baseRowPinned) EXPECT_EQ(f.doc.baseRow, 0);
+        if (f.doc.baseRowPinned) {
+          EXPECT_EQ(f.doc.baseRow, 0);
+        }
         if (!c.choosesBase) {
           EXPECT_EQ(f.doc.baseRowPinned, pinned);
           ASSERT_GE(f.doc.baseRow, 0);
-          if (!c.renames) EXPECT_EQ(f.Names()[static_cast<std::size_t>(f.doc.baseRow)], baseName);
+          if (!c.renames) {
+            EXPECT_EQ(f.Names()[static_cast<std::size_t>(f.doc.baseRow)], baseName);
+          }
         }
         // The distances are those of the base row as it is now.
         if (!f.doc.settings.Get(Option::ShowDistance)) return;

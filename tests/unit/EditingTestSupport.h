@@ -281,7 +281,9 @@ inline DocumentPicture ExpectUndoRedo(EditFixture& f, const std::function<void()
   const DocumentPicture before = Picture(f.doc);
   command();
   const DocumentPicture after = Picture(f.doc);
-  if (rows) EXPECT_EQ(f.Rows(), *rows);
+  if (rows) {
+    EXPECT_EQ(f.Rows(), *rows);
+  }
   EXPECT_NE(after, before) << "the command changed nothing";
   Undo(f.context);
   EXPECT_EQ(Picture(f.doc), before) << "after Undo";

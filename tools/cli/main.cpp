@@ -15,15 +15,14 @@
 #include <vector>
 
 #include "core/DocumentState.h"
-#include "formats/BatchConversion.h"
 #include "editing/DocumentCommands.h"
+#include "formats/BatchConversion.h"
 #include "formats/FileFormat.h"
+#include "formats/FileTransfer.h"
 #include "planning/RoutePlanner.h"
 
 namespace wayloom {
 namespace {
-
-constexpr int kReadOnlyQuestion = 14255;
 
 // Messages go to stderr; questions take the answer a script wants: write past the entry
 // limit, never clear a file's read-only attribute, and the answers given on the command
@@ -46,23 +45,10 @@ class ConsoleUi : public Ui {
   bool reportToStdout = false;  // a folder conversion's final report is its output
 };
 
-// Writer names of --to and --from-itn, and their format indexes.
-struct TargetName {
-  const char* name;
-  int format;
-};
-constexpr TargetName kTargets[] = {
-    {"itn", 1},          {"kml", 2},          {"gpx", 3},
-    {"csv-ansi", 9},     {"csv-unicode", 10}, {"csv-utf8", 11},
-    {"asc-ansi", 12},    {"asc-unicode", 13}, {"asc-utf8", 14},
-    {"poi-ansi", 15},    {"poi-unicode", 16}, {"poi-utf8", 17},
-    {"txt-ansi", 18},    {"txt-unicode", 19}, {"txt-utf8", 20},
-};
-
+// The format of a --to or --from-itn name.
 std::optional<int> TargetFormat(const std::string& name) {
-  for (const auto& target : kTargets)
-    if (name == target.name) return target.format;
-  return std::nullopt;
+  const int format = FormatByName(name);
+  return format >= 0 ? std::optional<int>(format) : std::nullopt;
 }
 
 struct Arguments {
@@ -144,23 +130,16 @@ int Dump(CommandContext& context, TextView path) {
 }
 
 int WriteOutput(CommandContext& context, TextView out, std::optional<int> format) {
-  Text target(out);
-  // Without --to the extension decides, as Save As decides it, with the ANSI text types.
-  int chosen = format ? *format : FormatForSaving(PathExtension(target), SaveListPosition(9));
-  if (chosen == 4) {  // Garmin POI files cannot be written: an itinerary is written instead
-    target.resize(target.size() - 3);
-    target += u"itn";
-    chosen = kItnFormat;
-  }
-  return TransferFile(context, TransferMode::Save, target, chosen) ? 0 : 1;
+  // Without --to the extension decides, as Save As decides it, with the ANSI text types
+  // (those of a chosen list entry without an encoding).
+  const SaveTarget target = format ? SaveTarget{Text(out), *format} : SaveTargetFor(out, SaveListPosition(kItnFormat));
+  return TransferFile(context, TransferMode::Save, target.path, target.format) ? 0 : 1;
 }
 
 int Convert(CommandContext& context, TextView in, TextView out, std::optional<int> format) {
   if (!ReadInput(context, in)) return 1;
   return WriteOutput(context, out, format);
 }
-
-constexpr int kBlankCoordinateMessage = 14430;
 
 // Plans the order by straight-line distances as command 1037 does, then writes it.
 int Plan(CommandContext& context, TextView in, TextView out, const std::string& mode, std::optional<int> format) {
@@ -200,7 +179,30 @@ int ConvertFolderCommand(CommandContext& context, ConsoleUi& ui, TextView folder
     ui.duplicateAnswer = *args.checkNames == "drop" ? kDropAll : kKeepAll;
   }
   const ConversionResult result = ConvertFolder(context, folder, choice);
-  return result.message == 14460 ? 0 : 1;
+  return result.message == kConversionDone ? 0 : 1;
+}
+
+// The names of the written formats in table order, wrapped at 80 columns.
+std::string NameList() {
+  constexpr std::size_t kWidth = 80;
+  std::string list = "  NAME:";
+  const std::size_t indent = list.size();
+  std::size_t column = indent;
+  for (int index = 0; index < kFormatCount; ++index) {
+    const char* name = GetFileFormat(index).name;
+    if (!name) continue;
+    const std::size_t width = 1 + std::strlen(name);
+    if (column + width > kWidth) {
+      list += '\n';
+      list.append(indent, ' ');
+      column = indent;
+    }
+    list += ' ';
+    list += name;
+    column += width;
+  }
+  list += '\n';
+  return list;
 }
 
 int Usage() {
@@ -212,9 +214,8 @@ int Usage() {
                "                             [--check-names keep|drop]\n"
                "  wayloom-cli plan IN OUT --mode round|open|fixed [--to NAME]\n"
                "  option of every command: --codepage N (the ANSI code page; default %u)\n"
-               "  NAME: itn kml gpx csv-ansi csv-unicode csv-utf8 asc-ansi asc-unicode asc-utf8\n"
-               "        poi-ansi poi-unicode poi-utf8 txt-ansi txt-unicode txt-utf8\n",
-               MakeSystemTextCodec()->SystemCodePage());
+               "%s",
+               MakeSystemTextCodec()->SystemCodePage(), NameList().c_str());
   return 2;
 }
 
