@@ -14,7 +14,7 @@ std::uint8_t FormatFlags(const DocumentState& doc) {
   return static_cast<std::uint8_t>((format.dms ? kTextsDms : 0) | (format.compass ? kTextsCompass : 0));
 }
 
-std::int32_t BaseRoleOf(const DocumentState& doc, std::size_t row) {
+std::uint8_t BaseRoleOf(const DocumentState& doc, std::size_t row) {
   if (doc.baseRow < 0 || static_cast<std::size_t>(doc.baseRow) != row) return kNotBaseRow;
   return doc.baseRowPinned ? kIsPinnedBaseRow : kIsBaseRow;
 }
@@ -63,7 +63,7 @@ UndoGroup* TargetGroup(UndoJournal& journal, RecordKind kind) {
 UndoRecord& Append(UndoGroup& group, RecordKind kind, const DocumentState& doc) {
   UndoRecord& record = group.records.emplace_back();
   record.kind = kind;
-  record.modifiedBefore = doc.document.modified ? 1 : 0;
+  record.modifiedBefore = doc.document.modified;
   record.flags = FormatFlags(doc);
   return record;
 }
@@ -72,7 +72,7 @@ CellText* AppendCellEdit(UndoGroup& group, DocumentState& doc, std::size_t row, 
   UndoRecord& record = Append(group, RecordKind::CellEdit, doc);
   record.row = static_cast<std::int32_t>(row);
   record.column = static_cast<std::uint8_t>(column);
-  record.aux = BaseRoleOf(doc, row);
+  record.baseRole = BaseRoleOf(doc, row);
   return &record.text;
 }
 
@@ -143,8 +143,8 @@ void RecordRowInsert(DocumentState& doc, std::size_t row, EntryStatus status) {
   UndoRecord& record = Append(*group, RecordKind::RowInsert, doc);
   record.row = static_cast<std::int32_t>(row);
   record.status = status;
-  record.baseRowAtInsert = static_cast<std::int32_t>(doc.baseRow);
-  record.aux = row == 0 && doc.baseRowPinned ? kIsPinnedBaseRow : kNotBaseRow;
+  record.baseRowBefore = static_cast<std::int32_t>(doc.baseRow);
+  record.baseRole = row == 0 && doc.baseRowPinned ? kIsPinnedBaseRow : kNotBaseRow;
   // The texts are taken from the row at the first Undo, when the row has them all.
 }
 
@@ -154,7 +154,7 @@ void RecordRowDelete(DocumentState& doc, std::size_t row, const ItineraryEntry& 
   UndoRecord& record = Append(*group, RecordKind::RowDelete, doc);
   record.row = static_cast<std::int32_t>(row);
   record.status = entry.status;
-  record.aux = BaseRoleOf(doc, row);
+  record.baseRole = BaseRoleOf(doc, row);
   record.text = entry.cells[kNameColumn];
   record.part = static_cast<std::uint32_t>(group->coordinates.size());
   RecordedCoordinates& texts = group->coordinates.emplace_back();
@@ -180,7 +180,7 @@ CellText* RecordStatusEdit(DocumentState& doc, std::size_t row, EntryStatus newS
   UndoRecord& record = Append(*group, RecordKind::StatusEdit, doc);
   record.row = static_cast<std::int32_t>(row);
   record.status = doc.table.Row(row).status;
-  record.aux = newStatus;
+  record.newStatus = newStatus;
   if (column < kNameColumn || column > kLatitudeColumn) return nullptr;
   return AppendCellEdit(*group, doc, row, column);
 }
@@ -198,8 +198,7 @@ void RecordOrderSnapshotBefore(DocumentState& doc, int column, bool ascending) {
   if (!group) return;
   const std::size_t count = doc.table.RowCount();
   UndoRecord& record = Append(*group, RecordKind::OrderSnapshot, doc);
-  record.row = static_cast<std::int32_t>(count);
-  record.aux = column;
+  record.sortColumn = static_cast<std::uint8_t>(column);
   record.flags = static_cast<std::uint8_t>(record.flags | (ascending ? kSortAscending : 0));
   record.part = static_cast<std::uint32_t>(group->snapshots.size());
   OrderSnapshot& snapshot = group->snapshots.emplace_back();
@@ -249,16 +248,16 @@ void RecordBaseRowChange(DocumentState& doc, long long newBaseRow) {
   UndoGroup* group = TargetGroup(doc.journal, RecordKind::BaseRowChange);
   if (!group) return;
   UndoRecord& record = Append(*group, RecordKind::BaseRowChange, doc);
-  record.row = static_cast<std::int32_t>(doc.baseRow);
-  record.modifiedBefore = static_cast<std::int32_t>(newBaseRow);
+  record.baseRowBefore = static_cast<std::int32_t>(doc.baseRow);
+  record.baseRowAfter = static_cast<std::int32_t>(newBaseRow);
 }
 
 void RecordDistanceColumnToggle(DocumentState& doc, long long previousBaseRow) {
   UndoGroup* group = TargetGroup(doc.journal, RecordKind::DistanceColumnToggle);
   if (!group) return;
   UndoRecord& record = Append(*group, RecordKind::DistanceColumnToggle, doc);
-  record.row = static_cast<std::int32_t>(previousBaseRow);
-  record.modifiedBefore = static_cast<std::int32_t>(doc.baseRow);
+  record.baseRowBefore = static_cast<std::int32_t>(previousBaseRow);
+  record.baseRowAfter = static_cast<std::int32_t>(doc.baseRow);
 }
 
 }  // namespace wayloom

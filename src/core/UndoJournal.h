@@ -20,7 +20,7 @@ namespace wayloom {
 
 struct DocumentState;
 
-enum class RecordKind : std::int32_t {
+enum class RecordKind : std::uint8_t {
   CellEdit = 2,
   StatusEdit = 3,
   RowInsert = 4,
@@ -39,11 +39,11 @@ enum class RecordingState {
   Suspended  // the recorded operations change the table without records
 };
 
-// BaseRole of CellEdit, RowInsert and RowDelete records: whether the row was the base row
-// (and the pinned base row) when the record was made.
-constexpr std::int32_t kNotBaseRow = 0;
-constexpr std::int32_t kIsBaseRow = 1;
-constexpr std::int32_t kIsPinnedBaseRow = 2;
+// UndoRecord::baseRole of CellEdit, RowInsert and RowDelete records: whether the row was
+// the base row (and the pinned base row) when the record was made.
+constexpr std::uint8_t kNotBaseRow = 0;
+constexpr std::uint8_t kIsBaseRow = 1;
+constexpr std::uint8_t kIsPinnedBaseRow = 2;
 
 // Bits of UndoRecord::flags.
 constexpr std::uint8_t kTextsDms = 1;       // coordinate texts were written degrees-minutes-seconds
@@ -53,17 +53,18 @@ constexpr std::uint8_t kSortAscending = 8;  // OrderSnapshot
 
 struct UndoRecord {
   RecordKind kind = RecordKind::CellEdit;
-  std::int32_t row = 0;             // OrderSnapshot: the number of rows n
-  std::int32_t modifiedBefore = 0;  // BaseRowChange, DistanceColumnToggle: the base row after the change
-  std::int32_t aux = 0;             // BaseRole; StatusEdit: the new status; OrderSnapshot: the sort column
-  std::int32_t baseRowAtInsert = -1;  // RowInsert: BaseRow when the row was inserted
-  std::uint32_t part = 0;           // RowInsert, RowDelete: its coordinates in the group; OrderSnapshot: its snapshot
-  std::uint8_t column = 0;          // CellEdit
-  EntryStatus status = 0;           // StatusEdit: the old status; RowInsert, RowDelete: the row's status
+  std::uint8_t column = 0;            // CellEdit
+  std::uint8_t baseRole = kNotBaseRow;  // CellEdit, RowInsert, RowDelete
   std::uint8_t flags = 0;
-  CellText text;                    // CellEdit: the other text of the cell; RowInsert, RowDelete: the name
-
-  std::int32_t BaseRole() const { return aux; }
+  bool modifiedBefore = false;        // the document's modified flag before the record
+  EntryStatus status = 0;             // StatusEdit: the old status; RowInsert, RowDelete: the row's status
+  EntryStatus newStatus = 0;          // StatusEdit
+  std::uint8_t sortColumn = 0;        // OrderSnapshot
+  std::int32_t row = 0;               // the row changed; MoveUp, MoveDown: its index after the move
+  std::int32_t baseRowBefore = -1;    // RowInsert, BaseRowChange, DistanceColumnToggle
+  std::int32_t baseRowAfter = -1;     // BaseRowChange, DistanceColumnToggle
+  std::uint32_t part = 0;             // RowInsert, RowDelete: its coordinates in the group; OrderSnapshot: its snapshot
+  CellText text;                      // CellEdit: the other text of the cell; RowInsert, RowDelete: the name
 };
 
 struct RecordedCoordinates {

@@ -92,7 +92,7 @@ class GroupReplay {
           break;
         case RecordKind::RowInsert:
           if (group_.Holds(RecordKind::StatusEdit)) table_.ClearSelection();
-          doc_.baseRow = oldest.baseRowAtInsert;
+          doc_.baseRow = oldest.baseRowBefore;
           RestoreModified(oldest);
           Scroll(oldest.row);
           Refresh(doc_.baseRow);
@@ -103,7 +103,7 @@ class GroupReplay {
           RestoreModified(oldest);
           break;
         case RecordKind::BaseRowChange:
-          Scroll(oldest.row);
+          Scroll(oldest.baseRowBefore);
           Refresh(doc_.baseRow);
           break;
         case RecordKind::DistanceColumnToggle:
@@ -129,8 +129,8 @@ class GroupReplay {
         Refresh(-1);  // the base row is found again by its marker
         break;
       case RecordKind::BaseRowChange:
-        Scroll(newest.modifiedBefore);
-        Refresh(newest.modifiedBefore);
+        Scroll(newest.baseRowAfter);
+        Refresh(newest.baseRowAfter);
         break;
       case RecordKind::DistanceColumnToggle:
         // Hiding the column took the pinned base row away: the Order column follows.
@@ -179,7 +179,7 @@ class GroupReplay {
     if (doc_.recorder) doc_.recorder->CellChanged(row, column);
     SetFormatFlags(record, CurrentFormatFlags(doc_));
     SelectAndFocus(row);
-    if (record.BaseRole() != kNotBaseRow) doc_.baseRow = record.row;
+    if (record.baseRole != kNotBaseRow) doc_.baseRow = record.row;
     MarkModified(row);
   }
 
@@ -187,7 +187,7 @@ class GroupReplay {
     if (!IsRow(record.row)) return;
     const auto row = static_cast<std::size_t>(record.row);
     if (doc_.recorder) doc_.recorder->StatusChanging(row, table_.Row(row).status);
-    table_.SetStatus(row, static_cast<EntryStatus>((undo_ ? record.status : record.aux) & 3));
+    table_.SetStatus(row, static_cast<EntryStatus>((undo_ ? record.status : record.newStatus) & 3));
     SelectAndFocus(row);
     MarkModified(row);
   }
@@ -242,8 +242,8 @@ class GroupReplay {
     for (std::size_t j = 0; j < run.size(); ++j) {
       const UndoRecord& record = *run[j];
       const long long index = indexes[j];
-      if (record.BaseRole() == kIsPinnedBaseRow) doc_.baseRowPinned = true;
-      if (record.BaseRole() != kNotBaseRow) {
+      if (record.baseRole == kIsPinnedBaseRow) doc_.baseRowPinned = true;
+      if (record.baseRole != kNotBaseRow) {
         doc_.baseRow = index;
       } else if (doc_.baseRow >= index) {
         ++doc_.baseRow;
@@ -281,7 +281,7 @@ class GroupReplay {
       }
       if (doc_.recorder) doc_.recorder->RowDeleting(indexes[j], entry);
       if (undo_) {
-        if (record.BaseRole() == kIsPinnedBaseRow) doc_.baseRowPinned = false;
+        if (record.baseRole == kIsPinnedBaseRow) doc_.baseRowPinned = false;
       } else if (indexes[j] == 0 && doc_.baseRowPinned) {
         doc_.baseRowPinned = false;
       } else {
@@ -312,33 +312,33 @@ class GroupReplay {
     const OrderSnapshot* snapshot = record.part < group_.snapshots.size() ? &group_.snapshots[record.part] : nullptr;
     const bool ascending = (record.flags & kSortAscending) != 0;
     if (!undo_) {
-      SortTable(context_, record.aux, ascending, SortMode::RedoReplay, snapshot);
+      SortTable(context_, record.sortColumn, ascending, SortMode::RedoReplay, snapshot);
       return;
     }
-    SortTable(context_, record.aux, ascending, SortMode::UndoReplay, snapshot);
+    SortTable(context_, record.sortColumn, ascending, SortMode::UndoReplay, snapshot);
     if (!snapshot || snapshot->statuses.size() != table_.RowCount()) return;
     for (std::size_t i = snapshot->statuses.size(); i-- > 0;) table_.SetStatus(i, snapshot->statuses[i]);
   }
 
   void ReplayBaseRowChange(const UndoRecord& record) {
     if (undo_) {
-      doc_.baseRow = record.row;
-      if (record.row < 0) {
+      doc_.baseRow = record.baseRowBefore;
+      if (record.baseRowBefore < 0) {
         ComputeDistances(context_, -1, false);
-      } else if (IsRow(record.row)) {
-        SelectAndFocus(static_cast<std::size_t>(record.row));
+      } else if (IsRow(record.baseRowBefore)) {
+        SelectAndFocus(static_cast<std::size_t>(record.baseRowBefore));
       }
-    } else if (IsRow(record.modifiedBefore)) {
-      SelectAndFocus(static_cast<std::size_t>(record.modifiedBefore));
+    } else if (IsRow(record.baseRowAfter)) {
+      SelectAndFocus(static_cast<std::size_t>(record.baseRowAfter));
     }
   }
 
   void ReplayDistanceColumnToggle(const UndoRecord& record) {
     const bool shown = doc_.settings.Get(Option::ShowDistance);
-    ShowDistanceColumn(context_, !shown, undo_ ? record.row : record.modifiedBefore);
+    ShowDistanceColumn(context_, !shown, undo_ ? record.baseRowBefore : record.baseRowAfter);
   }
 
-  void RestoreModified(const UndoRecord& oldest) { doc_.SetModified(oldest.modifiedBefore != 0); }
+  void RestoreModified(const UndoRecord& oldest) { doc_.SetModified(oldest.modifiedBefore); }
 
   void Scroll(long long row) {
     if (row < 0 || table_.Empty()) return;
