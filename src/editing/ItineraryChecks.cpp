@@ -18,63 +18,8 @@ namespace {
 constexpr int kFirstTitle = 14294;       // + phase
 constexpr int kFirstStatusText = 13124;  // + phase
 constexpr int kCompletedMessage = 14298;
-constexpr double kRadiansPerDegree = 0.017453292519943295;
-// Computed distances of nearly equal points can fall short of the true ones by a fraction
-// of a metre; a row is passed over by its latitude alone only beyond this margin.
-constexpr double kLatitudeMarginMetres = 10;
 
 bool IsPinned(const DocumentState& doc, std::size_t row) { return row == 0 && doc.baseRowPinned; }
-
-// Without a collation, names compare by code units and fold only ASCII.
-class CodeUnitCollation final : public Collation {
- public:
-  int CompareLogical(TextView a, TextView b) const override { return a.compare(b); }
-  int CompareLocale(TextView a, TextView b) const override { return a.compare(b); }
-};
-
-const Collation& CollationOf(const DocumentState& doc) {
-  static const CodeUnitCollation fallback;
-  return doc.collation ? *doc.collation : fallback;
-}
-
-// The row index of every slot of rowIds (-1 for deleted rows), in one pass over the table.
-std::vector<long long> SlotRows(const ItineraryTable& table, const CheckRun& run) {
-  std::vector<long long> rows(run.rowIds.size(), -1);
-  for (std::size_t row = 0; row < table.RowCount(); ++row) {
-    const auto it = run.slotOfId.find(table.Row(row).id);
-    if (it != run.slotOfId.end()) rows[it->second] = static_cast<long long>(row);
-  }
-  return rows;
-}
-
-// A 64-bit summary of the characters of a folded name: a name can only contain another
-// whose summary bits are all among its own.
-std::uint64_t CharacterMask(TextView text) {
-  std::uint64_t mask = 0;
-  for (char16_t c : text) mask |= std::uint64_t{1} << ((c ^ (c >> 6)) & 63);
-  return mask;
-}
-
-// Per row of a similar-name scan: the case-folded name and the loose-equality key.
-struct NameFacts {
-  Text folded;
-  std::string key;
-  std::size_t keyHash = 0;
-  std::uint64_t mask = 0;
-  bool present = false;
-};
-
-// Whether the name of the later row s is similar to the reference r's: one contains the
-// other without regard to case (the shorter searched in the longer; at equal length s in
-// r; an empty name is never found), or they are loosely equal.
-bool Similar(const NameFacts& r, const NameFacts& s) {
-  if (r.keyHash == s.keyHash && r.key == s.key) return true;
-  const bool sShorter = s.folded.size() <= r.folded.size();
-  const NameFacts& shorter = sShorter ? s : r;
-  const NameFacts& longer = sShorter ? r : s;
-  if (shorter.folded.empty() || (shorter.mask & ~longer.mask) != 0) return false;
-  return longer.folded.find(shorter.folded) != Text::npos;
-}
 
 bool ReadDegrees(TextView text, const DocumentState& doc, double& degrees) {
   if (text.empty()) return false;
@@ -87,7 +32,7 @@ bool ReadDegrees(TextView text, const DocumentState& doc, double& degrees) {
 int CompareItems(const CheckResultItem& a, const CheckResultItem& b, int column, const DocumentState& doc) {
   switch (column) {
     case kNameColumn: {
-      const Collation& collation = CollationOf(doc);
+      const Collation& collation = CheckCollation(doc);
       const int logical = collation.CompareLogical(a.name, b.name);
       return logical != 0 ? logical : collation.CompareLocale(a.name, b.name);
     }
@@ -106,46 +51,6 @@ int CompareItems(const CheckResultItem& a, const CheckResultItem& b, int column,
 }
 
 }  // namespace
-
-std::int32_t CheckThreshold(unsigned value, DistanceUnit unit) {
-  // Exact integer arithmetic: 1609.344 = 1609344 / 1000 and 0.3048 = 3048 / 10000.
-  const auto v = static_cast<std::uint64_t>(value);
-  std::uint64_t metres = v;
-  switch (unit) {
-    case DistanceUnit::Kilometre: metres = v * 1000; break;
-    case DistanceUnit::Metre: break;
-    case DistanceUnit::Mile: metres = v * 1609344 / 1000; break;
-    case DistanceUnit::Foot: metres = v * 3048 / 10000; break;
-  }
-  constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
-  return static_cast<std::int32_t>(std::min(metres, kMax));
-}
-
-DistanceUnit CheckUnitForRadio(bool largeUnitRadio, bool metric) {
-  if (metric) return largeUnitRadio ? DistanceUnit::Kilometre : DistanceUnit::Metre;
-  return largeUnitRadio ? DistanceUnit::Mile : DistanceUnit::Foot;
-}
-
-CheckDialogControls CheckDialogEnabling(const CheckOptions& shown, std::size_t rowCount) {
-  const bool pairs = rowCount >= 2;
-  const bool near = pairs && shown.nearDistance;
-  return {pairs, near, shown.blankCoordinates || (pairs && (shown.similarNames || shown.nearDistance))};
-}
-
-int AcceptCheckOptions(CheckOptions& options, TextView distanceText) {
-  if (!options.nearDistance) return 0;
-  Text text(distanceText);
-  CleanText(text);
-  if (text.size() > kMaxCheckDistanceDigits) return kCheckDistanceFormatMessage;
-  unsigned value = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return kCheckDistanceFormatMessage;
-    value = value * 10 + static_cast<unsigned>(c - u'0');
-  }
-  options.distanceValue = value;
-  options.threshold = CheckThreshold(value, options.distanceUnit);
-  return 0;
-}
 
 TextView CheckResultItem::Cell(int column) const {
   switch (column) {
@@ -351,7 +256,7 @@ void CheckResults::Advance(CommandContext& context) {
 CheckResults::ScanEnd CheckResults::ScanBlankCoordinates(CommandContext& context) {
   const ItineraryTable& table = context.doc.table;
   context.ui.ShowMarquee(LoadText(kFirstStatusText + static_cast<int>(CheckPhase::BlankCoordinates)));
-  for (long long row : SlotRows(table, *run_)) {
+  for (long long row : CheckSlotRows(table, *run_)) {
     if (row < 0) continue;
     const ItineraryEntry& entry = table.Row(static_cast<std::size_t>(row));
     if (!entry.HasBothCoordinates()) AddItem(entry, kCheckPlainKey, Text());
@@ -361,60 +266,11 @@ CheckResults::ScanEnd CheckResults::ScanBlankCoordinates(CommandContext& context
   return ScanEnd::Shown;
 }
 
-struct CheckResults::ScanData {
-  CheckPhase phase = CheckPhase::NearDistances;
-  std::vector<long long> rows;  // the row of each slot of rowIds, -1 for deleted rows
-  std::vector<RowPoint> points;
-  // Latitudes in radians apart, for the quick test; a row without a point has an
-  // infinite one, which the quick test always passes over.
-  std::vector<double> phis;
-  std::vector<NameFacts> names;
-};
-
 CheckResults::CheckResults(CheckWindows& windows) : windows_(windows) {}
 CheckResults::~CheckResults() = default;
 
 void CheckResults::PrepareScan(const DocumentState& doc, CheckPhase phase) {
-  if (scan_ && scan_->phase == phase) return;
-  auto data = std::make_unique<ScanData>();
-  data->phase = phase;
-  data->rows = SlotRows(doc.table, *run_);
-  const std::size_t count = data->rows.size();
-  if (phase == CheckPhase::NearDistances) {
-    data->points.resize(count);
-    data->phis.assign(count, std::numeric_limits<double>::infinity());
-  } else {
-    data->names.resize(count);
-  }
-  const Collation& collation = CollationOf(doc);
-  for (std::size_t slot = 0; slot < count; ++slot) {
-    if (data->rows[slot] < 0) continue;
-    const auto row = static_cast<std::size_t>(data->rows[slot]);
-    if (phase == CheckPhase::NearDistances) {
-      if (!ReadRowPoint(doc, row, data->points[slot])) continue;
-      data->phis[slot] = data->points[slot].latitude * kRadiansPerDegree;
-    } else {
-      NameFacts& name = data->names[slot];
-      const TextView text = doc.table.Cell(row, kNameColumn);
-      name.folded.assign(text);
-      collation.FoldCase(name.folded);
-      name.key = collation.LooseKey(text);
-      name.keyHash = std::hash<std::string>{}(name.key);
-      name.mask = CharacterMask(name.folded);
-      name.present = true;
-    }
-  }
-  scan_ = std::move(data);
-}
-
-// Whether the kept rows of these slots are still where they were (a sort moves rows
-// without telling the listener).
-bool CheckResults::RowsHold(const ItineraryTable& table, const std::vector<std::size_t>& slots) const {
-  return std::all_of(slots.begin(), slots.end(), [&](std::size_t slot) {
-    const long long row = scan_->rows[slot];
-    return row >= 0 && static_cast<std::size_t>(row) < table.RowCount() &&
-           table.Row(static_cast<std::size_t>(row)).id == run_->rowIds[slot];
-  });
+  if (!scan_ || scan_->phase != phase) scan_ = std::make_unique<CheckScanData>(PrepareCheckScan(doc, *run_, phase));
 }
 
 CheckResults::ScanEnd CheckResults::ShowGroup(CommandContext& context, const std::vector<std::size_t>& slots,
@@ -443,7 +299,7 @@ CheckResults::ScanEnd CheckResults::ScanGroups(CommandContext& context, CheckPha
   while (run.position < count) {
     findGroup(run.position, slots, keys);
     if (slots.size() > 1) {
-      if (RowsHold(doc.table, slots)) return ShowGroup(context, slots, keys);
+      if (CheckRowsHold(doc.table, run, *scan_, slots)) return ShowGroup(context, slots, keys);
       if (!refreshed) {  // read the rows again and look at this position once more
         refreshed = true;
         scan_.reset();
@@ -461,36 +317,15 @@ CheckResults::ScanEnd CheckResults::ScanGroups(CommandContext& context, CheckPha
 }
 
 CheckResults::ScanEnd CheckResults::ScanNearDistances(CommandContext& context) {
-  // Two points are at least their latitude difference apart along the sphere.
-  const int threshold = options.threshold;
-  const double reach = (static_cast<double>(threshold) + kLatitudeMarginMetres) / kEarthRadiusMetres;
-  const std::size_t count = run_->rowIds.size();
+  const std::int32_t threshold = options.threshold;
   return ScanGroups(context, CheckPhase::NearDistances, [&](std::size_t r, auto& slots, auto& keys) {
-    const std::vector<double>& phis = scan_->phis;
-    slots.assign(1, r);
-    keys.assign(1, kCheckReferenceKey);
-    if (!std::isfinite(phis[r])) return;
-    const RowPoint& reference = scan_->points[r];
-    for (std::size_t s = r + 1; s < count; ++s) {
-      if (!(std::fabs(phis[s] - phis[r]) <= reach)) continue;
-      const std::int32_t metres = MetresBetween(reference, scan_->points[s]);
-      if (metres > threshold) continue;
-      slots.push_back(s);
-      keys.push_back(metres);
-    }
+    FindNearGroup(*scan_, r, threshold, slots, keys);
   });
 }
 
 CheckResults::ScanEnd CheckResults::ScanSimilarNames(CommandContext& context) {
-  const std::size_t count = run_->rowIds.size();
   return ScanGroups(context, CheckPhase::SimilarNames, [&](std::size_t r, auto& slots, auto& keys) {
-    const std::vector<NameFacts>& names = scan_->names;
-    slots.assign(1, r);
-    if (names[r].present) {
-      for (std::size_t s = r + 1; s < count; ++s)
-        if (names[s].present && Similar(names[r], names[s])) slots.push_back(s);
-    }
-    keys.assign(slots.size(), kCheckPlainKey);
+    FindSimilarGroup(*scan_, r, slots, keys);
   });
 }
 

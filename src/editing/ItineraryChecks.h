@@ -1,7 +1,8 @@
 // The itinerary checks (command 1028): entries with a blank coordinate, groups of entries
 // lying within a chosen distance of one another, and groups of entries with similar names,
 // in that order. Each group waits in the modeless results window (dialog 6007), which
-// follows every edit of the table through the row listener while it waits.
+// follows every edit of the table through the row listener while it waits. Here: the run
+// and its results list; the dialog's rules are in CheckOptions.h, the scans in CheckScan.h.
 #pragma once
 
 #include <cstdint>
@@ -12,19 +13,10 @@
 #include <vector>
 
 #include "core/CommandContext.h"
+#include "editing/CheckOptions.h"
+#include "editing/CheckScan.h"
 
 namespace wayloom {
-
-// The choices of the check dialog 6006, kept for the program's lifetime (not saved).
-enum class DistanceUnit { Kilometre, Metre, Mile, Foot };
-struct CheckOptions {
-  bool similarNames = false;      // 5200
-  bool nearDistance = false;      // 5201
-  bool blankCoordinates = false;  // 5205
-  unsigned distanceValue = 0;     // edit 5202, at most 9 digits
-  DistanceUnit distanceUnit = DistanceUnit::Kilometre;  // radios 5203 / 5204
-  int threshold = 0;              // metres, derived on OK
-};
 
 class CheckResults;
 
@@ -42,37 +34,6 @@ class CheckWindows {
   virtual void CloseCheckResults(CheckResults& results) {}
 };
 
-constexpr int kCheckDistanceFormatMessage = 14297;  // "距離的數字格式錯誤"
-constexpr std::size_t kMaxCheckDistanceDigits = 9;
-
-// The check dialog 6006. The window copies between its controls and CheckOptions; the
-// decisions are here.
-
-// Metres of value in unit: km x 1000, m, mi x 1609.344 and ft x 0.3048, truncated. A count
-// beyond the signed 32-bit range becomes INT32_MAX (every located pair is then near).
-std::int32_t CheckThreshold(unsigned value, DistanceUnit unit);
-// The unit of radio 5203 (the large unit) or 5204 under the "Metric Unit" setting.
-DistanceUnit CheckUnitForRadio(bool largeUnitRadio, bool metric);
-inline bool IsLargeCheckUnit(DistanceUnit unit) { return unit == DistanceUnit::Kilometre || unit == DistanceUnit::Mile; }
-
-struct CheckDialogControls {
-  bool pairChecks;  // 5200 and 5201: with fewer than 2 rows they are unticked and disabled
-  bool distance;    // edit 5202 and radios 5203/5204: while 5201 is ticked
-  bool ok;          // while some box is ticked
-};
-CheckDialogControls CheckDialogEnabling(const CheckOptions& shown, std::size_t rowCount);
-// OK pressed: options holds the three boxes and the unit as shown. With nearDistance the
-// edit text, cleaned, must be at most 9 digits (empty means 0); then distanceValue and
-// threshold are set and 0 returned. Otherwise 14297: the dialog shows it and stays open
-// with the text selected.
-int AcceptCheckOptions(CheckOptions& options, TextView distanceText);
-
-enum class CheckPhase : int { SimilarNames = 0, NearDistances = 1, BlankCoordinates = 2 };
-
-// Item keys: the reference row of a near-distance group, and rows without a distance.
-constexpr std::int32_t kCheckReferenceKey = INT32_MIN;
-constexpr std::int32_t kCheckPlainKey = INT32_MAX;
-
 // One row of the results list.
 struct CheckResultItem {
   RowId rowId = 0;
@@ -86,15 +47,6 @@ struct CheckResultItem {
 
   // The text under a table column id (the Order column is always empty).
   TextView Cell(int column) const;
-};
-
-struct CheckRun {
-  CheckPhase phase = CheckPhase::BlankCoordinates;
-  // The ids of the rows when the run started, in table order; a deleted row leaves 0, so
-  // every other id keeps its place and the reference row stays on its entry.
-  std::vector<RowId> rowIds;
-  std::unordered_map<RowId, std::size_t> slotOfId;  // id -> index in rowIds
-  std::size_t position = 0;                         // index in rowIds of the reference row
 };
 
 // The checks: their options for the program's lifetime, and while a run exists its state
@@ -157,7 +109,6 @@ class CheckResults : public RowRecorder {
 
  private:
   enum class ScanEnd { Shown, Stopped, Exhausted };
-  struct ScanData;
 
   void Advance(CommandContext& context);
   ScanEnd ScanBlankCoordinates(CommandContext& context);
@@ -170,7 +121,6 @@ class CheckResults : public RowRecorder {
   void ShowResults(CommandContext& context);
   void Finish(CommandContext& context, bool completed);
   void PrepareScan(const DocumentState& doc, CheckPhase phase);
-  bool RowsHold(const ItineraryTable& table, const std::vector<std::size_t>& slots) const;
   ScanEnd ShowGroup(CommandContext& context, const std::vector<std::size_t>& slots,
                     const std::vector<std::int32_t>& keys);
 
@@ -189,7 +139,7 @@ class CheckResults : public RowRecorder {
   std::optional<CheckRun> run_;
   CommandContext* context_ = nullptr;  // while a run exists
   // What the scans read of every row once, kept between groups until the rows change.
-  std::unique_ptr<ScanData> scan_;
+  std::unique_ptr<CheckScanData> scan_;
   // Deleted rows' items die in place and are removed at the next read, so that deleting
   // many listed rows costs one pass.
   mutable std::vector<CheckResultItem> items_;
