@@ -8,7 +8,7 @@ target_include_directories(wayloom_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src
 target_link_libraries(wayloom_platform_win32 PUBLIC wayloom_core wininet)
 
 # The shell: every window but the program entry, so that the Windows tests link it too.
-file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp)
+file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp ${CMAKE_SOURCE_DIR}/src/shell/dialogs/*.cpp)
 list(FILTER SHELL_SOURCES EXCLUDE REGEX "/Main\\.cpp$")
 add_library(wayloom_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(wayloom_shell PUBLIC wayloom_platform_win32 wayloom_platform_portable
