@@ -23,24 +23,6 @@ void Select(DocumentState& doc, std::initializer_list<std::size_t> rows) {
   for (std::size_t row : rows) doc.table.SetSelected(row, true);
 }
 
-TEST(UpdateCommandStates, APinnedBaseRowLimitsMovesReverseAndSort) {
-  DocumentState doc = Table(2, true);
-  Select(doc, {1});
-  CommandStates states = UpdateCommandStates(doc, {}, false);
-  EXPECT_FALSE(states[1038].enabled);  // move up of row 1 over the pinned row
-  EXPECT_FALSE(states[1040].enabled);  // reverse with only two rows
-  EXPECT_FALSE(states[1043].enabled);
-  Select(doc, {0});
-  states = UpdateCommandStates(doc, {}, false);
-  EXPECT_FALSE(states[1039].enabled);  // move down of the pinned row
-  EXPECT_FALSE(states[1041].enabled);  // it is the base point already
-  doc.baseRowPinned = false;
-  states = UpdateCommandStates(doc, {}, false);
-  EXPECT_TRUE(states[1039].enabled);
-  EXPECT_TRUE(states[1040].enabled);
-  EXPECT_TRUE(states[1041].enabled);
-}
-
 TEST(UpdateCommandStates, FollowsRowsSelectionAndDocument) {
   struct Case {
     int rows;
@@ -54,6 +36,11 @@ TEST(UpdateCommandStates, FollowsRowsSelectionAndDocument) {
       {3, false, false, {0, 2}, 1015, true}, {3, false, false, {0, 2}, 1014, false}, {3, false, false, {2}, 1014, true},
       {3, false, false, {0}, 1038, false}, {3, false, false, {1}, 1038, true}, {3, false, false, {2}, 1039, false},
       {2, false, false, {}, 1037, false}, {3, false, false, {}, 1037, true}, {0, false, false, {}, 1013, false},
+      // A pinned base row cannot move, and the rows below it cannot move over it; with
+      // one row besides it there is nothing to reverse or sort.
+      {2, true, false, {1}, 1038, false}, {2, true, false, {1}, 1040, false}, {2, true, false, {1}, 1043, false},
+      {2, true, false, {0}, 1039, false}, {2, true, false, {0}, 1041, false}, {2, false, false, {0}, 1039, true},
+      {2, false, false, {0}, 1040, true}, {2, false, false, {0}, 1041, true},
   };
   for (const auto& c : cases) {
     DocumentState doc = Table(c.rows, c.pinned);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "ProfileCases.h"
 #include "TestSupport.h"
 #include "core/RowOperations.h"
 #include "editing/UndoCommands.h"
@@ -111,15 +112,10 @@ TEST(TransferFile, SavingMoreThan48RowsAsks) {
 }
 
 TEST(TransferFile, SaveWritesTheSameBytesItRead) {
-  const auto utf16 = [](std::u16string text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t unit : text) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-    return bytes;
-  };
   const std::pair<const char*, std::string> files[] = {
       {"in.itn", "\xEF\xBB\xBF" "12150000|2503300|\xE5\x8F\xB0\xE5\x8C\x97|1\r\n18012345|-050000|blank|0\r\n"},
       // A UTF-16 csv keeps its byte-order mark and its encoding.
-      {"in.csv", utf16(u"121.50000,25.03300,\u53F0\u5317,2\r\n-0.50000,51.50000,London,0\r\n")},
+      {"in.csv", testing::Utf16Bytes(u"121.50000,25.03300,\u53F0\u5317,2\r\n-0.50000,51.50000,London,0\r\n")},
   };
   for (const auto& [name, bytes] : files) {
     SCOPED_TRACE(name);
@@ -150,31 +146,12 @@ TEST(TransferFile, ReadOnlyTargetAsksAndReplacesOnOk) {
   EXPECT_EQ(ReadBytes(folder / "ro.itn"), "18012345|18012345|new|2\r\n");
 }
 
-// The real file store, whose files fail to write after some bytes (a full disk).
-class FullDiskStore : public PosixFileStore {
- public:
-  class FailingFile : public OutputFile {
-   public:
-    explicit FailingFile(std::unique_ptr<OutputFile> file) : file_(std::move(file)) {}
-    bool Write(const void* data, std::size_t size) override { return (written_ += size) < 100 && file_->Write(data, size); }
-    bool Commit() override { return file_->Commit(); }
-
-   private:
-    std::unique_ptr<OutputFile> file_;
-    std::size_t written_ = 0;
-  };
-  std::unique_ptr<OutputFile> CreateOutput(TextView path, CreateResult& result) override {
-    auto file = PosixFileStore::CreateOutput(path, result);
-    return file ? std::make_unique<FailingFile>(std::move(file)) : nullptr;
-  }
-};
-
 TEST(TransferFile, AFailedSaveLeavesTheOldFileUntouched) {
   TempFolder folder;
   WriteBytes(folder / "keep.itn", "precious");
   DocumentState doc;
   ScriptedUi ui;
-  FullDiskStore files;
+  testing::FullDiskStore<PosixFileStore> files;
   CommandContext context{doc, ui, files};
   for (int i = 0; i < 3000; ++i) InsertRowRecorded(doc, SIZE_MAX, u"a name long enough to fill the buffer", 2, false);
   doc.SetModified(true);

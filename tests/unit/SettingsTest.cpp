@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <map>
-#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "ProfileCases.h"
 #include "TestSupport.h"
 #include "core/WindowPlacement.h"
 #include "platform/posix/IniFileProfile.h"
@@ -16,6 +15,7 @@
 namespace wayloom {
 namespace {
 
+using testing::ExpectSameSettings;
 using testing::MemoryProfile;
 
 Settings Load(MemoryProfile& profile, bool modern = true) {
@@ -25,21 +25,7 @@ Settings Load(MemoryProfile& profile, bool modern = true) {
 }
 
 TEST(SettingsProfileInt, ReadsAsGetPrivateProfileInt) {
-  const struct {
-    const char16_t* text;
-    int expected;
-  } cases[] = {
-      {u"", -5}, {u"42", 42}, {u"  \t-12", -12}, {u"+7", 7}, {u"12abc", 12}, {u"abc", 0},
-      {u"  ", 0}, {u"-", 0}, {u"- 5", 0}, {u"--5", 0}, {u"0x1F", 31}, {u"0x1f", 31},
-      {u"-0x10", -16}, {u"0X1F", 0}, {u"0x", 0}, {u"0xg", 0}, {u"0b101", 5}, {u"0o17", 15},
-      {u"019", 19}, {u"\x01\x1f" u"9", 9}, {u"\u3000" u"9", 0}, {u"\uFF19", 0},
-      {u"2147483647", INT_MAX}, {u"2147483648", INT_MIN}, {u"4294967297", 1},
-      {u"0xFFFFFFFF", -1}, {u"-2147483648", INT_MIN}, {u"16775408", 0xFFF8F0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(TextToUtf8(c.text));
-    EXPECT_EQ(ParseProfileInt(c.text, -5), c.expected);
-  }
+  for (const auto& c : testing::kProfileIntCases) EXPECT_EQ(ParseProfileInt(c.text, -5), c.expected) << TextToUtf8(c.text);
 }
 
 TEST(SettingsProfileInt, MissingOrEmptyGivesTheDefault) {
@@ -51,15 +37,6 @@ TEST(SettingsProfileInt, MissingOrEmptyGivesTheDefault) {
   EXPECT_EQ(profile.ReadInt(u"S", u"Junk", 9), 0);
   EXPECT_EQ(profile.ReadText(u"S", u"Missing", u"d"), u"d");
   EXPECT_EQ(profile.ReadText(u"S", u"Empty", u"d"), u"");
-}
-
-void ExpectSameSettings(const Settings& a, const Settings& b) {
-  const auto tie = [](const Settings& s) {
-    return std::tie(s.options, s.fileCount, s.recentFiles, s.backupInterval, s.googleMapsLang, s.adjacentDistance,
-                    s.toolbarBackground, s.toolbarSpacing, s.font.name, s.font.height, s.font.weight, s.font.italic,
-                    s.font.color, s.font.background, s.font.useBackground, s.lastNotify);
-  };
-  EXPECT_TRUE(tie(a) == tie(b));
 }
 
 TEST(SettingsTest, EmptyProfileGivesEveryDefault) {
@@ -277,23 +254,7 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsFileTest, RoundTripThroughTheIniFile) {
-  Settings settings = DefaultSettings(true);
-  for (int i = 0; i < kOptionCount; ++i) settings.options[i] = i % 3 == 0;
-  settings.Set(Option::RecentFile, true);
-  settings.Set(Option::BackupFile, true);
-  settings.fileCount = 4;
-  settings.recentFiles = {u"C:\\\u884C\u7A0B\\\u4E00.itn", u"C:\\trips\\two words.itn"};
-  settings.backupInterval = 25;
-  settings.googleMapsLang = 6;
-  settings.adjacentDistance = 3;
-  settings.toolbarSpacing = 4;
-  settings.font.name = u"\u7D30\u660E\u9AD4";
-  settings.font.height = -21;
-  settings.font.weight = 700;
-  settings.font.italic = true;
-  settings.font.color = 0x00FFFFFF;
-  settings.font.background = u"C:\\\u5716\u7247.bmp";
-  settings.font.useBackground = true;
+  const Settings settings = testing::ChangedSettings();
   {
     IniFileProfile profile(path_);
     WriteProfileRecords(profile, u"Wayloom", u"1.0", u"Wayloom");

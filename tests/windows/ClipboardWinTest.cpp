@@ -1,14 +1,11 @@
 // The clipboard commands on the real clipboard: two editors, each with its own hidden
 // window and store, exchange rows; other programs see the rows as Unicode text, and the
 // companion editor's rows and plain ANSI text are taken from them.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstring>
 #include <string>
 
+#include "WinTestSupport.h"
 #include "core/RowOperations.h"
 #include "editing/Clipboard.h"
 #include "platform/win32/Win32ClipboardStore.h"
@@ -16,15 +13,6 @@
 
 namespace wayloom {
 namespace {
-
-class QuietUi : public Ui {
- public:
-  MessageResult ShowMessage(int id, const FormatArg&, MessageIcon, MessageButtons, bool) override {
-    shown.push_back(id);
-    return MessageResult::Ok;
-  }
-  std::vector<int> shown;
-};
 
 // One editor: a document, a hidden window owning its clipboard data, and its store.
 struct Editor {
@@ -50,7 +38,7 @@ struct Editor {
   HWND window;
   Win32ClipboardStore store;
   DocumentState doc;
-  QuietUi ui;
+  testing::AnsweringUi ui;
   Win32FileStore files;
   CommandContext context{doc, ui, files};
 };
@@ -66,6 +54,18 @@ void PutRaw(UINT format, const void* data, std::size_t size) {
   CloseClipboard();
 }
 
+// The Unicode text on the clipboard, as another program reads it.
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"(clipboard not opened)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
 TEST(Win32Clipboard, TwoEditorsExchangeRowsAndOthersReadTheText) {
   Editor first, second;
   ASSERT_TRUE(first.window && second.window);
@@ -73,13 +73,7 @@ TEST(Win32Clipboard, TwoEditorsExchangeRowsAndOthersReadTheText) {
   ASSERT_TRUE(CopyRows(first.context));
   EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Wayloom")));
 
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  HANDLE text = GetClipboardData(CF_UNICODETEXT);
-  ASSERT_TRUE(text);
-  EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(GlobalLock(text))),
-            L"\xFEFF台北車站\t25.04780\t121.51700\t2\r\nHome\t\t-0.50000\t2\r\n");
-  GlobalUnlock(text);
-  CloseClipboard();
+  EXPECT_EQ(ClipboardText(), L"\xFEFF台北車站\t25.04780\t121.51700\t2\r\nHome\t\t-0.50000\t2\r\n");
 
   second.Load({{u"Start", u"1", u"1"}});
   second.doc.table.ClearSelectionAndFocus();
@@ -111,12 +105,7 @@ TEST(Win32Clipboard, TakesTheCompanionRowsAndPlainText) {
   EXPECT_EQ(editor.Row(0), u"Pin|121.56500|25.03300");
 
   CopyCoordinates(editor.context);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  HANDLE text = GetClipboardData(CF_UNICODETEXT);
-  ASSERT_TRUE(text);
-  EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(GlobalLock(text))), L"N 25.03300, E 121.56500");
-  GlobalUnlock(text);
-  CloseClipboard();
+  EXPECT_EQ(ClipboardText(), L"N 25.03300, E 121.56500");
   EXPECT_TRUE(editor.ui.shown.empty());
 }
 
