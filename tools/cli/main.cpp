@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "core/DocumentState.h"
+#include "editing/Editor.h"
 #include "editing/DocumentCommands.h"
 #include "formats/BatchConversion.h"
 #include "formats/FileFormat.h"
 #include "formats/FileTransfer.h"
 #include "planning/RoutePlanner.h"
+#include "platform/posix/SystemClock.h"
 
 namespace wayloom {
 namespace {
@@ -27,7 +29,7 @@ namespace {
 // Messages go to stderr; questions take the answer a script wants: write past the entry
 // limit, never clear a file's read-only attribute, and the answers given on the command
 // line for duplicates and existing conversion targets.
-class ConsoleUi : public Ui {
+class ConsoleUi : public EditorUi {
  public:
   MessageResult ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
                             bool defaultCancel) override {
@@ -229,9 +231,6 @@ int main(int argc, char** argv) {
   const Arguments args = Parse(argc, argv);
   if (!args.ok) return Usage();
 
-  DocumentState doc;
-  doc.settings = DefaultSettings(true);
-  doc.settings.Set(Option::RecentFile, false);
   ConsoleUi ui;
   auto files = MakeSystemFileStore();
   auto codec = MakeSystemTextCodec(args.codePage);
@@ -239,7 +238,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "code page %u is not available\n", args.codePage);
     return 2;
   }
-  CommandContext context{doc, ui, *files, codec.get()};
+  const SystemClock clock;
+  Editor editor(ui, {*files, clock, codec.get()});
+  editor.doc.settings = DefaultSettings(true);
+  editor.doc.settings.Set(Option::RecentFile, false);
+  CommandContext& context = editor.context;
   const auto& positional = args.positional;
   if (command == "dump" && positional.size() == 1 && !args.to) return Dump(context, ArgumentText(positional[0]));
   if (command == "convert" && positional.size() == 2) {
