@@ -16,7 +16,6 @@ struct CommandContext {
   Ui& ui;
   FileStore& files;
   const TextCodec* codec = nullptr;  // nullptr: BuiltInTextCodec()
-  bool includeHomeAndRecent = false;  // the favourites dialog's check box
   ClipboardStore* clipboard = nullptr;  // nullptr: the clipboard cannot be opened
   HttpClient* http = nullptr;           // nullptr: no internet session can be opened
   Profile* profile = nullptr;           // the ini file (base points); nullptr: none

@@ -100,13 +100,13 @@ bool WriteFile(CommandContext& context, TransferMode mode, TextView path, int fo
   return true;
 }
 
-bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int formatIndex) {
+bool ReadFile(CommandContext& context, TransferMode mode, TextView path, int formatIndex, bool includeHomeAndRecent) {
   DocumentState& doc = context.doc;
   context.ui.SetWaitCursor(true);
   context.ui.SuspendRedraw(true);
   const int progressText = formatIndex == kFavouritesFormat ? kReadingFavouritesProgress : ProgressText(mode);
   FileProgress progress(context.ui, progressText, doc.document.autoSaving);
-  FileAccess access{context.ui, context.files, context.codec, &progress, context.includeHomeAndRecent};
+  FileAccess access{context.ui, context.files, context.codec, &progress, includeHomeAndRecent};
   const int result = ReadDocumentFile(access, doc, mode, path, formatIndex);
   if (result == 0) {
     progress.Report(1, 1);
@@ -134,9 +134,8 @@ void RestartAutoSave(CommandContext& context) {
   if (settings.Get(Option::BackupFile)) context.ui.RestartAutoSaveTimer(settings.backupInterval);
 }
 
-}  // namespace
-
-bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int format) {
+// includeHomeAndRecent: the favourites dialog's check box, for the device favourites.
+bool Transfer(CommandContext& context, TransferMode mode, TextView path, int format, bool includeHomeAndRecent) {
   DocumentState& doc = context.doc;
   if (IsSaving(mode)) {
     const bool ok = WriteFile(context, mode, path, format);
@@ -145,7 +144,7 @@ bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int
   }
 
   const std::size_t rowsBefore = doc.table.RowCount();
-  const bool ok = ReadFile(context, mode, path, format);
+  const bool ok = ReadFile(context, mode, path, format, includeHomeAndRecent);
   if (mode == TransferMode::Open) {
     RestartAutoSave(context);
     if (ok) {
@@ -173,6 +172,11 @@ bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int
   return ok;
 }
 
+}  // namespace
+
+bool TransferFile(CommandContext& context, TransferMode mode, TextView path, int format) {
+  return Transfer(context, mode, path, format, false);
+}
 
 void NewDocument(CommandContext& context) {
   DocumentState& doc = context.doc;
@@ -237,13 +241,13 @@ bool OpenPath(CommandContext& context, TextView path) {
   return ok;
 }
 
-bool OpenFavourites(CommandContext& context, TextView mapFolder) {
+bool OpenFavourites(CommandContext& context, TextView mapFolder, bool includeHomeAndRecent) {
   DocumentState& doc = context.doc;
   if (doc.document.modified && !ConfirmDiscard(context)) return false;
   const Text path = JoinPath(mapFolder, kFavouritesFileName);
   doc.document.path = path;
   doc.document.format = kFavouritesFormat;
-  if (!TransferFile(context, TransferMode::Open, path, kFavouritesFormat)) return false;
+  if (!Transfer(context, TransferMode::Open, path, kFavouritesFormat, includeHomeAndRecent)) return false;
   // A later save asks for a name.
   doc.document.title = Text(LoadText(kFavouritesTitleString));
   doc.document.path.clear();

@@ -22,8 +22,8 @@ bool SaveDocumentAs(CommandContext& context);
 // Opens path (the command line, a dropped file, a recent file).
 bool OpenPath(CommandContext& context, TextView path);
 // Opens the favourites file "MapSettings.cfg" of a device's map folder as a new, untitled
-// itinerary (with the home and recent places when context.includeHomeAndRecent).
-bool OpenFavourites(CommandContext& context, TextView mapFolder);
+// itinerary, with the home and recent places when includeHomeAndRecent (the dialog's box).
+bool OpenFavourites(CommandContext& context, TextView mapFolder, bool includeHomeAndRecent);
 // Runs the file dialog of the mode and the transfer.
 bool ChooseFile(CommandContext& context, TransferMode mode);
 inline bool ImportFile(CommandContext& context) { return ChooseFile(context, TransferMode::Import); }

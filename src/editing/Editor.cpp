@@ -5,7 +5,7 @@ namespace wayloom {
 Editor::Editor(EditorUi& editorUi, const EditorServices& services)
     : ui(editorUi),
       clock(services.clock),
-      context{doc, editorUi, services.files, services.codec, false, services.clipboard, services.http,
+      context{doc, editorUi, services.files, services.codec, services.clipboard, services.http,
               services.profile},
       cellEditor(services.clock),
       checks(editorUi) {}

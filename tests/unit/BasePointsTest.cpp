@@ -253,7 +253,7 @@ TEST_F(BasePointsTest, SavingRewritesTheSectionWholeInTheIniFile) {
   ini.WriteString(u"Options", u"Show Distance", u"1");
   doc.settings.baseListIndex = 3;
   doc.settings.Set(Option::DmsFormat, true);
-  CommandContext iniContext{doc, ui, files, nullptr, false, nullptr, nullptr, &ini};
+  CommandContext iniContext{doc, ui, files, nullptr, nullptr, nullptr, &ini};
   {
     BasePointDialog dialog(iniContext);
     dialog.SelectOnly(1);

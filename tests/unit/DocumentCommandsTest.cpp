@@ -259,7 +259,7 @@ TEST(OpenFavourites, ReadsTheDeviceFileAsANewUntitledItinerary) {
   record += std::string{27, 27, static_cast<char>(27 + 4)} + "Home" + std::string(8, '\0');
   WriteBytes(folder / "MapSettings.cfg", record);
   Fixture f;
-  ASSERT_TRUE(OpenFavourites(f.context, PathText(folder.path())));
+  ASSERT_TRUE(OpenFavourites(f.context, PathText(folder.path()), false));
   EXPECT_EQ(Rows(f.doc), (std::vector<std::string>{"Home|121.50000|25.03300|2"}));
   EXPECT_EQ(WindowTitle(f.doc.document), u"Favorites - Wayloom");
   EXPECT_TRUE(f.doc.document.path.empty());
@@ -269,7 +269,7 @@ TEST(OpenFavourites, ReadsTheDeviceFileAsANewUntitledItinerary) {
   EXPECT_EQ(f.ui.dialogPositions.size(), 1u);
   // A folder without the file cannot be opened.
   Fixture missing;
-  EXPECT_FALSE(OpenFavourites(missing.context, PathText(folder / "none")));
+  EXPECT_FALSE(OpenFavourites(missing.context, PathText(folder / "none"), false));
   EXPECT_EQ(missing.ui.MessageIds(), std::vector<int>{14217});
 }
 
