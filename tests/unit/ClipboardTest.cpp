@@ -29,8 +29,7 @@ Bytes Units(std::u16string_view units) {
 // ---- blocks, byte for byte ----
 
 TEST(CopiedRows, OwnBlockAndTextLinesByteForByte) {
-  EditFixture f;
-  f.Load({"Home|121.565|25.033|2", "A|-0.5||1", "skipped|1|1|0"});
+  EditFixture f({"Home|121.565|25.033|2", "A|-0.5||1", "skipped|1|1|0"});
   f.Select({0, 1});
   const auto copied = BuildCopiedRows(f.doc);
   ASSERT_TRUE(copied);

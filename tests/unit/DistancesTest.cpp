@@ -23,8 +23,7 @@ TEST(FormatDistance, UnitsAndRounding) {
 }
 
 TEST(DistanceBetweenRows, GreatCircleMetres) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1", "c|0|0", "d|10|", "e||", "f|180|0"});
+  EditFixture f({"a|0|0", "b|0|1", "c|0|0", "d|10|", "e||", "f|180|0"});
   const struct {
     std::size_t from, to;
     std::int32_t metres;
@@ -35,8 +34,7 @@ TEST(DistanceBetweenRows, GreatCircleMetres) {
 
 TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
   // Near the pole the cosine sum of these two points comes out just above 1.
-  EditFixture f;
-  f.Load({"a|32.00185|88.82026", "b|32.00186|88.82026", "c|-32.49812|-89.63587", "d|-32.49811|-89.63587"});
+  EditFixture f({"a|32.00185|88.82026", "b|32.00186|88.82026", "c|-32.49812|-89.63587", "d|-32.49811|-89.63587"});
   EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 0);
   EXPECT_EQ(DistanceBetweenRows(f.doc, 2, 3), 0);
   f.doc.settings.adjacentDistance = 0;
@@ -46,8 +44,7 @@ TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
 }
 
 TEST(DistanceBetweenRows, ReadsTheDisplayFormInUse) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|-1"});
+  EditFixture f({"a|0|0", "b|0|-1"});
   ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
   ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
   ASSERT_EQ(f.Column(kLatitudeColumn)[1], "S 1° 00' 00.00\"");
@@ -55,8 +52,7 @@ TEST(DistanceBetweenRows, ReadsTheDisplayFormInUse) {
 }
 
 TEST(CoordinateDegrees, ReadsEveryStoredDecimalTextAsTheFullReaderDoes) {
-  EditFixture f;
-  f.Load({"a"});
+  EditFixture f({"a"});
   std::uint32_t seed = 11;
   for (int i = 0; i < 100000; ++i) {
     seed = seed * 1103515245u + 12345u;
@@ -74,8 +70,7 @@ TEST(CoordinateDegrees, ReadsEveryStoredDecimalTextAsTheFullReaderDoes) {
 }
 
 TEST(SetBaseRow, BasePointModeMeasuresEveryRowFromTheBase) {
-  EditFixture f;
-  f.Load({"base|0|0", "a|0|1", "no latitude|0|", "b|0|0"});
+  EditFixture f({"base|0|0", "a|0|1", "no latitude|0|", "b|0|0"});
   f.doc.settings.adjacentDistance = 0;
   SetBaseRow(f.context, 0, true);
   EXPECT_EQ(f.doc.baseRow, 0);
@@ -86,8 +81,7 @@ TEST(SetBaseRow, BasePointModeMeasuresEveryRowFromTheBase) {
 }
 
 TEST(SetBaseRow, AdjacentModeMeasuresFromTheRowBefore) {
-  EditFixture f;
-  f.Load({"a|0|1", "b|0|2", "unlocated||", "c|0|3", "base|0|5", "d|0|6"});
+  EditFixture f({"a|0|1", "b|0|2", "unlocated||", "c|0|3", "base|0|5", "d|0|6"});
   SetBaseRow(f.context, 4, false);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "", "", "", "111.3  km"}));
   // The sort keys are still the distances to the base point.
@@ -95,8 +89,7 @@ TEST(SetBaseRow, AdjacentModeMeasuresFromTheRowBefore) {
 }
 
 TEST(SetBaseRow, NoBaseWithoutBothCoordinatesPastTheEndOrWhileTheColumnIsHidden) {
-  EditFixture f;
-  f.Load({"a|0|", "b|0|1"});
+  EditFixture f({"a|0|", "b|0|1"});
   SetBaseRow(f.context, 0, false);
   EXPECT_EQ(f.doc.baseRow, -1);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", ""}));
@@ -108,8 +101,7 @@ TEST(SetBaseRow, NoBaseWithoutBothCoordinatesPastTheEndOrWhileTheColumnIsHidden)
 }
 
 TEST(SetBaseRow, MinusOneFindsTheRowCarryingTheMarker) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1", "c|0|2"});
+  EditFixture f({"a|0|0", "b|0|1", "c|0|2"});
   SetBaseRow(f.context, 1, false);
   f.doc.table.SwapRows(1, 2);  // the marker travels with its row
   f.doc.baseRow = 0;           // whatever it says now
@@ -118,8 +110,7 @@ TEST(SetBaseRow, MinusOneFindsTheRowCarryingTheMarker) {
 }
 
 TEST(UpdateRowDistance, TheEditedRowAndInAdjacentModeTheNext) {
-  EditFixture f;
-  f.Load({"base|0|0", "a|0|1", "b|0|2"});
+  EditFixture f({"base|0|0", "a|0|1", "b|0|2"});
   SetBaseRow(f.context, 0, false);
   f.doc.table.SetCell(1, kLatitudeColumn, u"0.50000");
   UpdateRowDistance(f.context, 1);
@@ -132,8 +123,7 @@ TEST(UpdateRowDistance, TheEditedRowAndInAdjacentModeTheNext) {
 // ---- 1209 show / hide the Distance column ----
 
 TEST(ShowDistanceColumn, ShowingMakesRowZeroTheBaseWhenItIsLocated) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1"});
+  EditFixture f({"a|0|0", "b|0|1"});
   f.doc.settings.Set(Option::ShowDistance, false);
   ToggleDistanceColumn(f.context);
   EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
@@ -145,8 +135,7 @@ TEST(ShowDistanceColumn, ShowingMakesRowZeroTheBaseWhenItIsLocated) {
 }
 
 TEST(ShowDistanceColumn, ShowingWithAnUnlocatedRowZeroLeavesEveryDistanceEmpty) {
-  EditFixture f;
-  f.Load({"a||", "b|0|1", "c|0|2"});
+  EditFixture f({"a||", "b|0|1", "c|0|2"});
   f.doc.settings.Set(Option::ShowDistance, false);
   ToggleDistanceColumn(f.context);
   EXPECT_EQ(f.doc.baseRow, -1);
@@ -156,8 +145,7 @@ TEST(ShowDistanceColumn, ShowingWithAnUnlocatedRowZeroLeavesEveryDistanceEmpty) 
 }
 
 TEST(ShowDistanceColumn, HidingRemovesThePinnedRowAndUndoBringsEverythingBack) {
-  EditFixture f;
-  f.Load({"Home|0|0", "a|0|1", "b|0|2"});
+  EditFixture f({"Home|0|0", "a|0|1", "b|0|2"});
   f.doc.baseRowPinned = true;
   SetBaseRow(f.context, 0, false);
   ToggleDistanceColumn(f.context);
@@ -174,8 +162,7 @@ TEST(ShowDistanceColumn, HidingRemovesThePinnedRowAndUndoBringsEverythingBack) {
 // ---- 1210 metric, 1211 / 1212 mode ----
 
 TEST(ToggleMetricUnit, RewritesEveryDistanceAndIsNotUndone) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|0.001", "c|0|1"});
+  EditFixture f({"a|0|0", "b|0|0.001", "c|0|1"});
   f.doc.settings.adjacentDistance = 0;
   SetBaseRow(f.context, 0, false);
   ToggleMetricUnit(f.context);
@@ -190,8 +177,7 @@ TEST(ToggleMetricUnit, RewritesEveryDistanceAndIsNotUndone) {
 }
 
 TEST(SetDistanceMode, SwitchesBetweenAdjacentAndBasePoint) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1", "c|0|2"});
+  EditFixture f({"a|0|0", "b|0|1", "c|0|2"});
   SetBaseRow(f.context, 0, false);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "111.3  km"}));
   SetDistanceMode(f.context, false);

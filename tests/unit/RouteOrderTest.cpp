@@ -12,8 +12,7 @@ using testing::ExpectUndoRedo;
 // ---- 1033 / 1034 destination and via point ----
 
 TEST(SetDestination, ChangesTheDestinationBitOfEverySelectedRowOnly) {
-  EditFixture f;
-  f.Load({"a|||1", "b|||0", "c|||0", "d|||2"});
+  EditFixture f({"a|||1", "b|||0", "c|||0", "d|||2"});
   f.Select({0, 1, 3});
   ExpectUndoRedo(f, [&] { SetDestination(f.context, true); }, {"a|||3", "b|||2", "c|||0", "d|||2"});
   EXPECT_EQ(f.ui.statusTexts.front(), "正在設定行程的狀態為目的地...");
@@ -26,8 +25,7 @@ TEST(SetDestination, ChangesTheDestinationBitOfEverySelectedRowOnly) {
 }
 
 TEST(SetDestination, ThePinnedBaseRowDoesNotMakeTheDocumentModified) {
-  EditFixture f;
-  f.Load({"Home|0|0|2", "a|1|1|2"});
+  EditFixture f({"Home|0|0|2", "a|1|1|2"});
   f.doc.baseRowPinned = true;
   f.Select({0});
   SetDestination(f.context, false);
@@ -36,8 +34,7 @@ TEST(SetDestination, ThePinnedBaseRowDoesNotMakeTheDocumentModified) {
 }
 
 TEST(ToggleDestination, TheStatusIconActsByTheRowsStatus) {
-  EditFixture f;
-  f.Load({"a|||2", "b|||0"});
+  EditFixture f({"a|||2", "b|||0"});
   f.Select({0, 1});
   ToggleDestination(f.context, 0);  // a destination: via point for all selected
   EXPECT_EQ(f.Statuses(), (std::vector<int>{0, 0}));
@@ -76,8 +73,7 @@ TEST(SetPassed, PassedPassesEveryRowAboveToPassClearsEveryRowBelow) {
 // ---- 1038 / 1039 move up and down ----
 
 TEST(MoveEntry, MovesTheEntryAndItsSelection) {
-  EditFixture f;
-  f.Load({"a|1|1|2", "b|2|2|0", "c||", "d|4|4"});
+  EditFixture f({"a|1|1|2", "b|2|2|0", "c||", "d|4|4"});
   f.Select({2});
   MoveUp(f.context);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "c", "b", "d"}));
@@ -118,8 +114,7 @@ TEST(MoveEntry, PassedBitsStayALeadingRun) {
 // ---- 1040 reverse ----
 
 TEST(ReverseRoute, SwapsFromTheOutsideInClearsEveryPassedBitAndUndoes) {
-  EditFixture f;
-  f.Load({"r0|0|0|3", "r1|1|1|1", "r2|2|2|3", "r3||3|2", "r4|4|4|0"});
+  EditFixture f({"r0|0|0|3", "r1|1|1|1", "r2|2|2|3", "r3||3|2", "r4|4|4|0"});
   SetBaseRow(f.context, 1, false);
   f.Select({1});
   ExpectUndoRedo(f, [&] {
@@ -136,8 +131,7 @@ TEST(ReverseRoute, SwapsFromTheOutsideInClearsEveryPassedBitAndUndoes) {
 TEST(ReverseRoute, RedoRenumbersTheOrderColumn) {
   // No base row and an odd count with a passed middle row: the group ends with a status
   // change, and the Order column must still follow the moved coordinates.
-  EditFixture f;
-  f.Load({"a||", "b|1|1|3", "c|2|2|3"});
+  EditFixture f({"a||", "b|1|1|3", "c|2|2|3"});
   ReverseRoute(f.context);
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2", ""}));
   Undo(f.context);
@@ -147,8 +141,7 @@ TEST(ReverseRoute, RedoRenumbersTheOrderColumn) {
 }
 
 TEST(ReverseRoute, NeedsTwoRowsBesidesThePinnedOne) {
-  EditFixture f;
-  f.Load({"Home|0|0|0", "a|1|1|2"});
+  EditFixture f({"Home|0|0|0", "a|1|1|2"});
   f.Pin();
   ReverseRoute(f.context);
   EXPECT_FALSE(CanUndo(f.doc.journal));

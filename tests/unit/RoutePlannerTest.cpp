@@ -189,6 +189,7 @@ TEST(RoutePlanner, StraightLineCostsAreTheDistanceColumnsValues) {
 // ---- the command ----
 
 struct PlanFixture : EditFixture {
+  using EditFixture::EditFixture;
   // Runs the command with the dialog answering choice.
   void Run(PlanOptions choice, TextView host = u"http://127.0.0.1:9") {
     ui.plan = choice;
@@ -205,8 +206,7 @@ PlanOptions Mode(TripMode mode, bool road = false) {
 const std::vector<std::string> kLine = {"A|0|0|3", "B|-2|0|3", "C|1|0|2", "D|3|0|0"};
 
 TEST(PlanRoute, AppliesThePlanAsOneUndoStep) {
-  PlanFixture f;
-  f.Load(kLine);
+  PlanFixture f(kLine);
   // Every row loses its passed bit, row 0 included; coordinates travel with their names.
   testing::ExpectUndoRedo(f, [&] { f.Run(Mode(TripMode::OpenEnd)); },
                           {"A|0.00000|0.00000|2", "C|1.00000|0.00000|2", "D|3.00000|0.00000|0", "B|-2.00000|0.00000|2"});
@@ -257,8 +257,7 @@ TEST(PlanRoute, ModesAndTheNoChangeCase) {
 }
 
 TEST(PlanRoute, BlankCoordinatesAreSelectedAndReported) {
-  PlanFixture f;
-  f.Load({"A|0|0", "B||1", "C|1|1", "D|2|", "E|3|3"});
+  PlanFixture f({"A|0|0", "B||1", "C|1|1", "D|2|", "E|3|3"});
   f.Select({2});
   f.Run(Mode(TripMode::OpenEnd));
   EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14430});
@@ -272,8 +271,7 @@ TEST(PlanRoute, BlankCoordinatesAreSelectedAndReported) {
 }
 
 TEST(PlanRoute, CancelAndTheRoadChoiceOfLargeTables) {
-  PlanFixture f;
-  f.Load(kLine);
+  PlanFixture f(kLine);
   f.options.roadDistance = true;
   PlanRoute(f.context, f.ui, f.options, u"");
   EXPECT_TRUE(f.ui.planShown.back().roadDistance);  // 4 rows: the choice stays
@@ -289,8 +287,7 @@ TEST(PlanRoute, CancelAndTheRoadChoiceOfLargeTables) {
 
 // Esc at any poll abandons the run: the table, the journal and the flags stay.
 TEST(PlanRoute, EscAtEveryPollLeavesTheTableUntouched) {
-  PlanFixture counting;
-  counting.Load(kLine);
+  PlanFixture counting(kLine);
   counting.Run(Mode(TripMode::RoundTrip));
   const int polls = counting.ui.polls;
   EXPECT_EQ(polls, 3 + 3);  // matrix rows and walk steps; no pass improves
@@ -313,8 +310,7 @@ TEST(PlanRoute, RowReferencesAreHandedToTheNewRows) {
     void RowReplaced(std::size_t source, std::size_t newRow) override { replaced.emplace_back(source, newRow); }
     std::vector<std::pair<std::size_t, std::size_t>> replaced;
   } listener;
-  PlanFixture f;
-  f.Load(kLine);
+  PlanFixture f(kLine);
   f.doc.recorder = &listener;
   f.Run(Mode(TripMode::OpenEnd));
   using Pair = std::pair<std::size_t, std::size_t>;
@@ -389,8 +385,7 @@ TEST(PlanRoute, RoadDistancesDecideAndFailuresLeaveTheTable) {
     }
     EXPECT_EQ(f.ui.MessageIds(), c.message ? std::vector<int>{c.message} : std::vector<int>{});
   }
-  PlanFixture f;
-  f.Load(rows);
+  PlanFixture f(rows);
   f.Run(Mode(TripMode::OpenEnd, true));  // no internet session
   EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14433});
   EXPECT_EQ(f.ui.progressEnded, 1);

@@ -76,16 +76,14 @@ TEST(PortableCollation, PrefixesAgreeWithTheLogicalOrderWhereTheyDiffer) {
 // ---- sorting ----
 
 TEST(SortTable, NamesAlikeBeyondThePrefixStillSortInLogicalOrder) {
-  EditFixture f;
-  f.Load({"台北市信義區松高路1號", "台北市信義區松高路1F", std::string(23, 'a') + "é", std::string(23, 'a') + "z"});
+  EditFixture f({"台北市信義區松高路1號", "台北市信義區松高路1F", std::string(23, 'a') + "é", std::string(23, 'a') + "z"});
   SortNames(f.context, true);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{std::string(23, 'a') + "z", std::string(23, 'a') + "é",
                                                  "台北市信義區松高路1F", "台北市信義區松高路1號"}));
 }
 
 TEST(SortTable, NamesInLogicalOrderWithCaseDecidingTies) {
-  EditFixture f;
-  f.Load({"Stop 10", "ABC", "Stop 2", "abd", "abc", "Stop 1"});
+  EditFixture f({"Stop 10", "ABC", "Stop 2", "abd", "abc", "Stop 1"});
   SortNames(f.context, true);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"abc", "ABC", "abd", "Stop 1", "Stop 2", "Stop 10"}));
   EXPECT_EQ(f.ui.statusTexts.back(), "正在排序行程的資料...");
@@ -135,8 +133,7 @@ TEST(SortTable, ALargeTableEndsInOrderWithEqualNamesInTheirOldOrder) {
 }
 
 TEST(SortTable, CoordinatesWithEmptyTextsFirstAscendingAndLastDescending) {
-  EditFixture f;
-  f.Load({"a|10|1", "b||2", "c|-5|3", "d|2.5|", "e||5"});
+  EditFixture f({"a|10|1", "b||2", "c|-5|3", "d|2.5|", "e||5"});
   SortTable(f.context, kLongitudeColumn, true, SortMode::Command);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "e", "c", "d", "a"}));
   SortTable(f.context, kLongitudeColumn, false, SortMode::Command);
@@ -147,8 +144,7 @@ TEST(SortTable, CoordinatesWithEmptyTextsFirstAscendingAndLastDescending) {
 }
 
 TEST(SortTable, CoordinatesCompareAsDegreesInAnyDisplayForm) {
-  EditFixture f;
-  f.Load({"east|121.5|0", "west|-121.5|0", "near|0.5|0", "far|-0.25|0"});
+  EditFixture f({"east|121.5|0", "west|-121.5|0", "near|0.5|0", "far|-0.25|0"});
   ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
   ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
   SortTable(f.context, kLongitudeColumn, true, SortMode::Command);
@@ -156,8 +152,7 @@ TEST(SortTable, CoordinatesCompareAsDegreesInAnyDisplayForm) {
 }
 
 TEST(SortTable, DistancePutsTheBaseRowFirstInBothDirections) {
-  EditFixture f;
-  f.Load({"far|0|3", "none|0|", "base|0|0", "near|0|1", "mid|0|2"});
+  EditFixture f({"far|0|3", "none|0|", "base|0|0", "near|0|1", "mid|0|2"});
   f.doc.settings.adjacentDistance = 0;
   SetBaseRow(f.context, 2, false);
   SortTable(f.context, kDistanceColumn, true, SortMode::Command);
@@ -168,8 +163,7 @@ TEST(SortTable, DistancePutsTheBaseRowFirstInBothDirections) {
 }
 
 TEST(SortTable, ClearsThePassedBitsAndUndoBringsThemBack) {
-  EditFixture f;
-  f.Load({"c|||3", "b|||1", "a|||2", "d|||0"});
+  EditFixture f({"c|||3", "b|||1", "a|||2", "d|||0"});
   testing::ExpectUndoRedo(f, [&] { SortNames(f.context, true); }, {"a|||2", "b|||0", "c|||2", "d|||0"});
   EXPECT_EQ(f.ui.arrowColumn, kNameColumn);  // shown again by redo
   Undo(f.context);
@@ -179,8 +173,7 @@ TEST(SortTable, ClearsThePassedBitsAndUndoBringsThemBack) {
 // ---- which column, which direction ----
 
 TEST(HeaderClick, TheCurrentColumnFlipsAnotherColumnKeepsTheDirection) {
-  EditFixture f;
-  f.Load({"b|1|2", "a|2|1", "c|3|3"});
+  EditFixture f({"b|1|2", "a|2|1", "c|3|3"});
   HeaderClick(f.context, kNameColumn);  // starts as Name, descending: the first click sorts ascending
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "b", "c"}));
   HeaderClick(f.context, kNameColumn);
@@ -194,8 +187,7 @@ TEST(HeaderClick, TheCurrentColumnFlipsAnotherColumnKeepsTheDirection) {
 }
 
 TEST(HeaderClick, AFirstClickOnAnotherColumnSortsDescendingAndResetRemovesTheArrow) {
-  EditFixture f;
-  f.Load({"a|1|1", "b|3|3", "c|2|2"});
+  EditFixture f({"a|1|1", "b|3|3", "c|2|2"});
   HeaderClick(f.context, kLatitudeColumn);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
   EXPECT_EQ(f.ui.arrowColumn, kLatitudeColumn);
@@ -207,8 +199,7 @@ TEST(HeaderClick, AFirstClickOnAnotherColumnSortsDescendingAndResetRemovesTheArr
 }
 
 TEST(HeaderClick, IgnoredClicks) {
-  EditFixture f;
-  f.Load({"b|1|1", "a|2|2"});
+  EditFixture f({"b|1|1", "a|2|2"});
   HeaderClick(f.context, kDistanceColumn);  // no base row
   f.doc.baseRowPinned = true;  // one row besides the pinned one
   HeaderClick(f.context, kNameColumn);
@@ -218,8 +209,7 @@ TEST(HeaderClick, IgnoredClicks) {
 }
 
 TEST(SortCurrentColumn, SortsTheColumnLastChosen) {
-  EditFixture f;
-  f.Load({"a|1|3", "b|3|1", "c|2|2"});
+  EditFixture f({"a|1|3", "b|3|1", "c|2|2"});
   f.doc.currentColumn = kLatitudeColumn;
   SortCurrentColumn(f.context, true);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));

@@ -27,8 +27,7 @@ int UndoAll(EditFixture& f) {
 // ---- group control ----
 
 TEST(UndoJournal, KeepsTheLastSixtyFourGroups) {
-  EditFixture f;
-  f.Load({"start"});
+  EditFixture f({"start"});
   for (int i = 1; i <= 65; ++i) EditCell(f.doc, 0, kNameColumn, ("name " + std::to_string(i)).c_str());
   EXPECT_EQ(UndoAll(f), 64);  // each edit of the cell is a step of its own
   // The first edit was dropped: its result is as far back as undo goes.
@@ -39,8 +38,7 @@ TEST(UndoJournal, KeepsTheLastSixtyFourGroups) {
 }
 
 TEST(UndoJournal, ANewChangeAfterUndoFreesEveryUndoneGroup) {
-  EditFixture f;
-  f.Load({"a", "b"});
+  EditFixture f({"a", "b"});
   EditCell(f.doc, 0, kNameColumn, "a1");
   EditCell(f.doc, 0, kNameColumn, "a2");
   EditCell(f.doc, 1, kNameColumn, "b1");
@@ -54,8 +52,7 @@ TEST(UndoJournal, ANewChangeAfterUndoFreesEveryUndoneGroup) {
 }
 
 TEST(UndoJournal, EmptyGroupsSuspendedRecordingAndResetLeaveNoStep) {
-  EditFixture f;
-  f.Load({"a", "b"});
+  EditFixture f({"a", "b"});
   BeginUndoGroup(f.doc.journal);
   SetCellRecorded(f.doc, 0, kNameColumn, u"a");  // no change: the group receives no record
   EXPECT_FALSE(CanUndo(f.doc.journal));
@@ -76,8 +73,7 @@ TEST(UndoJournal, EmptyGroupsSuspendedRecordingAndResetLeaveNoStep) {
 // ---- the Undo and Redo commands ----
 
 TEST(Undo, ShowsItsTextAndButtonAndTellsTheMap) {
-  EditFixture f;
-  f.Load({"a"});
+  EditFixture f({"a"});
   Undo(f.context);  // nothing to undo or redo: nothing happens
   Redo(f.context);
   EXPECT_TRUE(f.ui.statusTexts.empty());
@@ -97,8 +93,7 @@ TEST(Undo, ShowsItsTextAndButtonAndTellsTheMap) {
 }
 
 TEST(Undo, ACoordinateComesBackInTheDisplayFormOfNow) {
-  EditFixture f;
-  f.Load({"a|121.5|25"});
+  EditFixture f({"a|121.5|25"});
   EditCell(f.doc, 0, kLongitudeColumn, "122.00000");
   ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
   Undo(f.context);
@@ -109,8 +104,7 @@ TEST(Undo, ACoordinateComesBackInTheDisplayFormOfNow) {
 }
 
 TEST(Undo, TheSameCellEditedTwiceStepsBackThroughEachText) {
-  EditFixture f;
-  f.Load({"a|121.5|25", "b|1|1"});
+  EditFixture f({"a|121.5|25", "b|1|1"});
   for (const char* name : {"x", "y"}) BeginCellEdit(f.context, f.editor, 0, kNameColumn), f.Enter(name);
   const std::vector<std::vector<std::string>> steps = {{"y", "b"}, {"x", "b"}, {"a", "b"}};
   EXPECT_EQ(f.Names(), steps[0]);
@@ -126,8 +120,7 @@ TEST(Undo, TheSameCellEditedTwiceStepsBackThroughEachText) {
 }
 
 TEST(Undo, TheModifiedFlagReturnsToItsStateAtTheSave) {
-  EditFixture f;
-  f.Load({"a|1|1", "b|2|2", "c|3|3"});
+  EditFixture f({"a|1|1", "b|2|2", "c|3|3"});
   EditCell(f.doc, 0, kNameColumn, "x");
   f.doc.SetModified(false);  // saved
   EditCell(f.doc, 1, kNameColumn, "y");
@@ -144,8 +137,7 @@ TEST(Undo, TheModifiedFlagReturnsToItsStateAtTheSave) {
 }
 
 TEST(Undo, DeletedRowsComeBackSelectedAtTheirPlaces) {
-  EditFixture f;
-  f.Load({"a|1|1", "b|2|2", "c|3|3", "d", "e|5|5|3", "f|6|6"});
+  EditFixture f({"a|1|1", "b|2|2", "c|3|3", "d", "e|5|5|3", "f|6|6"});
   f.Select({1, 3, 4});
   DeleteSelectedEntries(f.context);
   Undo(f.context);
@@ -154,8 +146,7 @@ TEST(Undo, DeletedRowsComeBackSelectedAtTheirPlaces) {
 }
 
 TEST(Undo, AStatusEditSelectsItsRow) {
-  EditFixture f;
-  f.Load({"a", "b", "c"});
+  EditFixture f({"a", "b", "c"});
   f.Select({1});
   SetDestination(f.context, false);
   f.Select({0});
@@ -165,8 +156,7 @@ TEST(Undo, AStatusEditSelectsItsRow) {
 }
 
 TEST(Undo, GroupsThatInsertOrDeleteRowsReplayWithPaintingSuspended) {
-  EditFixture f;
-  f.Load({"a", "b"});
+  EditFixture f({"a", "b"});
   struct Watch : RowRecorder {
     testing::RecordingUi* ui;
     bool suspended = false;
@@ -183,8 +173,7 @@ TEST(Undo, GroupsThatInsertOrDeleteRowsReplayWithPaintingSuspended) {
 
 TEST(Undo, AnOrderSnapshotFindsItsRowsByTheirIds) {
   // A re-ordering the snapshot is not told about: the rows are found by their ids.
-  EditFixture f;
-  f.Load({"a|||3", "b|||1", "c", "d"});
+  EditFixture f({"a|||3", "b|||1", "c", "d"});
   RecordOrderSnapshotBefore(f.doc, kNameColumn, false);
   f.doc.table.Permute({2, 0, 3, 1});
   RecordOrderSnapshotAfter(f.doc);
