@@ -47,18 +47,6 @@ TEST(AddEntry, EscLeavesTheTableAndTheUndoHistoryUnchanged) {
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});  // clamped to the new last row
 }
 
-TEST(InsertEntry, TheBaseRowAndAdjacentDistancesFollowTheNewRowAndItsRemoval) {
-  EditFixture f({"a|121|25", "b|121.1|25.1", "base|121.2|25.2"});
-  SetBaseRow(f.context, 2, false);
-  const auto before = Picture(f.doc);
-  f.Select({1});
-  InsertEntry(f.context, f.editor);
-  EXPECT_EQ(f.doc.baseRow, 3);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", "", ""}));  // b follows a row without coordinates
-  f.Esc();
-  EXPECT_EQ(Picture(f.doc), before);
-}
-
 // ---- committing a cell ----
 
 TEST(CommitCellEdit, RefusedNamesKeepTheEditorOpenAndTheCellUnchanged) {

@@ -42,28 +42,32 @@ TEST(ToggleDestination, TheStatusIconActsByTheRowsStatus) {
   EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 2}));
 }
 
-// ---- 1035 / 1036 to pass and passed ----
+// ---- 1035 / 1036 to pass and passed, and moves across the passed run ----
 
-TEST(SetPassed, PassedPassesEveryRowAboveToPassClearsEveryRowBelow) {
+TEST(PassedRun, SetPassedAndMovesKeepThePassedBitsALeadingRun) {
+  using Command = void (*)(CommandContext&);
   const struct {
     std::vector<std::string> rows;
     std::size_t row;
-    bool passed;
+    Command command;
     std::vector<std::string> expected;
     const char* status;
   } cases[] = {
-      {{"r0|||2", "r1|||0", "r2|||2", "r3|||2", "r4|||0", "r5|||2", "r6|||2"}, 5, true,
+      // Passed passes every row above; to pass clears every row below.
+      {{"r0|||2", "r1|||0", "r2|||2", "r3|||2", "r4|||0", "r5|||2", "r6|||2"}, 5, [](CommandContext& c) { SetPassed(c, true); },
        {"r0|||3", "r1|||1", "r2|||3", "r3|||3", "r4|||1", "r5|||3", "r6|||2"}, "正在設定行程的狀態為已經過..."},
-      {{"r0|||3", "r1|||1", "r2|||3", "r3|||1", "r4|||3", "r5|||2"}, 2, false,
+      {{"r0|||3", "r1|||1", "r2|||3", "r3|||1", "r4|||3", "r5|||2"}, 2, [](CommandContext& c) { SetPassed(c, false); },
        {"r0|||3", "r1|||1", "r2|||2", "r3|||0", "r4|||2", "r5|||2"}, "正在設定行程的狀態為要經過..."},
+      // A passed entry moved below one to pass, and one to pass moved above a passed one.
+      {{"p0|||3", "p1|||3", "t2|||2", "t3|||2"}, 1, MoveDown, {"p0|||3", "t2|||2", "p1|||2", "t3|||2"}, "正在移動行程的資料..."},
+      {{"p0|||3", "p1|||1", "t2|||2", "t3|||2"}, 2, MoveUp, {"p0|||3", "t2|||2", "p1|||0", "t3|||2"}, "正在移動行程的資料..."},
   };
   for (const auto& c : cases) {
-    EditFixture f;
-    f.Load(c.rows);
+    EditFixture f(c.rows);
     f.Select({c.row});
     ExpectUndoRedo(f, [&] {
-      SetPassed(f.context, c.passed);
-      EXPECT_EQ(f.map.syncs, 0);  // the map does not show the passed bit
+      c.command(f.context);
+      EXPECT_EQ(f.map.syncs, c.command == MoveUp || c.command == MoveDown);  // the map does not show the passed bit
     }, c.expected);
     EXPECT_TRUE(f.doc.document.modified);
     EXPECT_EQ(f.ui.statusTexts.front(), c.status);
@@ -90,25 +94,6 @@ TEST(MoveEntry, MovesTheEntryAndItsSelection) {
   EXPECT_EQ(f.ui.scrolledTo.back(), 3);  // min(a + 3, last row)
   Undo(f.context);
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{2});  // undo selects the moved entry
-}
-
-TEST(MoveEntry, PassedBitsStayALeadingRun) {
-  const struct {
-    std::vector<std::string> rows;
-    std::size_t row;
-    bool up;
-    std::vector<std::string> expected;
-  } cases[] = {
-      // A passed entry moved below one to pass, and one to pass moved above a passed one.
-      {{"p0|||3", "p1|||3", "t2|||2", "t3|||2"}, 1, false, {"p0|||3", "t2|||2", "p1|||2", "t3|||2"}},
-      {{"p0|||3", "p1|||1", "t2|||2", "t3|||2"}, 2, true, {"p0|||3", "t2|||2", "p1|||0", "t3|||2"}},
-  };
-  for (const auto& c : cases) {
-    EditFixture f;
-    f.Load(c.rows);
-    f.Select({c.row});
-    ExpectUndoRedo(f, [&] { c.up ? MoveUp(f.context) : MoveDown(f.context); }, c.expected);
-  }
 }
 
 // ---- 1040 reverse ----

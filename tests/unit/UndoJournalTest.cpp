@@ -51,25 +51,6 @@ TEST(UndoJournal, ANewChangeAfterUndoFreesEveryUndoneGroup) {
   EXPECT_EQ(UndoAll(f), 2);
 }
 
-TEST(UndoJournal, EmptyGroupsSuspendedRecordingAndResetLeaveNoStep) {
-  EditFixture f({"a", "b"});
-  BeginUndoGroup(f.doc.journal);
-  SetCellRecorded(f.doc, 0, kNameColumn, u"a");  // no change: the group receives no record
-  EXPECT_FALSE(CanUndo(f.doc.journal));
-  SuspendRecording(f.doc.journal);
-  InsertRowRecorded(f.doc, 1, u"new", 2, false);
-  SetCellRecorded(f.doc, 0, kNameColumn, u"changed");
-  SetStatusRecorded(f.doc, 0, 3);
-  DeleteRowRecorded(f.doc, 2);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"changed", "new"}));
-  EXPECT_FALSE(CanUndo(f.doc.journal));
-  EditCell(f.doc, 0, kNameColumn, "b");
-  EditCell(f.doc, 0, kNameColumn, "c");
-  Undo(f.context);
-  ResetJournal(f.doc.journal);
-  EXPECT_FALSE(CanUndo(f.doc.journal) || CanRedo(f.doc.journal));
-}
-
 // ---- the Undo and Redo commands ----
 
 TEST(Undo, ShowsItsTextAndButtonAndTellsTheMap) {
@@ -169,19 +150,6 @@ TEST(Undo, GroupsThatInsertOrDeleteRowsReplayWithPaintingSuspended) {
   Undo(f.context);
   EXPECT_TRUE(watch.suspended);
   EXPECT_FALSE(f.ui.redrawSuspended);
-}
-
-TEST(Undo, AnOrderSnapshotFindsItsRowsByTheirIds) {
-  // A re-ordering the snapshot is not told about: the rows are found by their ids.
-  EditFixture f({"a|||3", "b|||1", "c", "d"});
-  RecordOrderSnapshotBefore(f.doc, kNameColumn, false);
-  f.doc.table.Permute({2, 0, 3, 1});
-  RecordOrderSnapshotAfter(f.doc);
-  Undo(f.context);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "b", "c", "d"}));
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{3, 1, 2, 2}));
-  Redo(f.context);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"c", "a", "d", "b"}));
 }
 
 }  // namespace
