@@ -22,14 +22,18 @@ TEST(FormatDistance, UnitsAndRounding) {
   for (const Case& c : cases) EXPECT_EQ(TextToUtf8(FormatDistance(c.metres, c.metric)), c.text) << c.metres;
 }
 
-TEST(DistanceBetweenRows, GreatCircleMetres) {
-  EditFixture f({"a|0|0", "b|0|1", "c|0|0", "d|10|", "e||", "f|180|0"});
+TEST(DistanceBetweenRows, GreatCircleMetresInEveryDisplayForm) {
+  EditFixture f({"a|0|0", "b|0|-1", "c|0|0", "d|10|", "e||", "f|180|0"});
   const struct {
     std::size_t from, to;
     std::int32_t metres;
   } cases[] = {{0, 1, 111319} /* a degree of a meridian */, {1, 0, 111319}, {0, 2, 0},
                {0, 3, kDistanceUnavailable}, {4, 0, kDistanceUnavailable}, {0, 5, 20037510} /* half the globe */};
-  for (const auto& c : cases) EXPECT_EQ(DistanceBetweenRows(f.doc, c.from, c.to), c.metres) << c.from << "-" << c.to;
+  for (int pass = 0; pass < 3; ++pass) {  // decimal, then DMS, then DMS with compass letters
+    if (pass > 0) ReformatAllCoordinates(f.doc, pass == 1 ? CoordinateSwitch::Dms : CoordinateSwitch::Compass);
+    for (const auto& c : cases) EXPECT_EQ(DistanceBetweenRows(f.doc, c.from, c.to), c.metres) << c.from << "-" << c.to;
+  }
+  EXPECT_EQ(f.Column(kLatitudeColumn)[1], "S 1° 00' 00.00\"");
 }
 
 TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
@@ -41,14 +45,6 @@ TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
   SetBaseRow(f.context, 0, false);
   EXPECT_EQ(f.doc.table.Row(1).sortKey, 0);
   EXPECT_EQ(f.Column(kDistanceColumn)[1], "0    m");
-}
-
-TEST(DistanceBetweenRows, ReadsTheDisplayFormInUse) {
-  EditFixture f({"a|0|0", "b|0|-1"});
-  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
-  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
-  ASSERT_EQ(f.Column(kLatitudeColumn)[1], "S 1° 00' 00.00\"");
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 111319);
 }
 
 TEST(CoordinateDegrees, ReadsEveryStoredDecimalTextAsTheFullReaderDoes) {
@@ -123,25 +119,17 @@ TEST(UpdateRowDistance, TheEditedRowAndInAdjacentModeTheNext) {
 // ---- 1209 show / hide the Distance column ----
 
 TEST(ShowDistanceColumn, ShowingMakesRowZeroTheBaseWhenItIsLocated) {
-  EditFixture f({"a|0|0", "b|0|1"});
-  f.doc.settings.Set(Option::ShowDistance, false);
-  ToggleDistanceColumn(f.context);
-  EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
-  EXPECT_EQ(f.doc.baseRow, 0);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km"}));
-  Undo(f.context);
-  EXPECT_FALSE(f.doc.settings.Get(Option::ShowDistance));
-  EXPECT_EQ(f.doc.baseRow, -1);
-}
-
-TEST(ShowDistanceColumn, ShowingWithAnUnlocatedRowZeroLeavesEveryDistanceEmpty) {
-  EditFixture f({"a||", "b|0|1", "c|0|2"});
-  f.doc.settings.Set(Option::ShowDistance, false);
-  ToggleDistanceColumn(f.context);
-  EXPECT_EQ(f.doc.baseRow, -1);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", ""}));
-  SetBaseRow(f.context, 1, false);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", "111.3  km"}));
+  for (const bool located : {true, false}) {
+    EditFixture f({located ? "a|0|0" : "a||", "b|0|1", "c|0|2"});
+    f.doc.settings.Set(Option::ShowDistance, false);
+    ToggleDistanceColumn(f.context);
+    EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
+    EXPECT_EQ(f.doc.baseRow, located ? 0 : -1);
+    EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", located ? "111.3  km" : "", located ? "111.3  km" : ""}));
+    Undo(f.context);
+    EXPECT_FALSE(f.doc.settings.Get(Option::ShowDistance));
+    EXPECT_EQ(f.doc.baseRow, -1);
+  }
 }
 
 TEST(ShowDistanceColumn, HidingRemovesThePinnedRowAndUndoBringsEverythingBack) {

@@ -132,34 +132,32 @@ TEST(SortTable, ALargeTableEndsInOrderWithEqualNamesInTheirOldOrder) {
   }
 }
 
-TEST(SortTable, CoordinatesWithEmptyTextsFirstAscendingAndLastDescending) {
-  EditFixture f({"a|10|1", "b||2", "c|-5|3", "d|2.5|", "e||5"});
-  SortTable(f.context, kLongitudeColumn, true, SortMode::Command);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "e", "c", "d", "a"}));
-  SortTable(f.context, kLongitudeColumn, false, SortMode::Command);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "d", "c", "b", "e"}));
-  SortTable(f.context, kLatitudeColumn, true, SortMode::Command);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"d", "a", "b", "c", "e"}));
-  EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"", "1", "", "2", ""}));
+std::vector<std::string> Sorted(EditFixture& f, int column, bool ascending) {
+  SortTable(f.context, column, ascending, SortMode::Command);
+  return f.Names();
 }
+using Names = std::vector<std::string>;
 
-TEST(SortTable, CoordinatesCompareAsDegreesInAnyDisplayForm) {
-  EditFixture f({"east|121.5|0", "west|-121.5|0", "near|0.5|0", "far|-0.25|0"});
-  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
-  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
-  SortTable(f.context, kLongitudeColumn, true, SortMode::Command);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"west", "far", "near", "east"}));
+TEST(SortTable, CoordinatesAsDegreesWithEmptyTextsFirstAscendingAndLastDescending) {
+  EditFixture f({"a|10|1", "b||2", "c|-5|3", "d|2.5|", "e||5"});
+  EXPECT_EQ(Sorted(f, kLongitudeColumn, true), (Names{"b", "e", "c", "d", "a"}));
+  EXPECT_EQ(Sorted(f, kLongitudeColumn, false), (Names{"a", "d", "c", "b", "e"}));
+  EXPECT_EQ(Sorted(f, kLatitudeColumn, true), (Names{"d", "a", "b", "c", "e"}));
+  EXPECT_EQ(f.Column(kOrderColumn), (Names{"", "1", "", "2", ""}));
+  // Any display form compares as degrees.
+  EditFixture g({"east|121.5|0", "west|-121.5|0", "near|0.5|0", "far|-0.25|0"});
+  ReformatAllCoordinates(g.doc, CoordinateSwitch::Dms);
+  ReformatAllCoordinates(g.doc, CoordinateSwitch::Compass);
+  EXPECT_EQ(Sorted(g, kLongitudeColumn, true), (Names{"west", "far", "near", "east"}));
 }
 
 TEST(SortTable, DistancePutsTheBaseRowFirstInBothDirections) {
   EditFixture f({"far|0|3", "none|0|", "base|0|0", "near|0|1", "mid|0|2"});
   f.doc.settings.adjacentDistance = 0;
   SetBaseRow(f.context, 2, false);
-  SortTable(f.context, kDistanceColumn, true, SortMode::Command);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"base", "near", "mid", "far", "none"}));
+  EXPECT_EQ(Sorted(f, kDistanceColumn, true), (Names{"base", "near", "mid", "far", "none"}));
   EXPECT_EQ(f.doc.baseRow, 0);
-  SortTable(f.context, kDistanceColumn, false, SortMode::Command);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"base", "none", "far", "mid", "near"}));
+  EXPECT_EQ(Sorted(f, kDistanceColumn, false), (Names{"base", "none", "far", "mid", "near"}));
 }
 
 TEST(SortTable, ClearsThePassedBitsAndUndoBringsThemBack) {
@@ -210,12 +208,11 @@ TEST(HeaderClick, IgnoredClicks) {
 
 TEST(SortCurrentColumn, SortsTheColumnLastChosen) {
   EditFixture f({"a|1|3", "b|3|1", "c|2|2"});
-  f.doc.currentColumn = kLatitudeColumn;
-  SortCurrentColumn(f.context, true);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
-  f.doc.currentColumn = kOrderColumn;
-  SortCurrentColumn(f.context, false);
-  EXPECT_EQ(f.Names(), (std::vector<std::string>{"b", "c", "a"}));
+  for (int column : {kLatitudeColumn, kOrderColumn}) {  // the Order column sorts nothing
+    f.doc.currentColumn = column;
+    SortCurrentColumn(f.context, column == kLatitudeColumn);
+    EXPECT_EQ(f.Names(), (Names{"b", "c", "a"}));
+  }
 }
 
 }  // namespace
