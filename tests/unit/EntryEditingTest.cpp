@@ -173,19 +173,9 @@ TEST(TabCellEdit, ANewRowNamedByTabIsOneStepWithTheCoordinatesTypedAfter) {
   EXPECT_FALSE(CanUndo(f.doc.journal));
 }
 
-TEST(EditSelectedEntry, AfterSortingByDistanceEditsTheName) {
-  EditFixture f({"a|121|25", "b|121.1|25.1"});
-  EditSelectedEntry(f.context, f.editor);  // no selection
-  EXPECT_FALSE(f.editor.open);
-  f.doc.currentColumn = kDistanceColumn;
-  f.Select({1});
-  EditSelectedEntry(f.context, f.editor);
-  EXPECT_EQ(f.editor.column, kNameColumn);
-  EXPECT_EQ(f.EditorText(), "b");
-}
-
 TEST(DoubleClickCell, EditsTheCellTogglesOnTheIconAndIgnoresOrderAndDistance) {
   EditFixture f({"a|121|25|2", "b|121.1|25.1|0"});
+  EditSelectedEntry(f.context, f.editor);  // no selection
   DoubleClickCell(f.context, f.editor, 0, kOrderColumn, false);
   DoubleClickCell(f.context, f.editor, 5, kNameColumn, false);
   EXPECT_FALSE(f.editor.open);
@@ -195,6 +185,12 @@ TEST(DoubleClickCell, EditsTheCellTogglesOnTheIconAndIgnoresOrderAndDistance) {
   DoubleClickCell(f.context, f.editor, 1, kLatitudeColumn, false);
   EXPECT_EQ(f.doc.currentColumn, kLatitudeColumn);
   EXPECT_EQ(f.EditorText(), "25.10000");
+  f.Esc();
+  f.doc.currentColumn = kDistanceColumn;  // after sorting by distance, F2 edits the name
+  f.Select({1});
+  EditSelectedEntry(f.context, f.editor);
+  EXPECT_EQ(f.editor.column, kNameColumn);
+  EXPECT_EQ(f.EditorText(), "b");
 }
 
 // ---- delete ----

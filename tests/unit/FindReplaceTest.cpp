@@ -38,8 +38,10 @@ TEST(ReplaceOccurrences, ReplacesLeftToRightResumingBehindEachOccurrence) {
 
 // ---- find ----
 
-TEST(FindFrom, SelectAllWithoutAMatchLeavesNothingSelected) {
-  SearchFixture f({"Taipei|121|25", "Tainan|120|23"});
+TEST(FindFrom, SelectAllWithoutAMatchLeavesNothingSelectedAndCoordinatesAreSearchedAsShown) {
+  SearchFixture f;
+  f.doc.settings.Set(Option::DmsFormat, true);
+  f.Load({"Taipei|121.5|25", "Tainan|120|23"});
   f.Select({0});
   EXPECT_EQ(FindFrom(f.doc, f.Search("Kaohsiung"), 0, true), 0);
   EXPECT_TRUE(f.Selected().empty());
@@ -49,12 +51,6 @@ TEST(FindFrom, SelectAllWithoutAMatchLeavesNothingSelected) {
   EXPECT_EQ(f.doc.table.FocusedRow(), 1);
   EXPECT_EQ(FindFrom(f.doc, f.options, 2, false), 0);  // past the end
   EXPECT_TRUE(f.Selected().empty());
-}
-
-TEST(FindFrom, SearchesCoordinatesInTheirDisplayTextUnlessNamesOnly) {
-  SearchFixture f;
-  f.doc.settings.Set(Option::DmsFormat, true);
-  f.Load({"a|121.5|25", "b|120|23"});
   EXPECT_EQ(FindFrom(f.doc, f.Search("121° 30'"), 0, false), 0);
   f.options.namesOnly = true;
   EXPECT_EQ(FindFrom(f.doc, f.options, 0, false), -1);

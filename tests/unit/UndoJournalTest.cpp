@@ -117,23 +117,19 @@ TEST(Undo, TheModifiedFlagReturnsToItsStateAtTheSave) {
   EXPECT_TRUE(f.doc.document.modified);
 }
 
-TEST(Undo, DeletedRowsComeBackSelectedAtTheirPlaces) {
+TEST(Undo, SelectsWhatItPutsBack) {
   EditFixture f({"a|1|1", "b|2|2", "c|3|3", "d", "e|5|5|3", "f|6|6"});
   f.Select({1, 3, 4});
   DeleteSelectedEntries(f.context);
-  Undo(f.context);
+  Undo(f.context);  // deleted rows come back selected at their places
   EXPECT_EQ(f.Selected(), (std::vector<std::size_t>{1, 3, 4}));
   EXPECT_EQ(f.doc.table.FocusedRow(), 1);  // the last row put back
-}
-
-TEST(Undo, AStatusEditSelectsItsRow) {
-  EditFixture f({"a", "b", "c"});
-  f.Select({1});
+  f.Select({2});
   SetDestination(f.context, false);
   f.Select({0});
-  Undo(f.context);
-  EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});
-  EXPECT_EQ(f.ui.scrolledTo.back(), 1);
+  Undo(f.context);  // a status edit selects its row
+  EXPECT_EQ(f.Selected(), std::vector<std::size_t>{2});
+  EXPECT_EQ(f.ui.scrolledTo.back(), 2);
 }
 
 TEST(Undo, GroupsThatInsertOrDeleteRowsReplayWithPaintingSuspended) {
