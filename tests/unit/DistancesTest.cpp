@@ -22,21 +22,23 @@ TEST(FormatDistance, UnitsAndRounding) {
   for (const Case& c : cases) EXPECT_EQ(TextToUtf8(FormatDistance(c.metres, c.metric)), c.text) << c.metres;
 }
 
-TEST(DistanceBetweenRows, GreatCircleMetres) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1", "c|0|0", "d|10|", "e||", "f|180|0"});
+TEST(DistanceBetweenRows, GreatCircleMetresInEveryDisplayForm) {
+  EditFixture f({"a|0|0", "b|0|-1", "c|0|0", "d|10|", "e||", "f|180|0"});
   const struct {
     std::size_t from, to;
     std::int32_t metres;
   } cases[] = {{0, 1, 111319} /* a degree of a meridian */, {1, 0, 111319}, {0, 2, 0},
                {0, 3, kDistanceUnavailable}, {4, 0, kDistanceUnavailable}, {0, 5, 20037510} /* half the globe */};
-  for (const auto& c : cases) EXPECT_EQ(DistanceBetweenRows(f.doc, c.from, c.to), c.metres) << c.from << "-" << c.to;
+  for (int pass = 0; pass < 3; ++pass) {  // decimal, then DMS, then DMS with compass letters
+    if (pass > 0) ReformatAllCoordinates(f.doc, pass == 1 ? CoordinateSwitch::Dms : CoordinateSwitch::Compass);
+    for (const auto& c : cases) EXPECT_EQ(DistanceBetweenRows(f.doc, c.from, c.to), c.metres) << c.from << "-" << c.to;
+  }
+  EXPECT_EQ(f.Column(kLatitudeColumn)[1], "S 1° 00' 00.00\"");
 }
 
 TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
   // Near the pole the cosine sum of these two points comes out just above 1.
-  EditFixture f;
-  f.Load({"a|32.00185|88.82026", "b|32.00186|88.82026", "c|-32.49812|-89.63587", "d|-32.49811|-89.63587"});
+  EditFixture f({"a|32.00185|88.82026", "b|32.00186|88.82026", "c|-32.49812|-89.63587", "d|-32.49811|-89.63587"});
   EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 0);
   EXPECT_EQ(DistanceBetweenRows(f.doc, 2, 3), 0);
   f.doc.settings.adjacentDistance = 0;
@@ -45,18 +47,8 @@ TEST(DistanceBetweenRows, TwoPointsTooCloseForTheArcCosineGiveZero) {
   EXPECT_EQ(f.Column(kDistanceColumn)[1], "0    m");
 }
 
-TEST(DistanceBetweenRows, ReadsTheDisplayFormInUse) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|-1"});
-  ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
-  ReformatAllCoordinates(f.doc, CoordinateSwitch::Compass);
-  ASSERT_EQ(f.Column(kLatitudeColumn)[1], "S 1° 00' 00.00\"");
-  EXPECT_EQ(DistanceBetweenRows(f.doc, 0, 1), 111319);
-}
-
 TEST(CoordinateDegrees, ReadsEveryStoredDecimalTextAsTheFullReaderDoes) {
-  EditFixture f;
-  f.Load({"a"});
+  EditFixture f({"a"});
   std::uint32_t seed = 11;
   for (int i = 0; i < 100000; ++i) {
     seed = seed * 1103515245u + 12345u;
@@ -74,8 +66,7 @@ TEST(CoordinateDegrees, ReadsEveryStoredDecimalTextAsTheFullReaderDoes) {
 }
 
 TEST(SetBaseRow, BasePointModeMeasuresEveryRowFromTheBase) {
-  EditFixture f;
-  f.Load({"base|0|0", "a|0|1", "no latitude|0|", "b|0|0"});
+  EditFixture f({"base|0|0", "a|0|1", "no latitude|0|", "b|0|0"});
   f.doc.settings.adjacentDistance = 0;
   SetBaseRow(f.context, 0, true);
   EXPECT_EQ(f.doc.baseRow, 0);
@@ -86,8 +77,7 @@ TEST(SetBaseRow, BasePointModeMeasuresEveryRowFromTheBase) {
 }
 
 TEST(SetBaseRow, AdjacentModeMeasuresFromTheRowBefore) {
-  EditFixture f;
-  f.Load({"a|0|1", "b|0|2", "unlocated||", "c|0|3", "base|0|5", "d|0|6"});
+  EditFixture f({"a|0|1", "b|0|2", "unlocated||", "c|0|3", "base|0|5", "d|0|6"});
   SetBaseRow(f.context, 4, false);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "", "", "", "111.3  km"}));
   // The sort keys are still the distances to the base point.
@@ -95,8 +85,7 @@ TEST(SetBaseRow, AdjacentModeMeasuresFromTheRowBefore) {
 }
 
 TEST(SetBaseRow, NoBaseWithoutBothCoordinatesPastTheEndOrWhileTheColumnIsHidden) {
-  EditFixture f;
-  f.Load({"a|0|", "b|0|1"});
+  EditFixture f({"a|0|", "b|0|1"});
   SetBaseRow(f.context, 0, false);
   EXPECT_EQ(f.doc.baseRow, -1);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", ""}));
@@ -108,8 +97,7 @@ TEST(SetBaseRow, NoBaseWithoutBothCoordinatesPastTheEndOrWhileTheColumnIsHidden)
 }
 
 TEST(SetBaseRow, MinusOneFindsTheRowCarryingTheMarker) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1", "c|0|2"});
+  EditFixture f({"a|0|0", "b|0|1", "c|0|2"});
   SetBaseRow(f.context, 1, false);
   f.doc.table.SwapRows(1, 2);  // the marker travels with its row
   f.doc.baseRow = 0;           // whatever it says now
@@ -118,8 +106,7 @@ TEST(SetBaseRow, MinusOneFindsTheRowCarryingTheMarker) {
 }
 
 TEST(UpdateRowDistance, TheEditedRowAndInAdjacentModeTheNext) {
-  EditFixture f;
-  f.Load({"base|0|0", "a|0|1", "b|0|2"});
+  EditFixture f({"base|0|0", "a|0|1", "b|0|2"});
   SetBaseRow(f.context, 0, false);
   f.doc.table.SetCell(1, kLatitudeColumn, u"0.50000");
   UpdateRowDistance(f.context, 1);
@@ -132,32 +119,21 @@ TEST(UpdateRowDistance, TheEditedRowAndInAdjacentModeTheNext) {
 // ---- 1209 show / hide the Distance column ----
 
 TEST(ShowDistanceColumn, ShowingMakesRowZeroTheBaseWhenItIsLocated) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1"});
-  f.doc.settings.Set(Option::ShowDistance, false);
-  ToggleDistanceColumn(f.context);
-  EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
-  EXPECT_EQ(f.doc.baseRow, 0);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km"}));
-  Undo(f.context);
-  EXPECT_FALSE(f.doc.settings.Get(Option::ShowDistance));
-  EXPECT_EQ(f.doc.baseRow, -1);
-}
-
-TEST(ShowDistanceColumn, ShowingWithAnUnlocatedRowZeroLeavesEveryDistanceEmpty) {
-  EditFixture f;
-  f.Load({"a||", "b|0|1", "c|0|2"});
-  f.doc.settings.Set(Option::ShowDistance, false);
-  ToggleDistanceColumn(f.context);
-  EXPECT_EQ(f.doc.baseRow, -1);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", ""}));
-  SetBaseRow(f.context, 1, false);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", "111.3  km"}));
+  for (const bool located : {true, false}) {
+    EditFixture f({located ? "a|0|0" : "a||", "b|0|1", "c|0|2"});
+    f.doc.settings.Set(Option::ShowDistance, false);
+    ToggleDistanceColumn(f.context);
+    EXPECT_TRUE(f.doc.settings.Get(Option::ShowDistance));
+    EXPECT_EQ(f.doc.baseRow, located ? 0 : -1);
+    EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", located ? "111.3  km" : "", located ? "111.3  km" : ""}));
+    Undo(f.context);
+    EXPECT_FALSE(f.doc.settings.Get(Option::ShowDistance));
+    EXPECT_EQ(f.doc.baseRow, -1);
+  }
 }
 
 TEST(ShowDistanceColumn, HidingRemovesThePinnedRowAndUndoBringsEverythingBack) {
-  EditFixture f;
-  f.Load({"Home|0|0", "a|0|1", "b|0|2"});
+  EditFixture f({"Home|0|0", "a|0|1", "b|0|2"});
   f.doc.baseRowPinned = true;
   SetBaseRow(f.context, 0, false);
   ToggleDistanceColumn(f.context);
@@ -174,8 +150,7 @@ TEST(ShowDistanceColumn, HidingRemovesThePinnedRowAndUndoBringsEverythingBack) {
 // ---- 1210 metric, 1211 / 1212 mode ----
 
 TEST(ToggleMetricUnit, RewritesEveryDistanceAndIsNotUndone) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|0.001", "c|0|1"});
+  EditFixture f({"a|0|0", "b|0|0.001", "c|0|1"});
   f.doc.settings.adjacentDistance = 0;
   SetBaseRow(f.context, 0, false);
   ToggleMetricUnit(f.context);
@@ -190,8 +165,7 @@ TEST(ToggleMetricUnit, RewritesEveryDistanceAndIsNotUndone) {
 }
 
 TEST(SetDistanceMode, SwitchesBetweenAdjacentAndBasePoint) {
-  EditFixture f;
-  f.Load({"a|0|0", "b|0|1", "c|0|2"});
+  EditFixture f({"a|0|0", "b|0|1", "c|0|2"});
   SetBaseRow(f.context, 0, false);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "111.3  km", "111.3  km"}));
   SetDistanceMode(f.context, false);

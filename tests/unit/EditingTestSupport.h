@@ -156,6 +156,7 @@ struct EditFixture {
     context.clipboard = &clipboard;
     context.profile = &profile;
   }
+  explicit EditFixture(const std::vector<std::string>& rows) : EditFixture() { Load(rows); }
 
   // Rows "name|longitude|latitude|status" (coordinates in degrees, either may be empty),
   // added as opening a file adds them: without undo records, then numbered and with the

@@ -10,12 +10,7 @@ namespace {
 using testing::ExpectUndoRedo;
 using testing::Picture;
 
-// The shared fixture under the names these tests grew up with.
-struct EntryFixture : testing::EditFixture {
-  CommandContext& edit = context;
-  testing::RecordingUi& ui2 = ui;
-};
-
+using testing::EditFixture;
 // ---- default name ----
 
 TEST(DefaultEntryName, ShowsTheLocalTimeOnATwelveHourClock) {
@@ -28,12 +23,11 @@ TEST(DefaultEntryName, ShowsTheLocalTimeOnATwelveHourClock) {
 // ---- add and insert ----
 
 TEST(AddEntry, EnterWithoutTypingStoresTheDefaultNameAsOneUndoStep) {
-  EntryFixture f;
-  f.Load({"a|121|25|3", "b|121.1|25.1|3"});
+  EditFixture f({"a|121|25|3", "b|121.1|25.1|3"});
   ExpectUndoRedo(f, [&] {
-    AddEntry(f.edit, f.editor);
+    AddEntry(f.context, f.editor);
     EXPECT_EQ(f.EditorText(), "新行程 12/5 PM 10:05:09");
-    EXPECT_EQ(f.ui2.statusTexts.back(), "請輸入行程的名稱 (Tab/Shift+Tab: 移到下/前一個欄位)");
+    EXPECT_EQ(f.ui.statusTexts.back(), "請輸入行程的名稱 (Tab/Shift+Tab: 移到下/前一個欄位)");
     EXPECT_TRUE(f.Enter(f.EditorText()));
     EXPECT_EQ(f.Selected(), std::vector<std::size_t>{2});
   }, {"a|121.00000|25.00000|3", "b|121.10000|25.10000|3", "新行程 12/5 PM 10:05:09|||2"});  // at the end: status 2
@@ -41,12 +35,11 @@ TEST(AddEntry, EnterWithoutTypingStoresTheDefaultNameAsOneUndoStep) {
 }
 
 TEST(AddEntry, EscLeavesTheTableAndTheUndoHistoryUnchanged) {
-  EntryFixture f;
-  f.Load({"a|121|25", "b|121.1|25.1"});
-  BeginCellEdit(f.edit, f.editor, 0, kNameColumn);
+  EditFixture f({"a|121|25", "b|121.1|25.1"});
+  BeginCellEdit(f.context, f.editor, 0, kNameColumn);
   f.Enter("a2");
-  Undo(f.edit);
-  AddEntry(f.edit, f.editor);
+  Undo(f.context);
+  AddEntry(f.context, f.editor);
   f.Esc();
   EXPECT_FALSE(CanUndo(f.doc.journal));
   EXPECT_TRUE(CanRedo(f.doc.journal));
@@ -54,121 +47,101 @@ TEST(AddEntry, EscLeavesTheTableAndTheUndoHistoryUnchanged) {
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});  // clamped to the new last row
 }
 
-TEST(InsertEntry, TheBaseRowAndAdjacentDistancesFollowTheNewRowAndItsRemoval) {
-  EntryFixture f;
-  f.Load({"a|121|25", "b|121.1|25.1", "base|121.2|25.2"});
-  SetBaseRow(f.context, 2, false);
-  const auto before = Picture(f.doc);
-  f.Select({1});
-  InsertEntry(f.edit, f.editor);
-  EXPECT_EQ(f.doc.baseRow, 3);
-  EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", "", "", ""}));  // b follows a row without coordinates
-  f.Esc();
-  EXPECT_EQ(Picture(f.doc), before);
-}
-
 // ---- committing a cell ----
 
 TEST(CommitCellEdit, RefusedNamesKeepTheEditorOpenAndTheCellUnchanged) {
-  EntryFixture f;
-  f.Load({"a|121|25"});
+  EditFixture f({"a|121|25"});
   EXPECT_FALSE(AcceptsEditorCharacter(kNameColumn, u'|'));
   EXPECT_FALSE(AcceptsEditorCharacter(kNameColumn, u'>'));
   EXPECT_TRUE(AcceptsEditorCharacter(kNameColumn, u'<'));
-  BeginCellEdit(f.edit, f.editor, 0, kNameColumn);
+  BeginCellEdit(f.context, f.editor, 0, kNameColumn);
   for (const char* text : {"x|y", "", "   ", "\u200E\t", "a>b"}) EXPECT_FALSE(f.Enter(text)) << text;
-  EXPECT_EQ(f.ui2.MessageIds(), (std::vector<int>{14226, 14204, 14204, 14204, 14226}));
-  EXPECT_EQ(f.ui2.messages[0].icon, MessageIcon::Information);
-  EXPECT_TRUE(f.editor.open && f.ui2.editorVisible);
+  EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14226, 14204, 14204, 14204, 14226}));
+  EXPECT_EQ(f.ui.messages[0].icon, MessageIcon::Information);
+  EXPECT_TRUE(f.editor.open && f.ui.editorVisible);
   EXPECT_FALSE(f.editor.commitOk);
   EXPECT_EQ(f.Names(), std::vector<std::string>{"a"});
   EXPECT_FALSE(CanUndo(f.doc.journal) || f.doc.document.modified);
 }
 
 TEST(CommitCellEdit, NamesAreCleanedAndCutTo255UnitsWithoutSplittingACharacter) {
-  EntryFixture f;
-  f.Load({"a|121|25"});
-  BeginCellEdit(f.edit, f.editor, 0, kNameColumn);
+  EditFixture f({"a|121|25"});
+  BeginCellEdit(f.context, f.editor, 0, kNameColumn);
   EXPECT_TRUE(f.Enter("  \tTai\u200Epei\r\n  "));
   EXPECT_EQ(f.Names()[0], "Taipei");
-  BeginCellEdit(f.edit, f.editor, 0, kNameColumn);
+  BeginCellEdit(f.context, f.editor, 0, kNameColumn);
   f.Enter(std::string(254, 'x') + "😀" + "tail");  // the pair would straddle unit 255
   EXPECT_EQ(f.Names()[0], std::string(254, 'x'));
 }
 
 TEST(CommitCellEdit, DuplicateNamesAreAskedOnlyWithCheckName) {
-  EntryFixture f;
-  f.Load({"a|121|25", "b|121.1|25.1"});
-  BeginCellEdit(f.edit, f.editor, 1, kNameColumn);
+  EditFixture f({"a|121|25", "b|121.1|25.1"});
+  BeginCellEdit(f.context, f.editor, 1, kNameColumn);
   EXPECT_TRUE(f.Enter("a"));
-  EXPECT_TRUE(f.ui2.messages.empty());
+  EXPECT_TRUE(f.ui.messages.empty());
   f.doc.settings.Set(Option::CheckName, true);
-  BeginCellEdit(f.edit, f.editor, 0, kNameColumn);
-  f.ui2.answers = {MessageResult::Cancel, MessageResult::Ok};
+  BeginCellEdit(f.context, f.editor, 0, kNameColumn);
+  f.ui.answers = {MessageResult::Cancel, MessageResult::Ok};
   EXPECT_FALSE(f.Enter("a"));  // the other "a" is row 1
   EXPECT_TRUE(f.editor.open);
-  EXPECT_EQ(f.ui2.messages.back().id, 14203);
-  EXPECT_EQ(f.ui2.messages.back().buttons, MessageButtons::OkCancel);
-  EXPECT_EQ(f.ui2.messages.back().icon, MessageIcon::Question);
+  EXPECT_EQ(f.ui.messages.back().id, 14203);
+  EXPECT_EQ(f.ui.messages.back().buttons, MessageButtons::OkCancel);
+  EXPECT_EQ(f.ui.messages.back().icon, MessageIcon::Question);
   EXPECT_TRUE(f.Enter("a"));  // OK accepts it, and the commit counts as done
   EXPECT_TRUE(f.editor.commitOk);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "a"}));
 }
 
 TEST(CommitCellEdit, CoordinatesAreParsedRangeTestedAndStoredInTheDisplayForm) {
-  EntryFixture f;
-  f.Load({"a|121|25", "b|121.1|25.1"});
+  EditFixture f({"a|121|25", "b|121.1|25.1"});
   SetBaseRow(f.context, 0, false);
-  BeginCellEdit(f.edit, f.editor, 1, kLongitudeColumn);
+  BeginCellEdit(f.context, f.editor, 1, kLongitudeColumn);
   for (const std::string& refused : {std::string("181"), std::string("12abc"), std::string(300, '1')})
     EXPECT_FALSE(f.Enter(refused)) << refused;
-  EXPECT_EQ(f.ui2.MessageIds(), (std::vector<int>{14223, 14223, 14223}));
+  EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14223, 14223, 14223}));
   EXPECT_EQ(f.Column(kLongitudeColumn)[1], "121.10000");
   EXPECT_TRUE(f.Enter("E 121 30"));
   EXPECT_EQ(f.Column(kLongitudeColumn)[1], "121.50000");
   EXPECT_EQ(f.Column(kDistanceColumn)[1], TextToUtf8(FormatDistance(DistanceBetweenRows(f.doc, 0, 1), true)));
-  BeginCellEdit(f.edit, f.editor, 1, kLatitudeColumn);
+  BeginCellEdit(f.context, f.editor, 1, kLatitudeColumn);
   EXPECT_FALSE(f.Enter("-90.5"));
-  EXPECT_EQ(f.ui2.messages.back().id, 14224);
+  EXPECT_EQ(f.ui.messages.back().id, 14224);
   EXPECT_TRUE(f.Enter(""));  // a blank coordinate clears the cell and the Order
   EXPECT_EQ(f.Rows()[1], "b|121.50000||2");
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", ""}));
 }
 
 TEST(CommitCellEdit, ThePinnedBaseRowKeepsItsCoordinatesAndNeverMarksModified) {
-  EntryFixture f;
-  f.Load({"home|121|25", "a|121.1|25.1"});
+  EditFixture f({"home|121|25", "a|121.1|25.1"});
   f.Pin();
-  BeginCellEdit(f.edit, f.editor, 0, kLatitudeColumn);
+  BeginCellEdit(f.context, f.editor, 0, kLatitudeColumn);
   EXPECT_FALSE(f.Enter(""));
-  EXPECT_EQ(f.ui2.messages.back().id, 14205);
+  EXPECT_EQ(f.ui.messages.back().id, 14205);
   EXPECT_TRUE(f.Enter("25.5"));
   EXPECT_FALSE(f.doc.document.modified);
-  BeginCellEdit(f.edit, f.editor, 1, kLatitudeColumn);
+  BeginCellEdit(f.context, f.editor, 1, kLatitudeColumn);
   EXPECT_TRUE(f.Enter(""));  // another row may lose a coordinate
 }
 
 TEST(CommitCellEdit, AnUnchangedTextMakesNoStepButSelectsTheRowAgain) {
-  EntryFixture f;
-  f.Load({"a|121|25", "b|121.1|25.1"});
+  EditFixture f({"a|121|25", "b|121.1|25.1"});
   f.Select({1});
-  BeginCellEdit(f.edit, f.editor, 1, kLongitudeColumn);
+  BeginCellEdit(f.context, f.editor, 1, kLongitudeColumn);
   EXPECT_TRUE(f.Selected().empty());
   EXPECT_TRUE(f.Enter("121.1"));
-  EXPECT_FALSE(f.ui2.editorVisible);
+  EXPECT_FALSE(f.ui.editorVisible);
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});
 }
 
 TEST(CancelCellEdit, AnExistingRowWithAnEmptyNameIsNotDeleted) {
-  EntryFixture f;
-  f.Load({"|121|25", "b|121.1|25.1"});
-  BeginCellEdit(f.edit, f.editor, 0, kNameColumn);
+  EditFixture f({"|121|25", "b|121.1|25.1"});
+  BeginCellEdit(f.context, f.editor, 0, kNameColumn);
   EXPECT_EQ(f.EditorText(), "新行程 12/5 PM 10:05:09");
   f.Esc();
   EXPECT_EQ(f.doc.table.RowCount(), 2u);
-  BeginCellEdit(f.edit, f.editor, 0, kNameColumn);
+  BeginCellEdit(f.context, f.editor, 0, kNameColumn);
   f.Enter("named");
-  Undo(f.edit);  // an ordinary cell edit: undo brings the empty name back, the row stays
+  Undo(f.context);  // an ordinary cell edit: undo brings the empty name back, the row stays
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"", "b"}));
 }
 
@@ -183,9 +156,8 @@ TEST(TabCellEdit, MovesThroughTheEditableColumnsInDisplayOrder) {
 }
 
 TEST(TabCellEdit, ANewRowNamedByTabIsOneStepWithTheCoordinatesTypedAfter) {
-  EntryFixture f;
-  f.Load({"a|121|25"});
-  AddEntry(f.edit, f.editor);
+  EditFixture f({"a|121|25"});
+  AddEntry(f.context, f.editor);
   EXPECT_FALSE(f.Tab(""));  // refused: stays on the name
   EXPECT_EQ(f.editor.column, kNameColumn);
   EXPECT_TRUE(f.Tab("new"));
@@ -195,76 +167,67 @@ TEST(TabCellEdit, ANewRowNamedByTabIsOneStepWithTheCoordinatesTypedAfter) {
   EXPECT_EQ(f.editor.column, kLongitudeColumn);
   f.Esc();  // a named row stays
   EXPECT_EQ(f.Rows()[1], "new||25.50000|2");
-  Undo(f.edit);
-  Undo(f.edit);
+  Undo(f.context);
+  Undo(f.context);
   EXPECT_EQ(f.Names(), std::vector<std::string>{"a"});
   EXPECT_FALSE(CanUndo(f.doc.journal));
 }
 
-TEST(EditSelectedEntry, AfterSortingByDistanceEditsTheName) {
-  EntryFixture f;
-  f.Load({"a|121|25", "b|121.1|25.1"});
-  EditSelectedEntry(f.edit, f.editor);  // no selection
-  EXPECT_FALSE(f.editor.open);
-  f.doc.currentColumn = kDistanceColumn;
-  f.Select({1});
-  EditSelectedEntry(f.edit, f.editor);
-  EXPECT_EQ(f.editor.column, kNameColumn);
-  EXPECT_EQ(f.EditorText(), "b");
-}
-
 TEST(DoubleClickCell, EditsTheCellTogglesOnTheIconAndIgnoresOrderAndDistance) {
-  EntryFixture f;
-  f.Load({"a|121|25|2", "b|121.1|25.1|0"});
-  DoubleClickCell(f.edit, f.editor, 0, kOrderColumn, false);
-  DoubleClickCell(f.edit, f.editor, 5, kNameColumn, false);
+  EditFixture f({"a|121|25|2", "b|121.1|25.1|0"});
+  EditSelectedEntry(f.context, f.editor);  // no selection
+  DoubleClickCell(f.context, f.editor, 0, kOrderColumn, false);
+  DoubleClickCell(f.context, f.editor, 5, kNameColumn, false);
   EXPECT_FALSE(f.editor.open);
   f.Select({0, 1});
-  DoubleClickCell(f.edit, f.editor, 0, kNameColumn, true);  // a destination: both become via points
+  DoubleClickCell(f.context, f.editor, 0, kNameColumn, true);  // a destination: both become via points
   EXPECT_EQ(f.Statuses(), (std::vector<int>{0, 0}));
-  DoubleClickCell(f.edit, f.editor, 1, kLatitudeColumn, false);
+  DoubleClickCell(f.context, f.editor, 1, kLatitudeColumn, false);
   EXPECT_EQ(f.doc.currentColumn, kLatitudeColumn);
   EXPECT_EQ(f.EditorText(), "25.10000");
+  f.Esc();
+  f.doc.currentColumn = kDistanceColumn;  // after sorting by distance, F2 edits the name
+  f.Select({1});
+  EditSelectedEntry(f.context, f.editor);
+  EXPECT_EQ(f.editor.column, kNameColumn);
+  EXPECT_EQ(f.EditorText(), "b");
 }
 
 // ---- delete ----
 
 TEST(DeleteSelectedEntries, SelectsTheRowThatTookTheFirstPlaceOrTheNewLastRow) {
-  EntryFixture f;
-  f.Load({"a|121|25", "b|121.1|25.1", "c", "d|121.3|25.3", "e|121.4|25.4"});
+  EditFixture f({"a|121|25", "b|121.1|25.1", "c", "d|121.3|25.3", "e|121.4|25.4"});
   f.Select({1, 2});
-  DeleteSelectedEntries(f.edit);
+  DeleteSelectedEntries(f.context);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "d", "e"}));
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2", "3"}));
   f.Select({1, 2});
-  DeleteSelectedEntries(f.edit);
+  DeleteSelectedEntries(f.context);
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{0});
   f.Select({0});
-  DeleteSelectedEntries(f.edit);
+  DeleteSelectedEntries(f.context);
   EXPECT_TRUE(f.doc.table.Empty());
   EXPECT_TRUE(f.doc.document.modified);
 }
 
 TEST(DeleteSelectedEntries, TheBaseFollowsItsEntryOrGoesWithIt) {
-  EntryFixture f;
-  f.Load({"a|121|25", "base|121.1|25.1", "c|121.2|25.2"});
+  EditFixture f({"a|121|25", "base|121.1|25.1", "c|121.2|25.2"});
   SetBaseRow(f.context, 1, false);
   f.Select({1});
-  DeleteSelectedEntries(f.edit);
+  DeleteSelectedEntries(f.context);
   EXPECT_EQ(f.doc.baseRow, -1);
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", ""}));
 }
 
 TEST(DeleteSelectedEntries, ThePinnedBaseRowAloneLeavesTheDocumentUnmodified) {
-  EntryFixture f;
-  f.Load({"home|121|25", "a|121.1|25.1"});
+  EditFixture f({"home|121|25", "a|121.1|25.1"});
   f.Pin();
   f.Select({0});
-  ExpectUndoRedo(f, [&] { DeleteSelectedEntries(f.edit, true); }, {"a|121.10000|25.10000|2"});
+  ExpectUndoRedo(f, [&] { DeleteSelectedEntries(f.context, true); }, {"a|121.10000|25.10000|2"});
   EXPECT_FALSE(f.doc.baseRowPinned || f.doc.document.modified);
-  EXPECT_EQ(f.ui2.statusTexts.front(), "正在剪下行程的資料...");
-  EXPECT_EQ(f.ui2.pressedButtons.front(), IDM_CUT);
+  EXPECT_EQ(f.ui.statusTexts.front(), "正在剪下行程的資料...");
+  EXPECT_EQ(f.ui.pressedButtons.front(), IDM_CUT);
 }
 
 // ---- merge and clear ----
@@ -287,35 +250,32 @@ TEST(MergeFields, AcceptsTheFourPairsWithAUsableText) {
 std::vector<std::string> NumberedRows(int count) { return std::vector<std::string>(count, "n|121|25"); }
 
 TEST(MergeFields, SequenceNumbersArePaddedOnlyForALeadingZero) {
-  EntryFixture f;
-  f.Load(NumberedRows(150));
-  ApplyMergeFields(f.edit, Merge(MergeField::Sequence, MergeField::Name, "01"));
+  EditFixture f(NumberedRows(150));
+  ApplyMergeFields(f.context, Merge(MergeField::Sequence, MergeField::Name, "01"));
   EXPECT_EQ(f.Names()[0] + " " + f.Names()[149], "001n 150n");
-  Undo(f.edit);
-  ApplyMergeFields(f.edit, Merge(MergeField::Name, MergeField::Sequence, "1"));
+  Undo(f.context);
+  ApplyMergeFields(f.context, Merge(MergeField::Name, MergeField::Sequence, "1"));
   EXPECT_EQ(f.Names()[0] + " " + f.Names()[149], "n1 n150");
-  Undo(f.edit);
+  Undo(f.context);
   f.Select({3, 4});
-  ApplyMergeFields(f.edit, Merge(MergeField::Sequence, MergeField::Name, "007"));
+  ApplyMergeFields(f.context, Merge(MergeField::Sequence, MergeField::Name, "007"));
   const auto names = f.Names();
   EXPECT_EQ(std::vector<std::string>(names.begin() + 3, names.begin() + 6), (std::vector<std::string>{"007n", "008n", "n"}));
 }
 
 TEST(MergeFields, ThePinnedRowGetsNoNumberAndDoesNotCountForPadding) {
-  EntryFixture f;
-  f.Load(NumberedRows(100));
+  EditFixture f(NumberedRows(100));
   f.Pin();
-  ApplyMergeFields(f.edit, Merge(MergeField::Sequence, MergeField::Name, "01"));
+  ApplyMergeFields(f.context, Merge(MergeField::Sequence, MergeField::Name, "01"));
   EXPECT_EQ(f.Names()[0] + " " + f.Names()[1] + " " + f.Names()[99], "n 01n 99n");
 }
 
 TEST(MergeFields, JoinedNamesAreCutAndNormalisedAndTheDialogCanCancel) {
-  EntryFixture f;
-  f.Load({"Taipei|121|25", std::string(250, 'y') + "|121|25"});
-  MergeFields(f.edit, f.ui2);  // Cancel
+  EditFixture f({"Taipei|121|25", std::string(250, 'y') + "|121|25"});
+  MergeFields(f.context, f.ui);  // Cancel
   EXPECT_FALSE(CanUndo(f.doc.journal));
-  f.ui2.merge = Merge(MergeField::Name, MergeField::Text, "a|b>c0123456789");
-  MergeFields(f.edit, f.ui2);
+  f.ui.merge = Merge(MergeField::Name, MergeField::Text, "a|b>c0123456789");
+  MergeFields(f.context, f.ui);
   EXPECT_EQ(f.Names()[0], "Taipeia b c0123456789");
   EXPECT_EQ(f.Names()[1].size(), 255u);
   EXPECT_TRUE(f.doc.document.modified);
@@ -327,11 +287,10 @@ TEST(ClearFields, StripsNumbersOnlyWhereANameRemains) {
   for (const auto& [name, rest] : leading) EXPECT_EQ(TextToUtf8(WithoutLeadingNumber(name)), rest);
   for (const auto& [name, rest] : trailing) EXPECT_EQ(TextToUtf8(WithoutTrailingNumber(name)), rest);
 
-  EntryFixture f;
-  f.Load({"home|121|25", "12 Stop 7|121.1|25.1", "12 34|121.2|25.2", "base|121.3|25.3"});
+  EditFixture f({"home|121|25", "12 Stop 7|121.1|25.1", "12 34|121.2|25.2", "base|121.3|25.3"});
   f.Pin();
   SetBaseRow(f.context, 3, false);
-  ExpectUndoRedo(f, [&] { ApplyClearFields(f.edit, {true, true, false, true}); },
+  ExpectUndoRedo(f, [&] { ApplyClearFields(f.context, {true, true, false, true}); },
                  {"home|121.00000|25.00000|2", "Stop|121.10000||2", "34|121.20000||2", "base|121.30000||2"});
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "", "", ""}));
   EXPECT_EQ(f.doc.baseRow, -1);  // the base row lost its latitude

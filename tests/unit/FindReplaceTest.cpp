@@ -10,6 +10,7 @@ using testing::EditFixture;
 using testing::Picture;
 
 struct SearchFixture : EditFixture {
+  using EditFixture::EditFixture;
   SearchOptions& Search(const std::string& find, const std::string& replace = "") {
     options.findText = Utf8ToText(find);
     options.replaceText = Utf8ToText(replace);
@@ -37,9 +38,10 @@ TEST(ReplaceOccurrences, ReplacesLeftToRightResumingBehindEachOccurrence) {
 
 // ---- find ----
 
-TEST(FindFrom, SelectAllWithoutAMatchLeavesNothingSelected) {
+TEST(FindFrom, SelectAllWithoutAMatchLeavesNothingSelectedAndCoordinatesAreSearchedAsShown) {
   SearchFixture f;
-  f.Load({"Taipei|121|25", "Tainan|120|23"});
+  f.doc.settings.Set(Option::DmsFormat, true);
+  f.Load({"Taipei|121.5|25", "Tainan|120|23"});
   f.Select({0});
   EXPECT_EQ(FindFrom(f.doc, f.Search("Kaohsiung"), 0, true), 0);
   EXPECT_TRUE(f.Selected().empty());
@@ -49,12 +51,6 @@ TEST(FindFrom, SelectAllWithoutAMatchLeavesNothingSelected) {
   EXPECT_EQ(f.doc.table.FocusedRow(), 1);
   EXPECT_EQ(FindFrom(f.doc, f.options, 2, false), 0);  // past the end
   EXPECT_TRUE(f.Selected().empty());
-}
-
-TEST(FindFrom, SearchesCoordinatesInTheirDisplayTextUnlessNamesOnly) {
-  SearchFixture f;
-  f.doc.settings.Set(Option::DmsFormat, true);
-  f.Load({"a|121.5|25", "b|120|23"});
   EXPECT_EQ(FindFrom(f.doc, f.Search("121° 30'"), 0, false), 0);
   f.options.namesOnly = true;
   EXPECT_EQ(FindFrom(f.doc, f.options, 0, false), -1);
@@ -62,8 +58,7 @@ TEST(FindFrom, SearchesCoordinatesInTheirDisplayTextUnlessNamesOnly) {
 }
 
 TEST(FindNext, WrapsToTheFirstMatchAndFindsASingleMatchAgain) {
-  SearchFixture f;
-  f.Load({"taipei|121|25", "x|120|23", "TAIPEI 2|120.1|23.1", "y|120.2|23.2"});
+  SearchFixture f({"taipei|121|25", "x|120|23", "TAIPEI 2|120.1|23.1", "y|120.2|23.2"});
   f.Search("Taipei");
   FindNext(f.context, f.options);  // no selection: from row 0
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{0});
@@ -101,8 +96,7 @@ TEST(Find, TheDialogsOkStoresTheOptionsAndCancelKeepsThem) {
 // ---- replace ----
 
 TEST(ReplaceIn, RefusesNamesThatWouldBeBlankForbiddenOrDuplicate) {
-  SearchFixture f;
-  f.Load({"aaa|121|25", "Stop|120|23", "Stop 2|120.1|23.1"});
+  SearchFixture f({"aaa|121|25", "Stop|120|23", "Stop 2|120.1|23.1"});
   EXPECT_TRUE(ReplaceIn(f.context, f.Search("a", "bb"), 0, true));
   EXPECT_EQ(f.Names()[0], "bbbbbb");
   EXPECT_FALSE(ReplaceIn(f.context, f.Search("bbbbbb", " "), 0, true));
@@ -118,8 +112,7 @@ TEST(ReplaceIn, RefusesNamesThatWouldBeBlankForbiddenOrDuplicate) {
 }
 
 TEST(ReplaceIn, CoordinatesChangeOnlyWhenTheResultIsACoordinateOfTheAxis) {
-  SearchFixture f;
-  f.Load({"a|121.5|25.5"});
+  SearchFixture f({"a|121.5|25.5"});
   EXPECT_FALSE(ReplaceIn(f.context, f.Search("121", "191"), 0, true));
   testing::ExpectUndoRedo(f, [&] { EXPECT_TRUE(ReplaceIn(f.context, f.Search(".5", ".25"), 0, true)); },
                           {"a|121.25000|25.25000|2"});
@@ -127,8 +120,7 @@ TEST(ReplaceIn, CoordinatesChangeOnlyWhenTheResultIsACoordinateOfTheAxis) {
 }
 
 TEST(Replace, AllMatchesIsOneStepAndThePinnedRowMarksNothingModified) {
-  SearchFixture f;
-  f.Load({"home @|121|25", "a @|121.1|25.1", "b|121.2|25.2", "c @|121.3|25.3"});
+  SearchFixture f({"home @|121|25", "a @|121.1|25.1", "b|121.2|25.2", "c @|121.3|25.3"});
   f.Pin();
   f.ui.search = SearchOptions{u" @", u"", false, true, true};
   Replace(f.context, f.ui, f.options);
@@ -144,8 +136,7 @@ TEST(Replace, AllMatchesIsOneStepAndThePinnedRowMarksNothingModified) {
 }
 
 TEST(ReplaceNext, ReplacesInTheCurrentRowOnlyAndMovesToTheNextMatch) {
-  SearchFixture f;
-  f.Load({"x1|121|25", "other|121.1|25.1", "x2|121.2|25.2", "x3|121.3|25.3"});
+  SearchFixture f({"x1|121|25", "other|121.1|25.1", "x2|121.2|25.2", "x3|121.3|25.3"});
   f.Search("x", "y");
   ReplaceNext(f.context, f.options);  // no selection: find next is posted
   EXPECT_EQ(f.ui.posted, (std::vector<std::pair<int, long long>>{{IDM_FIND_NEXT, 0}}));
@@ -159,8 +150,7 @@ TEST(ReplaceNext, ReplacesInTheCurrentRowOnlyAndMovesToTheNextMatch) {
 }
 
 TEST(ReplaceNext, ARefusedReplacementInTheCurrentRowReachesNoOtherRow) {
-  SearchFixture f;
-  f.Load({"x1|121|25", "y3|121.1|25.1", "x3|121.2|25.2"});
+  SearchFixture f({"x1|121|25", "y3|121.1|25.1", "x3|121.2|25.2"});
   f.doc.settings.Set(Option::CheckName, true);
   f.Select({2});
   ReplaceNext(f.context, f.Search("x", "y"));  // "y3" exists: refused

@@ -25,6 +25,7 @@ CheckOptions Options(bool similar, bool near, bool blank, unsigned value = 0, Di
 }
 
 struct ChecksFixture : EditFixture {
+  using EditFixture::EditFixture;
   CommandContext& run = context;
   CheckResults checks{ui};
 
@@ -88,8 +89,7 @@ TEST(CheckOptions, ThresholdAndDistanceText) {
 }
 
 TEST(CheckItinerary, NothingFoundEndsAtOnceWithTheCompletionMessage) {
-  ChecksFixture f;
-  f.Load({"Alpha|121.5|25.0", "Beta|121.6|25.1", "Gamma|120.0|23.0"});
+  ChecksFixture f({"Alpha|121.5|25.0", "Beta|121.6|25.1", "Gamma|120.0|23.0"});
   f.Check(Options(true, true, true, 1, DistanceUnit::Kilometre));
   EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14298});
   EXPECT_EQ(f.ui.checkShown, 0);
@@ -104,8 +104,7 @@ TEST(CheckItinerary, NothingFoundEndsAtOnceWithTheCompletionMessage) {
 }
 
 TEST(CheckItinerary, FewerThanTwoRowsOnlyChecksBlankCoordinates) {
-  ChecksFixture f;
-  f.Load({"Solo|121.5|25.0"});
+  ChecksFixture f({"Solo|121.5|25.0"});
   f.Check(Options(true, true, true));
   EXPECT_EQ(f.ui.checkAskedRows, std::vector<std::size_t>{1});
   EXPECT_FALSE(f.checks.options.similarNames || f.checks.options.nearDistance);
@@ -114,8 +113,7 @@ TEST(CheckItinerary, FewerThanTwoRowsOnlyChecksBlankCoordinates) {
 }
 
 TEST(CheckItinerary, PhasesInTurnWithContinueAndCommand1028ActivatesARunningCheck) {
-  ChecksFixture f;
-  f.Load({"Home|121.5|25.0", "No latitude|121.5|", "Home again|121.5|25.0", "Far|100.0|10.0", "Blank||"});
+  ChecksFixture f({"Home|121.5|25.0", "No latitude|121.5|", "Home again|121.5|25.0", "Far|100.0|10.0", "Blank||"});
   f.Check(Options(true, true, true));
   EXPECT_EQ(f.checks.TitleId(), 14296);
   EXPECT_EQ(f.Listed(), (Names{"No latitude", "Blank"}));
@@ -219,8 +217,7 @@ TEST(CheckItinerary, ScansFindWhatThePlainRulesFind) {
 }
 
 TEST(CheckItinerary, EscDuringTheNearScanEndsWithoutAMessage) {
-  ChecksFixture f;
-  f.Load({"A|121.5|25.0", "B|122.5|25.0", "C|123.5|25.0", "D|124.5|25.0"});
+  ChecksFixture f({"A|121.5|25.0", "B|122.5|25.0", "C|123.5|25.0", "D|124.5|25.0"});
   f.ui.stopAtPoll = 2;
   f.Check(Options(true, true, false, 1, DistanceUnit::Metre));
   EXPECT_TRUE(f.Ended());
@@ -231,8 +228,7 @@ TEST(CheckItinerary, EscDuringTheNearScanEndsWithoutAMessage) {
 }
 
 TEST(CheckResults, EditsDuringANearGroupKeepTheListTrue) {
-  ChecksFixture f;
-  f.Load({"Other|120.0|20.0", "Ref|121.5|25.000", "Near|121.5|25.001", "Nearer|121.5|24.9995"});
+  ChecksFixture f({"Other|120.0|20.0", "Ref|121.5|25.000", "Near|121.5|25.001", "Nearer|121.5|24.9995"});
   f.Check(Options(false, true, false, 200, DistanceUnit::Metre));
   ASSERT_EQ(f.Listed(), (Names{"Ref||R", "Near|111    m|111", "Nearer|55    m|55"}));
 
@@ -285,8 +281,7 @@ TEST(CheckResults, EditsDuringANearGroupKeepTheListTrue) {
 }
 
 TEST(CheckResults, ContinueAfterDeletesResumesAtTheNextEntry) {
-  ChecksFixture f;
-  f.Load({"A|1|1", "B|1|1", "C|2|2", "D|2|2", "E|3|3", "F|3|3"});
+  ChecksFixture f({"A|1|1", "B|1|1", "C|2|2", "D|2|2", "E|3|3", "F|3|3"});
   f.Check(Options(false, true, false));
   EXPECT_EQ(f.Listed(), (Names{"A||R", "B|0    m|0"}));
   SortNames(f.run, false);  // moves every row without a notification
@@ -301,8 +296,7 @@ TEST(CheckResults, ContinueAfterDeletesResumesAtTheNextEntry) {
 }
 
 TEST(CheckResults, DeleteFromTheListIsOneUndoStepEach) {
-  ChecksFixture f;
-  f.Load({"Inn|121|25", "Inn 2|121|25", "Other|10|10"});
+  ChecksFixture f({"Inn|121|25", "Inn 2|121|25", "Other|10|10"});
   f.Check(Options(true, false, false));
   ASSERT_EQ(f.Listed(), (Names{"Inn", "Inn 2"}));
   const auto before = testing::Picture(f.doc);
@@ -323,8 +317,7 @@ TEST(CheckResults, DeleteFromTheListIsOneUndoStepEach) {
 }
 
 TEST(CheckResults, SortingTheList) {
-  ChecksFixture f;
-  f.Load({"b2|121.5|", "B10|121.4|", "a|121.6|", "c||"});
+  ChecksFixture f({"b2|121.5|", "B10|121.4|", "a|121.6|", "c||"});
   f.Check(Options(false, false, true));
   f.checks.ClickColumnTitle(f.doc, kDistanceColumn);  // not in this phase
   f.checks.ClickColumnTitle(f.doc, kOrderColumn);
@@ -343,8 +336,7 @@ TEST(CheckResults, SortingTheList) {
 }
 
 TEST(CheckResults, NewDocumentEndsTheRunSilently) {
-  ChecksFixture f;
-  f.Load({"Blank||", "Other|1|1"});
+  ChecksFixture f({"Blank||", "Other|1|1"});
   f.Check(Options(false, false, true));
   ASSERT_TRUE(f.checks.Running());
   NewDocument(f.run);

@@ -12,8 +12,7 @@ using testing::ExpectUndoRedo;
 // ---- 1033 / 1034 destination and via point ----
 
 TEST(SetDestination, ChangesTheDestinationBitOfEverySelectedRowOnly) {
-  EditFixture f;
-  f.Load({"a|||1", "b|||0", "c|||0", "d|||2"});
+  EditFixture f({"a|||1", "b|||0", "c|||0", "d|||2"});
   f.Select({0, 1, 3});
   ExpectUndoRedo(f, [&] { SetDestination(f.context, true); }, {"a|||3", "b|||2", "c|||0", "d|||2"});
   EXPECT_EQ(f.ui.statusTexts.front(), "正在設定行程的狀態為目的地...");
@@ -26,8 +25,7 @@ TEST(SetDestination, ChangesTheDestinationBitOfEverySelectedRowOnly) {
 }
 
 TEST(SetDestination, ThePinnedBaseRowDoesNotMakeTheDocumentModified) {
-  EditFixture f;
-  f.Load({"Home|0|0|2", "a|1|1|2"});
+  EditFixture f({"Home|0|0|2", "a|1|1|2"});
   f.doc.baseRowPinned = true;
   f.Select({0});
   SetDestination(f.context, false);
@@ -36,8 +34,7 @@ TEST(SetDestination, ThePinnedBaseRowDoesNotMakeTheDocumentModified) {
 }
 
 TEST(ToggleDestination, TheStatusIconActsByTheRowsStatus) {
-  EditFixture f;
-  f.Load({"a|||2", "b|||0"});
+  EditFixture f({"a|||2", "b|||0"});
   f.Select({0, 1});
   ToggleDestination(f.context, 0);  // a destination: via point for all selected
   EXPECT_EQ(f.Statuses(), (std::vector<int>{0, 0}));
@@ -45,28 +42,32 @@ TEST(ToggleDestination, TheStatusIconActsByTheRowsStatus) {
   EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 2}));
 }
 
-// ---- 1035 / 1036 to pass and passed ----
+// ---- 1035 / 1036 to pass and passed, and moves across the passed run ----
 
-TEST(SetPassed, PassedPassesEveryRowAboveToPassClearsEveryRowBelow) {
+TEST(PassedRun, SetPassedAndMovesKeepThePassedBitsALeadingRun) {
+  using Command = void (*)(CommandContext&);
   const struct {
     std::vector<std::string> rows;
     std::size_t row;
-    bool passed;
+    Command command;
     std::vector<std::string> expected;
     const char* status;
   } cases[] = {
-      {{"r0|||2", "r1|||0", "r2|||2", "r3|||2", "r4|||0", "r5|||2", "r6|||2"}, 5, true,
+      // Passed passes every row above; to pass clears every row below.
+      {{"r0|||2", "r1|||0", "r2|||2", "r3|||2", "r4|||0", "r5|||2", "r6|||2"}, 5, [](CommandContext& c) { SetPassed(c, true); },
        {"r0|||3", "r1|||1", "r2|||3", "r3|||3", "r4|||1", "r5|||3", "r6|||2"}, "正在設定行程的狀態為已經過..."},
-      {{"r0|||3", "r1|||1", "r2|||3", "r3|||1", "r4|||3", "r5|||2"}, 2, false,
+      {{"r0|||3", "r1|||1", "r2|||3", "r3|||1", "r4|||3", "r5|||2"}, 2, [](CommandContext& c) { SetPassed(c, false); },
        {"r0|||3", "r1|||1", "r2|||2", "r3|||0", "r4|||2", "r5|||2"}, "正在設定行程的狀態為要經過..."},
+      // A passed entry moved below one to pass, and one to pass moved above a passed one.
+      {{"p0|||3", "p1|||3", "t2|||2", "t3|||2"}, 1, MoveDown, {"p0|||3", "t2|||2", "p1|||2", "t3|||2"}, "正在移動行程的資料..."},
+      {{"p0|||3", "p1|||1", "t2|||2", "t3|||2"}, 2, MoveUp, {"p0|||3", "t2|||2", "p1|||0", "t3|||2"}, "正在移動行程的資料..."},
   };
   for (const auto& c : cases) {
-    EditFixture f;
-    f.Load(c.rows);
+    EditFixture f(c.rows);
     f.Select({c.row});
     ExpectUndoRedo(f, [&] {
-      SetPassed(f.context, c.passed);
-      EXPECT_EQ(f.map.syncs, 0);  // the map does not show the passed bit
+      c.command(f.context);
+      EXPECT_EQ(f.map.syncs, c.command == MoveUp || c.command == MoveDown);  // the map does not show the passed bit
     }, c.expected);
     EXPECT_TRUE(f.doc.document.modified);
     EXPECT_EQ(f.ui.statusTexts.front(), c.status);
@@ -76,8 +77,7 @@ TEST(SetPassed, PassedPassesEveryRowAboveToPassClearsEveryRowBelow) {
 // ---- 1038 / 1039 move up and down ----
 
 TEST(MoveEntry, MovesTheEntryAndItsSelection) {
-  EditFixture f;
-  f.Load({"a|1|1|2", "b|2|2|0", "c||", "d|4|4"});
+  EditFixture f({"a|1|1|2", "b|2|2|0", "c||", "d|4|4"});
   f.Select({2});
   MoveUp(f.context);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "c", "b", "d"}));
@@ -96,30 +96,10 @@ TEST(MoveEntry, MovesTheEntryAndItsSelection) {
   EXPECT_EQ(f.Selected(), std::vector<std::size_t>{2});  // undo selects the moved entry
 }
 
-TEST(MoveEntry, PassedBitsStayALeadingRun) {
-  const struct {
-    std::vector<std::string> rows;
-    std::size_t row;
-    bool up;
-    std::vector<std::string> expected;
-  } cases[] = {
-      // A passed entry moved below one to pass, and one to pass moved above a passed one.
-      {{"p0|||3", "p1|||3", "t2|||2", "t3|||2"}, 1, false, {"p0|||3", "t2|||2", "p1|||2", "t3|||2"}},
-      {{"p0|||3", "p1|||1", "t2|||2", "t3|||2"}, 2, true, {"p0|||3", "t2|||2", "p1|||0", "t3|||2"}},
-  };
-  for (const auto& c : cases) {
-    EditFixture f;
-    f.Load(c.rows);
-    f.Select({c.row});
-    ExpectUndoRedo(f, [&] { c.up ? MoveUp(f.context) : MoveDown(f.context); }, c.expected);
-  }
-}
-
 // ---- 1040 reverse ----
 
 TEST(ReverseRoute, SwapsFromTheOutsideInClearsEveryPassedBitAndUndoes) {
-  EditFixture f;
-  f.Load({"r0|0|0|3", "r1|1|1|1", "r2|2|2|3", "r3||3|2", "r4|4|4|0"});
+  EditFixture f({"r0|0|0|3", "r1|1|1|1", "r2|2|2|3", "r3||3|2", "r4|4|4|0"});
   SetBaseRow(f.context, 1, false);
   f.Select({1});
   ExpectUndoRedo(f, [&] {
@@ -136,8 +116,7 @@ TEST(ReverseRoute, SwapsFromTheOutsideInClearsEveryPassedBitAndUndoes) {
 TEST(ReverseRoute, RedoRenumbersTheOrderColumn) {
   // No base row and an odd count with a passed middle row: the group ends with a status
   // change, and the Order column must still follow the moved coordinates.
-  EditFixture f;
-  f.Load({"a||", "b|1|1|3", "c|2|2|3"});
+  EditFixture f({"a||", "b|1|1|3", "c|2|2|3"});
   ReverseRoute(f.context);
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2", ""}));
   Undo(f.context);
@@ -147,8 +126,7 @@ TEST(ReverseRoute, RedoRenumbersTheOrderColumn) {
 }
 
 TEST(ReverseRoute, NeedsTwoRowsBesidesThePinnedOne) {
-  EditFixture f;
-  f.Load({"Home|0|0|0", "a|1|1|2"});
+  EditFixture f({"Home|0|0|0", "a|1|1|2"});
   f.Pin();
   ReverseRoute(f.context);
   EXPECT_FALSE(CanUndo(f.doc.journal));
