@@ -15,47 +15,42 @@
 namespace wayloom {
 namespace {
 
-using testing::ExpectSameSettings;
-using testing::MemoryProfile;
+using namespace testing;
 
-Settings Load(MemoryProfile& profile, bool modern = true) {
+Settings Load(Profile& profile, bool modern = true) {
   Settings settings;
   LoadSettings(profile, settings, modern);
+  LoadWindowSettings(profile, settings);
   return settings;
 }
 
 TEST(SettingsProfileInt, ReadsAsGetPrivateProfileInt) {
-  for (const auto& c : testing::kProfileIntCases) EXPECT_EQ(ParseProfileInt(c.text, -5), c.expected) << TextToUtf8(c.text);
+  for (const auto& c : kProfileIntCases) EXPECT_EQ(ParseProfileInt(c.text, -5), c.expected) << TextToUtf8(c.text);
 }
 
 TEST(SettingsProfileInt, MissingOrEmptyGivesTheDefault) {
   MemoryProfile profile;
   profile.Set("S", "Empty", u"");
   profile.Set("S", "Junk", u"x");
-  EXPECT_EQ(profile.ReadInt(u"S", u"Missing", 9), 9);
-  EXPECT_EQ(profile.ReadInt(u"S", u"Empty", 9), 9);
-  EXPECT_EQ(profile.ReadInt(u"S", u"Junk", 9), 0);
-  EXPECT_EQ(profile.ReadText(u"S", u"Missing", u"d"), u"d");
-  EXPECT_EQ(profile.ReadText(u"S", u"Empty", u"d"), u"");
+  EXPECT_EQ(std::vector({profile.ReadInt(u"S", u"Missing", 9), profile.ReadInt(u"S", u"Empty", 9),
+                         profile.ReadInt(u"S", u"Junk", 9)}), std::vector({9, 9, 0}));
+  EXPECT_EQ(std::vector({profile.ReadText(u"S", u"Missing", u"d"), profile.ReadText(u"S", u"Empty", u"d")}),
+            std::vector<Text>({u"d", u""}));
 }
 
 TEST(SettingsTest, EmptyProfileGivesEveryDefault) {
   for (const bool modern : {true, false}) {
     MemoryProfile profile;
-    Settings settings = Load(profile, modern);
+    const Settings settings = Load(profile, modern);
     ExpectSameSettings(settings, DefaultSettings(modern));
-    LoadWindowSettings(profile, settings);
     EXPECT_FALSE(settings.window.left || settings.window.top || settings.window.width ||
                  settings.window.height || settings.window.show || settings.window.iePane);
   }
 }
 
 TEST(SettingsTest, OutOfRangeValuesReadAsTheRulesSay) {
-  const struct {
-    const char* key;
-    int Settings::*field;
-    std::vector<std::pair<const char16_t*, int>> values;  // stored, read
-  } cases[] = {
+  // Each value as stored, then as read.
+  const struct { const char* key; int Settings::*field; std::vector<std::pair<const char16_t*, int>> values; } cases[] = {
       {"File Count", &Settings::fileCount, {{u"0", 7}, {u"12", 7}, {u"-1", 7}, {u"1", 1}, {u"9", 9}, {u"", 7}}},
       {"Backup Interval", &Settings::backupInterval, {{u"0", 10}, {u"100", 10}, {u"99", 99}, {u"1", 1}}},
       {"Google Maps Lang", &Settings::googleMapsLang, {{u"-3", 0}, {u"12", 8}, {u"5", 5}}},
@@ -76,10 +71,7 @@ TEST(SettingsTest, OutOfRangeValuesReadAsTheRulesSay) {
 }
 
 TEST(SettingsTest, BooleansAreNonZeroAndWrittenAsOneDigit) {
-  const struct {
-    const char16_t* stored;
-    bool expected;
-  } cases[] = {{u"5", true}, {u"-1", true}, {u"0x10", true}, {u"0", false},
+  const struct { const char16_t* stored; bool expected; } cases[] = {{u"5", true}, {u"-1", true}, {u"0x10", true}, {u"0", false},
                {u"abc", false}, {u"", true}, {u"  1  ", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(TextToUtf8(c.stored));
@@ -98,13 +90,8 @@ TEST(SettingsTest, BooleansAreNonZeroAndWrittenAsOneDigit) {
 
 TEST(SettingsTest, RecentListFollowsRecentFileAndFileCount) {
   const Text longPath = u"C:\\" + Text(300, u'\u8DEF');
-  const struct {
-    const char* name;
-    const char16_t* recentFile;
-    const char16_t* fileCount;
-    std::vector<Text> stored;  // Recent List 1.. (empty text: key written empty)
-    std::vector<Text> expected;
-  } cases[] = {
+  // stored: Recent List 1.. (an empty text is a key written empty)
+  const struct { const char* name; const char16_t *recentFile, *fileCount; std::vector<Text> stored, expected; } cases[] = {
       {"read up to a gap", u"1", u"9", {u"a.itn", u"b.itn"}, {u"a.itn", u"b.itn"}},
       {"stopped by File Count", u"1", u"2", {u"a", u"b", u"c"}, {u"a", u"b"}},
       {"bad File Count reads 7", u"1", u"12", {u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8"},
@@ -136,9 +123,12 @@ TEST(SettingsTest, SaveWritesInItsFixedOrder) {
   settings.googleMapsLang = 3;
   settings.toolbarSpacing = 2;
   MemoryProfile profile;
+  WriteProfileRecords(profile, u"Wayloom", u"1.0.0", u"\u6E2C\u8A66");
   SaveSettings(profile, settings, true);
+  SaveWindowSettings(profile, -4, 10, 1024, 768, 1, 0);  // no IE Pane key while it is 0
 
-  std::vector<std::string> expected;
+  std::vector<std::string> expected = {"Profile/Product=Wayloom", "Profile/Version=1.0.0",
+                                       "Profile/Company=\xE6\xB8\xAC\xE8\xA9\xA6", "Profile/Written by=Wayloom developers"};
   for (const OptionKey& option : kOptionKeys)
     expected.push_back("Options/" + TextToUtf8(option.key) + "=" + (option.defaultValue ? "1" : "0"));
   const char* rest[] = {
@@ -146,56 +136,51 @@ TEST(SettingsTest, SaveWritesInItsFixedOrder) {
       "Options/Recent List 2=b.itn", "Options/Backup Interval=10",
       "Font/Name=\xE6\x96\xB0\xE7\xB4\xB0\xE6\x98\x8E\xE9\xAB\x94", "Font/Height=-16", "Font/Weight=400",
       "Font/Color=16744448", "Font/Italic=0", "Font/Use Bkgnd=0", "Font/Bkgnd=C:\\bg.bmp",
-      "Options/Google Maps Lang=3", "Options/Toolbar Spacing=2",
+      "Options/Google Maps Lang=3", "Options/Toolbar Spacing=2", "Window/Left=-4", "Window/Top=10",
+      "Window/Width=1024", "Window/Height=768", "Window/Show=1",
   };
   expected.insert(expected.end(), std::begin(rest), std::end(rest));
   EXPECT_EQ(profile.writes, expected);
+  profile.Set("Profile", "Last Notify", u"20240131");
+  EXPECT_EQ(Load(profile).lastNotify, 20240131);
 }
 
-TEST(SettingsTest, SaveLeavesOutWhatIsSwitchedOff) {
+TEST(SettingsTest, SaveLeavesOutSwitchedOffKeysAndOldEntriesAndKeepsOneDigitKeysOneDigit) {
   Settings settings = DefaultSettings(false);
   settings.Set(Option::RecentFile, false);
   settings.Set(Option::BackupFile, false);
   settings.recentFiles = {u"a.itn"};
-  MemoryProfile profile;
-  SaveSettings(profile, settings, false);
-  for (const std::string& write : profile.writes)
+  MemoryProfile off;
+  SaveSettings(off, settings, false);
+  for (const std::string& write : off.writes)
     for (const char* left : {"Recent List", "File Count", "Backup Interval", "Font/Bkgnd", "Font/Name", "Toolbar Bkgnd"})
       EXPECT_EQ(write.find(left), std::string::npos) << write;
-  EXPECT_EQ(profile.writes.size(), 21u + 1 + 5 + 2);
-}
+  EXPECT_EQ(off.writes.size(), 21u + 1 + 5 + 2);
 
-TEST(SettingsTest, ShorterRecentListDoesNotBringBackOldEntries) {
   MemoryProfile profile;
-  Settings settings = DefaultSettings(true);
+  settings = DefaultSettings(true);
   settings.recentFiles = {u"a", u"b", u"c", u"d"};
   SaveSettings(profile, settings, false);
   settings.recentFiles = {u"d", u"a"};
-  SaveSettings(profile, settings, false);
-  EXPECT_EQ(Load(profile).recentFiles, (std::vector<Text>{u"d", u"a"}));
-}
-
-TEST(SettingsTest, OneDigitKeysStayOneDigit) {
-  Settings settings = DefaultSettings(true);
   settings.fileCount = 15;
   settings.toolbarSpacing = 12;
   settings.adjacentDistance = -4;
   settings.backupInterval = 500;
   settings.googleMapsLang = 20;
-  MemoryProfile profile;
   SaveSettings(profile, settings, false);
-  SaveWindowSettings(profile, 0, 0, 800, 600, 10, 0);
-  const std::pair<const char16_t*, const char16_t*> expected[] = {{u"File Count", u"7"}, {u"Toolbar Spacing", u"9"},
-      {u"Adjacent Distance", u"0"}, {u"Backup Interval", u"10"}, {u"Google Maps Lang", u"8"}};
-  for (const auto& [key, value] : expected) EXPECT_EQ(profile.ReadString(u"Options", key), value) << TextToUtf8(key);
-  EXPECT_EQ(profile.ReadString(u"Window", u"Show"), u"9");
+  SaveWindowSettings(profile, 0, 0, 800, 600, 10, 250);
+  EXPECT_EQ(Load(profile).recentFiles, (std::vector<Text>{u"d", u"a"}));
+  std::vector<std::optional<Text>> written;
+  for (const char16_t* key : {u"File Count", u"Toolbar Spacing", u"Adjacent Distance", u"Backup Interval", u"Google Maps Lang"})
+    written.push_back(profile.ReadString(u"Options", key));
+  written.push_back(profile.ReadString(u"Window", u"Show"));
+  written.push_back(profile.ReadString(u"Window", u"IE Pane"));
+  EXPECT_EQ(written, (std::vector<std::optional<Text>>{u"7", u"9", u"0", u"10", u"8", u"9", u"250"}));
 }
 
 TEST(SettingsTest, FontNameAndTheColourThatBelongsToIt) {
-  const struct {
-    std::optional<Text> stored, expected;
-    std::uint32_t color;  // read with Color=255 stored
-  } cases[] = {
+  // The colour is read with Color=255 stored.
+  const struct { std::optional<Text> stored, expected; std::uint32_t color; } cases[] = {
       {std::nullopt, std::nullopt, 0},
       {u"", std::nullopt, 0},
       {u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", 255},
@@ -211,68 +196,36 @@ TEST(SettingsTest, FontNameAndTheColourThatBelongsToIt) {
   }
 }
 
-TEST(SettingsTest, WindowKeys) {
+TEST(SettingsTest, WindowKeysReadAsStored) {
   MemoryProfile profile;
   profile.Set("Window", "Left", u"-8");
   profile.Set("Window", "Top", u"");
   profile.Set("Window", "Width", u"abc");
   profile.Set("Window", "Show", u"3");
-  Settings settings;
-  LoadWindowSettings(profile, settings);
-  EXPECT_EQ(settings.window.left, -8);
-  EXPECT_EQ(settings.window.top, std::nullopt);
-  EXPECT_EQ(settings.window.width, 0);
-  EXPECT_EQ(settings.window.height, std::nullopt);
-  EXPECT_EQ(settings.window.show, 3);
-  EXPECT_EQ(settings.window.iePane, std::nullopt);
-
-  MemoryProfile saved;
-  SaveWindowSettings(saved, -4, 10, 1024, 768, 1, 0);
-  EXPECT_EQ(saved.writes, (std::vector<std::string>{"Window/Left=-4", "Window/Top=10", "Window/Width=1024",
-                                                    "Window/Height=768", "Window/Show=1"}));
-  SaveWindowSettings(saved, 0, 0, 500, 400, 3, 250);
-  EXPECT_EQ(saved.writes.back(), "Window/IE Pane=250");
-  LoadWindowSettings(saved, settings);
-  EXPECT_EQ(settings.window.iePane, 250);
-  EXPECT_EQ(settings.window.show, 3);
+  const WindowSettings w = Load(profile).window;
+  EXPECT_EQ(std::vector({w.left, w.top, w.width, w.height, w.show, w.iePane}),
+            std::vector<std::optional<int>>({-8, std::nullopt, 0, std::nullopt, 3, std::nullopt}));
 }
 
-TEST(SettingsTest, ProfileRecords) {
-  MemoryProfile profile;
-  WriteProfileRecords(profile, u"Wayloom", u"1.0.0", u"\u6E2C\u8A66");
-  EXPECT_EQ(profile.writes, (std::vector<std::string>{"Profile/Product=Wayloom", "Profile/Version=1.0.0",
-                                                      "Profile/Company=\xE6\xB8\xAC\xE8\xA9\xA6",
-                                                      "Profile/Written by=Wayloom developers"}));
-  profile.Set("Profile", "Last Notify", u"20240131");
-  EXPECT_EQ(Load(profile).lastNotify, 20240131);
-}
-
-class SettingsFileTest : public ::testing::Test {
- protected:
-  testing::TempFolder dir_;
-  const std::filesystem::path path_ = dir_ / "Wayloom.ini";
-};
-
-TEST_F(SettingsFileTest, RoundTripThroughTheIniFile) {
-  const Settings settings = testing::ChangedSettings();
+TEST(SettingsFile, RoundTripThroughTheIniFile) {
+  TempFolder dir;
+  const Settings settings = ChangedSettings();
   {
-    IniFileProfile profile(path_);
-    WriteProfileRecords(profile, u"Wayloom", u"1.0", u"Wayloom");
+    IniFileProfile profile(dir / "Wayloom.ini");
     SaveSettings(profile, settings, true);
     SaveWindowSettings(profile, -8, 20, 1280, 900, 3, 300);
   }
-  IniFileProfile profile(path_);
-  Settings loaded;
-  LoadSettings(profile, loaded, true);
-  LoadWindowSettings(profile, loaded);
+  IniFileProfile profile(dir / "Wayloom.ini");
+  const Settings loaded = Load(profile);
   ExpectSameSettings(loaded, settings);  // "Toolbar Bkgnd" is not written: it stays the default
   const WindowSettings& w = loaded.window;
   EXPECT_EQ(std::vector({w.left, w.top, w.width, w.height, w.show, w.iePane}),
             std::vector<std::optional<int>>({-8, 20, 1280, 900, 3, 300}));
-  EXPECT_EQ(profile.ReadString(u"Profile", u"Written by"), u"Wayloom developers");
 }
 
-TEST_F(SettingsFileTest, GarbledFileGivesDefaultsForWhatItLacks) {
+TEST(SettingsFile, GarbledFileGivesDefaultsForWhatItLacks) {
+  TempFolder dir;
+  const std::filesystem::path path = dir / "Wayloom.ini";
   static constexpr char kJunk[] = "\x00\x01\x02\xFF\x80garbage\x00\x00[Options\nShow Toolbar 0\n===\n[[[\n";
   const std::string files[] = {
       std::string(kJunk, sizeof kJunk - 1),
@@ -283,45 +236,25 @@ TEST_F(SettingsFileTest, GarbledFileGivesDefaultsForWhatItLacks) {
   };
   for (const std::string& bytes : files) {
     SCOPED_TRACE(bytes.size());
-    testing::WriteBytes(path_, bytes);
-    IniFileProfile profile(path_);
-    Settings settings;
-    LoadSettings(profile, settings, false);
-    LoadWindowSettings(profile, settings);
-    EXPECT_TRUE(settings.Get(Option::ShowToolbar));
-    EXPECT_EQ(settings.fileCount, 7);
-    EXPECT_EQ(settings.backupInterval, 10);
-    EXPECT_GE(settings.googleMapsLang, 0);
-    EXPECT_LE(settings.googleMapsLang, 8);
-    EXPECT_EQ(settings.font.weight, 400);
-    EXPECT_EQ(settings.toolbarBackground, 0xEEF2F2u);
+    WriteBytes(path, bytes);
+    IniFileProfile profile(path);
+    const Settings settings = Load(profile, false);
+    if (bytes == files[1]) {  // its well-formed keys are still found; "[Font" is not a section header
+      EXPECT_EQ(std::vector<std::optional<int>>({settings.Get(Option::LargeToolbar), settings.font.height,
+                                                 settings.window.left}), std::vector<std::optional<int>>({0, 0, 3}));
+    }
+    EXPECT_EQ(std::vector<long long>({settings.Get(Option::ShowToolbar), settings.fileCount, settings.backupInterval,
+                                      settings.font.weight, settings.toolbarBackground}),
+              std::vector<long long>({1, 7, 10, 400, 0xEEF2F2}));
+    EXPECT_TRUE(settings.googleMapsLang >= 0 && settings.googleMapsLang <= 8) << settings.googleMapsLang;
     SaveSettings(profile, settings, false);
-    Settings again;
-    LoadSettings(profile, again, false);
-    EXPECT_EQ(again.options, settings.options);
+    EXPECT_EQ(Load(profile, false).options, settings.options);
   }
-  // The second file's keys that are well formed are still found.
-  IniFileProfile profile(path_);
-  testing::WriteBytes(path_, files[1]);
-  Settings settings;
-  LoadSettings(profile, settings, false);
-  LoadWindowSettings(profile, settings);
-  EXPECT_FALSE(settings.Get(Option::LargeToolbar));
-  EXPECT_EQ(settings.font.height, 0);  // "[Font" is not a section header
-  EXPECT_EQ(settings.window.left, 3);
 }
-
-struct PlacementCase {
-  const char* name;
-  WindowSettings stored;
-  Rect work;
-  int startShow;
-  Placement expected;
-};
 
 TEST(PlacementTest, ClampsTheStoredRectangleIntoTheWorkArea) {
   const Rect screen{0, 0, 1920, 1040};
-  const PlacementCase cases[] = {
+  const struct { const char* name; WindowSettings stored; Rect work; int startShow; Placement expected; } cases[] = {
       {"no ini file", {}, screen, 1, {480, 260, 960, 520, 1}},
       {"started maximised", {}, screen, 3, {480, 260, 960, 520, 3}},
       {"started minimised", {}, screen, 7, {480, 260, 960, 520, 1}},
@@ -343,7 +276,7 @@ TEST(PlacementTest, ClampsTheStoredRectangleIntoTheWorkArea) {
       {"huge work area", {}, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 1,
        {-1073741825, -1073741825, INT_MAX, INT_MAX, 1}},
   };
-  for (const PlacementCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const Placement p = PlaceMainWindow(c.stored, c.work, c.startShow), e = c.expected;
     EXPECT_EQ(std::vector({p.x, p.y, p.width, p.height, p.show}), std::vector({e.x, e.y, e.width, e.height, e.show}));
