@@ -7,7 +7,7 @@
 namespace wayloom {
 namespace {
 
-DocumentState Table(int rows, bool pinned) {
+DocumentState Table(int rows, bool pinned, std::initializer_list<std::size_t> selected = {}) {
   DocumentState doc;
   for (int i = 0; i < rows; ++i) {
     InsertRowRecorded(doc, SIZE_MAX, u"row", 2, false);
@@ -15,22 +15,13 @@ DocumentState Table(int rows, bool pinned) {
     SetCoordinateFromText(doc, i, Axis::Latitude, u"1", CoordinateSource::Degrees);
   }
   doc.baseRowPinned = pinned;
+  doc.table.ClearSelection();
+  for (std::size_t row : selected) doc.table.SetSelected(row, true);
   return doc;
 }
 
-void Select(DocumentState& doc, std::initializer_list<std::size_t> rows) {
-  doc.table.ClearSelection();
-  for (std::size_t row : rows) doc.table.SetSelected(row, true);
-}
-
 TEST(UpdateCommandStates, FollowsRowsSelectionAndDocument) {
-  struct Case {
-    int rows;
-    bool pinned, modified;
-    std::initializer_list<std::size_t> selected;
-    int command;
-    bool enabled;
-  } cases[] = {
+  const struct { int rows; bool pinned, modified; std::initializer_list<std::size_t> selected; int command; bool enabled; } cases[] = {
       {0, false, false, {}, 1004, false}, {1, true, true, {}, 1003, false}, {1, false, false, {}, 1003, false},
       {1, false, true, {}, 1003, true},   {1, false, false, {}, 1004, true}, {3, false, false, {}, 1015, false},
       {3, false, false, {0, 2}, 1015, true}, {3, false, false, {0, 2}, 1014, false}, {3, false, false, {2}, 1014, true},
@@ -43,57 +34,51 @@ TEST(UpdateCommandStates, FollowsRowsSelectionAndDocument) {
       {2, false, false, {0}, 1040, true}, {2, false, false, {0}, 1041, true},
   };
   for (const auto& c : cases) {
-    DocumentState doc = Table(c.rows, c.pinned);
+    DocumentState doc = Table(c.rows, c.pinned, c.selected);
     doc.document.modified = c.modified;
-    Select(doc, c.selected);
     EXPECT_EQ(UpdateCommandStates(doc, {}, false)[c.command].enabled, c.enabled)
         << c.command << " with " << c.rows << " rows";
   }
 }
 
 TEST(UpdateCommandStates, OutsideStateAndTheMenuExtras) {
-  DocumentState doc = Table(3, false);
-  Select(doc, {1});
+  DocumentState doc = Table(3, false, {1});
   CommandStateInputs in;
-  CommandStates states = UpdateCommandStates(doc, in, true);
-  EXPECT_FALSE(states[1009].enabled);
-  EXPECT_FALSE(states[1019].enabled);
-  EXPECT_FALSE(states[1024].enabled);
-  EXPECT_FALSE(states[1029].enabled);
-  EXPECT_FALSE(states[1021].enabled);
-  EXPECT_TRUE(states[1020].enabled);
+  const auto enabled = [&](std::initializer_list<int> commands) {
+    const CommandStates states = UpdateCommandStates(doc, in, true);
+    std::vector<bool> result;
+    for (int command : commands) result.push_back(states[command].enabled);
+    return result;
+  };
+  EXPECT_EQ(enabled({1009, 1019, 1024, 1029, 1021, 1020}), std::vector({false, false, false, false, false, true}));
   in.canUndo = in.rowClipboardAvailable = in.deviceServiceInstalled = in.plainTextOnClipboard = true;
   in.findTextEmpty = false;
   in.toolbarShown = false;
-  states = UpdateCommandStates(doc, in, true);
-  EXPECT_TRUE(states[1009].enabled && states[1019].enabled && states[1024].enabled && states[1029].enabled);
-  EXPECT_TRUE(states[1021].enabled);
-  EXPECT_FALSE(states[1050].enabled);
-  EXPECT_FALSE(states[1049].checked);
+  EXPECT_EQ(enabled({1009, 1019, 1024, 1029, 1021, 1050}), std::vector({true, true, true, true, true, false}));
+  EXPECT_FALSE(UpdateCommandStates(doc, in, true)[1049].checked);
   // A selected row without a latitude cannot become a favourite.
   SetCoordinateFromText(doc, 1, Axis::Latitude, u"", CoordinateSource::DegreesClearing);
-  EXPECT_FALSE(UpdateCommandStates(doc, in, true)[1029].enabled);
   doc.settings.Set(Option::ShowDistance, false);
-  EXPECT_FALSE(UpdateCommandStates(doc, in, true)[1042].enabled);
+  EXPECT_EQ(enabled({1029, 1042}), std::vector({false, false}));
 }
 
 TEST(HeaderMenuCommandStates, SortAndClearFollowTheClickedColumn) {
   DocumentState doc = Table(3, true);
-  HeaderMenuStates states = HeaderMenuCommandStates(doc, kLatitudeColumn);
-  EXPECT_TRUE(states[1207].enabled);
-  EXPECT_FALSE(states[1208].enabled);
-  EXPECT_TRUE(states[1213].enabled);
-  EXPECT_FALSE(HeaderMenuCommandStates(doc, kOrderColumn)[1213].enabled);
-  EXPECT_FALSE(HeaderMenuCommandStates(doc, -1)[1214].enabled);
-  EXPECT_FALSE(HeaderMenuCommandStates(doc, kDistanceColumn)[1213].enabled);  // no base row
+  const auto enabled = [](const DocumentState& d, int column, int command) {
+    return HeaderMenuCommandStates(d, column)[command].enabled;
+  };
+  // The Distance column sorts only with a base row; with one row besides the pinned one
+  // there is nothing to sort.
+  EXPECT_EQ(std::vector({enabled(doc, kLatitudeColumn, 1207), enabled(doc, kLatitudeColumn, 1208),
+                         enabled(doc, kLatitudeColumn, 1213), enabled(doc, kOrderColumn, 1213), enabled(doc, -1, 1214),
+                         enabled(doc, kDistanceColumn, 1213)}),
+            std::vector({true, false, true, false, false, false}));
   doc.baseRow = 0;
-  EXPECT_TRUE(HeaderMenuCommandStates(doc, kDistanceColumn)[1213].enabled);
-  DocumentState two = Table(2, true);  // one row besides the pinned one
-  EXPECT_FALSE(HeaderMenuCommandStates(two, kNameColumn)[1213].enabled);
-  EXPECT_TRUE(HeaderMenuCommandStates(two, kNameColumn)[1208].enabled);
+  EXPECT_TRUE(enabled(doc, kDistanceColumn, 1213));
+  DocumentState two = Table(2, true);
+  EXPECT_EQ(std::vector({enabled(two, kNameColumn, 1213), enabled(two, kNameColumn, 1208)}), std::vector({false, true}));
   two.settings.Set(Option::ShowDistance, false);
-  EXPECT_FALSE(HeaderMenuCommandStates(two, kNameColumn)[1211].enabled);
-  EXPECT_FALSE(HeaderMenuCommandStates(two, kNameColumn)[1209].checked);
+  EXPECT_FALSE(enabled(two, kNameColumn, 1211) || HeaderMenuCommandStates(two, kNameColumn)[1209].checked);
 }
 
 }  // namespace
