@@ -11,22 +11,15 @@
 namespace wayloom {
 namespace {
 
-using testing::EditFixture;
-using testing::Picture;
+using namespace testing;
 
 struct CommandCase {
   const char* name;
-  std::function<void(EditFixture&)> setup;
-  std::function<void(EditFixture&)> run;
-  bool choosesBase = false;  // the command makes another entry the base, or none
-  bool renames = false;      // the command changes every name, the base row's too
+  std::function<void(EditFixture&)> setup, run;
+  // choosesBase: the command makes another entry the base, or none; renames: the command
+  // changes every name, the base row's too.
+  bool choosesBase = false, renames = false;
 };
-
-void PutText(EditFixture& f, std::u16string text) {
-  std::vector<std::uint8_t> block;
-  for (char16_t unit : text + u'\0') block.insert(block.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
-  f.clipboard.blocks = {{ClipboardFormat::UnicodeText, block}};
-}
 
 // Home is passed and a base point: pinned as row 0, or an ordinary row with t3 the base.
 void LoadRoute(EditFixture& f, bool pinned) {
@@ -36,57 +29,42 @@ void LoadRoute(EditFixture& f, bool pinned) {
   f.profile.WriteString(u"Base Points", u"BP List 1", u"Work>121.6>25.6");
 }
 
+#define DO(...) [](EditFixture& f) { __VA_ARGS__; }
+
 const CommandCase kCommands[] = {
-    {"add", {}, [](EditFixture& f) { AddEntry(f.context, f.editor), f.Enter("new"); }},
-    {"insert at the top", [](EditFixture& f) { f.Select({0}); },
-     [](EditFixture& f) { InsertEntry(f.context, f.editor), f.Enter("new"); }},
-    {"edit a name", {}, [](EditFixture& f) { BeginCellEdit(f.context, f.editor, 4, kNameColumn), f.Enter("x"); }},
-    {"clear a coordinate", {},
-     [](EditFixture& f) { BeginCellEdit(f.context, f.editor, 4, kLatitudeColumn), f.Enter(""); }},
-    {"edit row 0's coordinate", {},
-     [](EditFixture& f) { BeginCellEdit(f.context, f.editor, 0, kLongitudeColumn), f.Enter("120.5"); }},
-    {"delete", [](EditFixture& f) { f.Select({2, 4}); }, [](EditFixture& f) { DeleteSelectedEntries(f.context); }},
-    {"cut", [](EditFixture& f) { f.Select({4, 5}); }, [](EditFixture& f) { CutRows(f.context); }},
-    {"paste rows at the top", [](EditFixture& f) { f.Select({1, 4}), CopyRows(f.context), f.Select({0}); },
-     [](EditFixture& f) { PasteRows(f.context); }},
-    {"paste coordinates", [](EditFixture& f) { f.Select({4, 5}), PutText(f, u"25.9, 121.9"); },
-     [](EditFixture& f) { PasteCoordinates(f.context); }},
-    {"destination", [](EditFixture& f) { f.Select({4}); }, [](EditFixture& f) { SetDestination(f.context, true); }},
-    {"via point", [](EditFixture& f) { f.Select({3, 5}); }, [](EditFixture& f) { SetDestination(f.context, false); }},
-    {"passed", [](EditFixture& f) { f.Select({5}); }, [](EditFixture& f) { SetPassed(f.context, true); }},
-    {"to pass", [](EditFixture& f) { f.Select({1}); }, [](EditFixture& f) { SetPassed(f.context, false); }},
-    {"move up", [](EditFixture& f) { f.Select({3}); }, [](EditFixture& f) { MoveUp(f.context); }},
-    {"move down", [](EditFixture& f) { f.Select({2}); }, [](EditFixture& f) { MoveDown(f.context); }},
-    {"reverse", {}, [](EditFixture& f) { ReverseRoute(f.context); }},
-    {"sort names", {}, [](EditFixture& f) { SortNames(f.context, false); }},
-    {"sort by latitude", {}, [](EditFixture& f) { HeaderClick(f.context, kLatitudeColumn); }},
-    {"sort by distance", {}, [](EditFixture& f) { SortTable(f.context, kDistanceColumn, false, SortMode::Command); }},
-    {"plan", [](EditFixture& f) { f.ui.plan = PlanOptions{true, false, false}; },
-     [](EditFixture& f) {
-       PlanOptions options;
-       PlanRoute(f.context, f.ui, options, u"");
-     }},
-    {"set base point", [](EditFixture& f) { f.Select({5}); },
-     [](EditFixture& f) { SetBasePointFromSelection(f.context); }, true},
-    {"my base points: set", [](EditFixture& f) { f.ui.basePoints = [](BasePointDialog& d) { return d.Press(kBasePointSet).result; }; },
-     [](EditFixture& f) { MyBasePoints(f.context, f.ui); }, true},
-    {"my base points: export", [](EditFixture& f) {
-       f.ui.basePoints = [](BasePointDialog& d) { return d.Press(kBasePointExportAll), d.Press(kBasePointOk).result; };
-     },
-     [](EditFixture& f) { MyBasePoints(f.context, f.ui); }},
-    {"merge fields", {}, [](EditFixture& f) { ApplyMergeFields(f.context, {MergeField::Sequence, MergeField::Name, u"1"}); },
-     false, true},
-    {"clear fields", [](EditFixture& f) { f.Select({4, 5}); },
-     [](EditFixture& f) { ApplyClearFields(f.context, {true, true, true, false}); }},
-    {"replace all", [](EditFixture& f) { f.ui.search = SearchOptions{u"5", u"7", false, false, true}; },
-     [](EditFixture& f) {
-       SearchOptions options;
-       Replace(f.context, f.ui, options);
-     }},
-    {"replace next", [](EditFixture& f) { f.Select({0}); },
-     [](EditFixture& f) { ReplaceNext(f.context, SearchOptions{u"121", u"120", false, false, false}); }},
-    {"nudge", {}, [](EditFixture& f) { NudgeCoordinates(f.context, f.clock); }},
-    {"hide the distance column", {}, [](EditFixture& f) { ToggleDistanceColumn(f.context); }, true},
+    {"add", {}, DO(AddEntry(f.context, f.editor), f.Enter("new"))},
+    {"insert at the top", DO(f.Select({0})), DO(InsertEntry(f.context, f.editor), f.Enter("new"))},
+    {"edit a name", {}, DO(BeginCellEdit(f.context, f.editor, 4, kNameColumn), f.Enter("x"))},
+    {"clear a coordinate", {}, DO(BeginCellEdit(f.context, f.editor, 4, kLatitudeColumn), f.Enter(""))},
+    {"edit row 0's coordinate", {}, DO(BeginCellEdit(f.context, f.editor, 0, kLongitudeColumn), f.Enter("120.5"))},
+    {"delete", DO(f.Select({2, 4})), DO(DeleteSelectedEntries(f.context))},
+    {"cut", DO(f.Select({4, 5})), DO(CutRows(f.context))},
+    {"paste rows at the top", DO(f.Select({1, 4}), CopyRows(f.context), f.Select({0})), DO(PasteRows(f.context))},
+    {"paste coordinates", DO(f.Select({6}), CopyCoordinates(f.context), f.Select({4, 5})), DO(PasteCoordinates(f.context))},
+    {"destination", DO(f.Select({4})), DO(SetDestination(f.context, true))},
+    {"via point", DO(f.Select({3, 5})), DO(SetDestination(f.context, false))},
+    {"passed", DO(f.Select({5})), DO(SetPassed(f.context, true))},
+    {"to pass", DO(f.Select({1})), DO(SetPassed(f.context, false))},
+    {"move up", DO(f.Select({3})), DO(MoveUp(f.context))},
+    {"move down", DO(f.Select({2})), DO(MoveDown(f.context))},
+    {"reverse", {}, DO(ReverseRoute(f.context))},
+    {"sort names", {}, DO(SortNames(f.context, false))},
+    {"sort by latitude", {}, DO(HeaderClick(f.context, kLatitudeColumn))},
+    {"sort by distance", {}, DO(SortTable(f.context, kDistanceColumn, false, SortMode::Command))},
+    {"plan", DO(f.ui.plan = PlanOptions{true, false, false}), DO(PlanOptions o; PlanRoute(f.context, f.ui, o, u""))},
+    {"set base point", DO(f.Select({5})), DO(SetBasePointFromSelection(f.context)), true},
+    {"my base points: set", DO(f.ui.basePoints = [](BasePointDialog& d) { return d.Press(kBasePointSet).result; }),
+     DO(MyBasePoints(f.context, f.ui)), true},
+    {"my base points: export",
+     DO(f.ui.basePoints = [](BasePointDialog& d) { return d.Press(kBasePointExportAll), d.Press(kBasePointOk).result; }),
+     DO(MyBasePoints(f.context, f.ui))},
+    {"merge fields", {}, DO(ApplyMergeFields(f.context, {MergeField::Sequence, MergeField::Name, u"1"})), false, true},
+    {"clear fields", DO(f.Select({4, 5})), DO(ApplyClearFields(f.context, {true, true, true, false}))},
+    {"replace all", DO(f.ui.search = SearchOptions{u"5", u"7", false, false, true}),
+     DO(SearchOptions o; Replace(f.context, f.ui, o))},
+    {"replace next", DO(f.Select({0})), DO(ReplaceNext(f.context, SearchOptions{u"121", u"120", false, false, false}))},
+    {"nudge", {}, DO(NudgeCoordinates(f.context, f.clock))},
+    {"hide the distance column", {}, DO(ToggleDistanceColumn(f.context)), true},
 };
 
 TEST(CommandInvariants, EveryCommandKeepsTheBaseRowsThePassedRunAndIsOneUndoStep) {
@@ -100,15 +78,11 @@ TEST(CommandInvariants, EveryCommandKeepsTheBaseRowsThePassedRunAndIsOneUndoStep
       testing::ExpectUndoRedo(f, [&] {
         c.run(f);
         EXPECT_TRUE(testing::PassedRowsLead(f.doc));
-        if (f.doc.baseRowPinned) {
-          EXPECT_EQ(f.doc.baseRow, 0);
-        }
+        EXPECT_EQ(f.doc.baseRowPinned ? f.doc.baseRow : 0, 0);
         if (!c.choosesBase) {
           EXPECT_EQ(f.doc.baseRowPinned, pinned);
           ASSERT_GE(f.doc.baseRow, 0);
-          if (!c.renames) {
-            EXPECT_EQ(f.Names()[static_cast<std::size_t>(f.doc.baseRow)], baseName);
-          }
+          if (!c.renames) { EXPECT_EQ(f.Names()[static_cast<std::size_t>(f.doc.baseRow)], baseName); }
         }
         // The distances are those of the base row as it is now.
         if (!f.doc.settings.Get(Option::ShowDistance)) return;
@@ -122,26 +96,26 @@ TEST(CommandInvariants, EveryCommandKeepsTheBaseRowsThePassedRunAndIsOneUndoStep
 
 TEST(CommandInvariants, CommandsThatDoNotApplyChangeAndRecordNothing) {
   const std::pair<const char*, std::function<void(EditFixture&)>> cases[] = {
-      {"insert, nothing selected", [](EditFixture& f) { InsertEntry(f.context, f.editor); }},
-      {"insert, two selected", [](EditFixture& f) { f.Select({1, 2}), InsertEntry(f.context, f.editor); }},
-      {"add, then Esc", [](EditFixture& f) { AddEntry(f.context, f.editor), f.Esc(); }},
-      {"an unchanged coordinate", [](EditFixture& f) { BeginCellEdit(f.context, f.editor, 4, kLongitudeColumn), f.Enter("121.4"); }},
-      {"a refused name", [](EditFixture& f) { BeginCellEdit(f.context, f.editor, 4, kNameColumn), f.Enter("a|b"), f.Esc(); }},
-      {"move up below the pinned row", [](EditFixture& f) { f.Select({1}), MoveUp(f.context); }},
-      {"move the pinned row down", [](EditFixture& f) { f.Select({0}), MoveDown(f.context); }},
-      {"move the last row down", [](EditFixture& f) { f.Select({6}), MoveDown(f.context); }},
-      {"destination, nothing selected", [](EditFixture& f) { SetDestination(f.context, true); }},
-      {"passed, two selected", [](EditFixture& f) { f.Select({4, 5}), SetPassed(f.context, true); }},
-      {"sort by the Order column", [](EditFixture& f) { HeaderClick(f.context, kOrderColumn); }},
-      {"the pinned row as base point", [](EditFixture& f) { f.Select({0}), SetBasePointFromSelection(f.context); }},
-      {"my base points: cancel", [](EditFixture& f) { MyBasePoints(f.context, f.ui); }},
-      {"merge: two names", [](EditFixture& f) { ApplyMergeFields(f.context, {MergeField::Name, MergeField::Name, u"x"}); }},
-      {"clear: nothing ticked", [](EditFixture& f) { ApplyClearFields(f.context, {}); }},
-      {"replace: no match", [](EditFixture& f) { ReplaceIn(f.context, {u"zz", u"y"}, 0, true); }},
-      {"replace: not a coordinate", [](EditFixture& f) { ReplaceIn(f.context, {u"121", u"abc"}, 0, true); }},
-      {"replace: out of range", [](EditFixture& f) { ReplaceIn(f.context, {u"25.", u"95."}, 0, true); }},
-      {"replace: the same coordinate", [](EditFixture& f) { ReplaceIn(f.context, {u"50000", u"5"}, 0, true); }},
-      {"paste: empty clipboard", [](EditFixture& f) { PasteRows(f.context); }},
+      {"insert, nothing selected", DO(InsertEntry(f.context, f.editor))},
+      {"insert, two selected", DO(f.Select({1, 2}), InsertEntry(f.context, f.editor))},
+      {"add, then Esc", DO(AddEntry(f.context, f.editor), f.Esc())},
+      {"an unchanged coordinate", DO(BeginCellEdit(f.context, f.editor, 4, kLongitudeColumn), f.Enter("121.4"))},
+      {"a refused name", DO(BeginCellEdit(f.context, f.editor, 4, kNameColumn), f.Enter("a|b"), f.Esc())},
+      {"move up below the pinned row", DO(f.Select({1}), MoveUp(f.context))},
+      {"move the pinned row down", DO(f.Select({0}), MoveDown(f.context))},
+      {"move the last row down", DO(f.Select({6}), MoveDown(f.context))},
+      {"destination, nothing selected", DO(SetDestination(f.context, true))},
+      {"passed, two selected", DO(f.Select({4, 5}), SetPassed(f.context, true))},
+      {"sort by the Order column", DO(HeaderClick(f.context, kOrderColumn))},
+      {"the pinned row as base point", DO(f.Select({0}), SetBasePointFromSelection(f.context))},
+      {"my base points: cancel", DO(MyBasePoints(f.context, f.ui))},
+      {"merge: two names", DO(ApplyMergeFields(f.context, {MergeField::Name, MergeField::Name, u"x"}))},
+      {"clear: nothing ticked", DO(ApplyClearFields(f.context, {}))},
+      {"replace: no match", DO(ReplaceIn(f.context, {u"zz", u"y"}, 0, true))},
+      {"replace: not a coordinate", DO(ReplaceIn(f.context, {u"121", u"abc"}, 0, true))},
+      {"replace: out of range", DO(ReplaceIn(f.context, {u"25.", u"95."}, 0, true))},
+      {"replace: the same coordinate", DO(ReplaceIn(f.context, {u"50000", u"5"}, 0, true))},
+      {"paste: empty clipboard", DO(PasteRows(f.context))},
   };
   for (const auto& [name, command] : cases) {
     EditFixture f;

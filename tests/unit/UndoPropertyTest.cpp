@@ -4,6 +4,7 @@
 // the journal fails here.
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <random>
 
 #include "EditingTestSupport.h"
@@ -13,9 +14,7 @@
 namespace wayloom {
 namespace {
 
-using testing::DocumentPicture;
-using testing::EditFixture;
-using testing::PassedRowsLead;
+using namespace testing;
 
 const char* const kNames[] = {"Stop 2", "Stop 10", "abc", "ABC", "台北", "Home", "x"};
 const char* const kLongitudes[] = {"", "121.5", "-0.25", "W 70 15", "10", "181"};
@@ -29,25 +28,21 @@ const char16_t* const kReplacements[] = {u"", u"B", u"2", u".75", u"|"};
 DocumentPicture Visible(const DocumentState& doc) {
   DocumentPicture picture = testing::Picture(doc);
   const bool shown = doc.settings.Get(Option::ShowDistance);
-  for (auto& row : picture.rows) {
-    // name|lon|lat|order|distance|status|key
-    std::vector<std::string> fields(1);
-    for (char c : row) c == '|' ? void(fields.emplace_back()) : fields.back().push_back(c);
-    if (!shown) fields[4].clear();
-    if (!shown || doc.baseRow < 0) fields[6].clear();
-    row.clear();
-    for (const auto& field : fields) row.append(field).append("|");
+  for (auto& row : picture.rows) {  // name|lon|lat|order|distance|status|key
+    std::size_t distance = 0;
+    for (int i = 0; i < 4; ++i) distance = row.find('|', distance) + 1;
+    const std::size_t status = row.find('|', distance) + 1, key = row.find('|', status) + 1;
+    if (!shown || doc.baseRow < 0) row.erase(key);
+    if (!shown) row.erase(distance, status - 1 - distance);
   }
   return picture;
 }
 
-class Session {
- public:
+struct Session {
   explicit Session(unsigned seed) : random_(seed) {
     f.profile.WriteString(u"Base Points", u"BP List 1", u"Home>121>24");
     f.profile.WriteString(u"Base Points", u"BP List 2", u"Work>-0.5>51.5");
   }
-
   std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_); }
   bool Chance(int percent) { return static_cast<int>(Pick(100)) < percent; }
   template <typename T, std::size_t N>
@@ -56,52 +51,18 @@ class Session {
 
   void SelectSome() {
     f.doc.table.ClearSelectionAndFocus();
-    for (std::size_t i = 0; i < Rows(); ++i)
-      if (Chance(35)) f.doc.table.SetSelected(i, true);
+    for (std::size_t i = 0; i < Rows(); ++i) f.doc.table.SetSelected(i, Chance(35));
   }
-  void SelectOne() {
-    f.doc.table.ClearSelectionAndFocus();
-    if (Rows() == 0) return;
-    const std::size_t row = Pick(Rows());
-    f.doc.table.SetSelected(row, true);
-    f.doc.table.SetFocused(row);
+  void SelectOne() { Rows() > 0 ? f.Select({Pick(Rows())}) : f.doc.table.ClearSelectionAndFocus(); }
+  // Texts typed into the editor, Enter or Tab then Enter; refused ones leave the editor open.
+  void Type() {
+    const auto typed = [&] {
+      const int column = f.editor.column;
+      return column == kNameColumn ? Any(kNames) : column == kLongitudeColumn ? Any(kLongitudes) : Any(kLatitudes);
+    };
+    if (Chance(50)) f.Enter(typed()); else f.Tab(typed(), Chance(50)) && f.Enter(typed());
   }
-  // A text typed into the editor's column; refused ones leave the editor open.
-  std::string Typed(int column) {
-    return column == kNameColumn ? Any(kNames) : column == kLongitudeColumn ? Any(kLongitudes) : Any(kLatitudes);
-  }
-  void EditCell() {
-    if (Rows() == 0) return;
-    const int column = static_cast<int>(Pick(3));
-    BeginCellEdit(f.context, f.editor, Pick(Rows()), column);
-    if (Chance(50)) f.Enter(Typed(column)); else f.Tab(Typed(column), Chance(50)) && f.Enter(Typed(f.editor.column));
-  }
-  void NewEntry() {
-    if (Chance(50)) {
-      AddEntry(f.context, f.editor);
-    } else {
-      SelectOne();
-      InsertEntry(f.context, f.editor);
-    }
-    if (Chance(20)) return;  // Esc below abandons the row without a trace
-    if (Chance(50)) f.Enter(Typed(kNameColumn)); else f.Tab(Typed(kNameColumn)) && f.Enter(Typed(f.editor.column));
-  }
-  void PasteRows() {
-    SelectSome();
-    Chance(30) ? CutRows(f.context) : void(CopyRows(f.context));
-    SelectOne();
-    if (Chance(30)) f.doc.table.ClearSelectionAndFocus();
-    wayloom::PasteRows(f.context);
-  }
-  void PasteCoordinates() {
-    const std::u16string text = Chance(80) ? u"25.5, 121.25" : u"nonsense";
-    std::vector<std::uint8_t> block;
-    for (char16_t unit : text + u'\0') block.insert(block.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
-    f.clipboard.blocks = {{ClipboardFormat::UnicodeText, block}};
-    SelectSome();
-    wayloom::PasteCoordinates(f.context);
-  }
-  // A random order with row 0 first, as the planner hands it over.
+  // A planned route, or a random order with row 0 first as the planner hands it over.
   void Plan() {
     if (Chance(30)) {
       f.ui.plan = PlanOptions{Chance(50), Chance(50), false};
@@ -109,7 +70,7 @@ class Session {
       return;
     }
     std::vector<std::uint32_t> tour(Rows());
-    for (std::size_t i = 0; i < tour.size(); ++i) tour[i] = static_cast<std::uint32_t>(i);
+    std::iota(tour.begin(), tour.end(), 0u);
     if (tour.size() > 1) std::shuffle(tour.begin() + 1, tour.end(), random_);
     ApplyPlannedOrder(f.context, tour);
   }
@@ -125,35 +86,44 @@ class Session {
   }
   void MergeOrClear() {
     SelectSome();
-    if (Chance(50)) {
-      const MergeField other = Chance(50) ? MergeField::Text : MergeField::Sequence;
-      const Text text = other == MergeField::Text ? u" @" : u"07";
+    const MergeField other = Chance(50) ? MergeField::Text : MergeField::Sequence;
+    const Text text = other == MergeField::Text ? u" @" : u"07";
+    if (Chance(50))
+      ApplyClearFields(f.context, {Chance(50), Chance(50), Chance(20), Chance(20)});
+    else
       ApplyMergeFields(f.context, Chance(50) ? MergeFieldsChoice{other, MergeField::Name, text}
                                              : MergeFieldsChoice{MergeField::Name, other, text});
-    } else {
-      ApplyClearFields(f.context, {Chance(50), Chance(50), Chance(20), Chance(20)});
-    }
   }
   void Replace() {
-    search_.findText = Any(kFinds);
-    search_.replaceText = Any(kReplacements);
-    search_.namesOnly = Chance(30);
-    search_.allMatches = true;
+    search_ = {Any(kFinds), Any(kReplacements), false, Chance(30), true};
     SelectOne();
-    if (Chance(50)) {
-      ReplaceNext(f.context, search_);
-    } else {
-      f.ui.search = search_;
-      wayloom::Replace(f.context, f.ui, search_);
-    }
+    if (Chance(50)) return ReplaceNext(f.context, search_);
+    f.ui.search = search_;
+    wayloom::Replace(f.context, f.ui, search_);
   }
 
   void Step() {
     switch (Pick(17)) {
-      case 0: EditCell(); break;
-      case 1: NewEntry(); break;
-      case 2: PasteRows(); break;
-      case 3: PasteCoordinates(); break;
+      case 0: if (Rows() > 0) BeginCellEdit(f.context, f.editor, Pick(Rows()), static_cast<int>(Pick(3))), Type(); break;
+      case 1:  // Esc below abandons a new row without a trace
+        Chance(50) ? AddEntry(f.context, f.editor) : (SelectOne(), InsertEntry(f.context, f.editor));
+        if (Chance(80)) Type();
+        break;
+      case 2:
+        SelectSome();
+        Chance(30) ? CutRows(f.context) : void(CopyRows(f.context));
+        Chance(30) ? f.doc.table.ClearSelectionAndFocus() : SelectOne();
+        PasteRows(f.context);
+        break;
+      case 3: {
+        const std::u16string text = Chance(80) ? u"25.5, 121.25" : u"nonsense";
+        std::vector<std::uint8_t> block;
+        for (char16_t unit : text + u'\0') block.insert(block.end(), {std::uint8_t(unit), std::uint8_t(unit >> 8)});
+        f.clipboard.blocks = {{ClipboardFormat::UnicodeText, block}};
+        SelectSome();
+        PasteCoordinates(f.context);
+        break;
+      }
       case 4: SelectSome(); DeleteSelectedEntries(f.context); break;
       case 5: SelectSome(); SetDestination(f.context, Chance(50)); break;
       case 6: SelectOne(); SetPassed(f.context, Chance(60)); break;
@@ -172,8 +142,6 @@ class Session {
   }
 
   EditFixture f;
-
- private:
   std::mt19937 random_;
   PlanOptions planOptions_;
   SearchOptions search_;
