@@ -24,11 +24,8 @@ Settings Load(Profile& profile, bool modern = true) {
   return settings;
 }
 
-TEST(SettingsProfileInt, ReadsAsGetPrivateProfileInt) {
+TEST(SettingsProfileInt, ReadsAsGetPrivateProfileIntAndMissingOrEmptyGivesTheDefault) {
   for (const auto& c : kProfileIntCases) EXPECT_EQ(ParseProfileInt(c.text, -5), c.expected) << TextToUtf8(c.text);
-}
-
-TEST(SettingsProfileInt, MissingOrEmptyGivesTheDefault) {
   MemoryProfile profile;
   profile.Set("S", "Empty", u"");
   profile.Set("S", "Junk", u"x");
@@ -71,20 +68,19 @@ TEST(SettingsTest, OutOfRangeValuesReadAsTheRulesSay) {
 }
 
 TEST(SettingsTest, BooleansAreNonZeroAndWrittenAsOneDigit) {
-  const struct { const char16_t* stored; bool expected; } cases[] = {{u"5", true}, {u"-1", true}, {u"0x10", true}, {u"0", false},
-               {u"abc", false}, {u"", true}, {u"  1  ", true}};
+  const struct { const char16_t* stored; bool expected; } cases[] = {
+      {u"5", true}, {u"-1", true}, {u"0x10", true}, {u"0", false}, {u"abc", false}, {u"", true}, {u"  1  ", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(TextToUtf8(c.stored));
     MemoryProfile profile;
     profile.Set("Options", "Show Menu Bar", c.stored);  // defaults to on
     profile.Set("Font", "Italic", c.stored);            // defaults to off
-    Settings settings = Load(profile);
-    EXPECT_EQ(settings.Get(Option::ShowMenuBar), c.expected);
+    const Settings settings = Load(profile);
     SaveSettings(profile, settings, false);
-    EXPECT_EQ(profile.ReadString(u"Options", u"Show Menu Bar"), c.expected ? u"1" : u"0");
     const bool italic = c.stored[0] != 0 && c.expected;  // an empty value gives Italic's default, off
-    EXPECT_EQ(settings.font.italic, italic);
-    EXPECT_EQ(profile.ReadString(u"Font", u"Italic"), italic ? u"1" : u"0");
+    EXPECT_EQ(std::vector({settings.Get(Option::ShowMenuBar), settings.font.italic}), std::vector({c.expected, italic}));
+    EXPECT_EQ(std::vector({profile.ReadString(u"Options", u"Show Menu Bar"), profile.ReadString(u"Font", u"Italic")}),
+              (std::vector<std::optional<Text>>{c.expected ? u"1" : u"0", italic ? u"1" : u"0"}));
   }
 }
 
