@@ -31,6 +31,7 @@ struct FixtureOf {
     if (bytes) WriteBytes(folder / name, *bytes);
     return OpenPath(context, Path(name));
   }
+  bool Save(const std::string& name) { return TransferFile(context, TransferMode::Save, Path(name), 1); }
   TempFolder folder;
   DocumentState doc;
   TimerUi ui;
@@ -79,10 +80,8 @@ TEST(DocumentCommands, FilesThatCannotBeReadOrWrittenAreReported) {
       {"missing", [](Fixture& f) { return f.Open("missing.itn"); }, 14217, "無法開啟檔案\n\nmissing.itn"},
       {"no favourites file", [](Fixture& f) { return OpenFavourites(f.context, f.Path("none"), false); }, 14217,
        "無法開啟檔案\n\nMapSettings.cfg"},
-      {"cannot create", [](Fixture& f) {
-         InsertRowRecorded(f.doc, 0, u"row", 2, false);
-         return TransferFile(f.context, TransferMode::Save, f.Path("no/such.itn"), 1);
-       }, 14221, "無法儲存檔案\n\nsuch.itn"},
+      {"cannot create", [](Fixture& f) { return InsertRowRecorded(f.doc, 0, u"row", 2, false), f.Save("no/such.itn"); },
+       14221, "無法儲存檔案\n\nsuch.itn"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -114,9 +113,9 @@ TEST(TransferFile, SavingMoreThan48RowsAsks) {
   Fixture f;
   ASSERT_TRUE(f.Open("many.itn", Records(49)));
   f.ui.answers = {MessageResult::Cancel, MessageResult::Ok};
-  EXPECT_FALSE(TransferFile(f.context, TransferMode::Save, f.Path("out.itn"), 1));
+  EXPECT_FALSE(f.Save("out.itn"));
   EXPECT_FALSE(std::filesystem::exists(f.folder / "out.itn"));
-  EXPECT_TRUE(TransferFile(f.context, TransferMode::Save, f.Path("out.itn"), 1));
+  EXPECT_TRUE(f.Save("out.itn"));
   EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14220, 14220}));
   EXPECT_EQ(f.ui.messages[0].text, "導航裝置只會取用前 48 個行程\n要繼續儲存檔案嗎？");
   const std::string written = ReadBytes(f.folder / "out.itn");
@@ -124,7 +123,7 @@ TEST(TransferFile, SavingMoreThan48RowsAsks) {
   // With a pinned base row 49 rows do not ask.
   f.ui.messages.clear();
   f.doc.baseRowPinned = true;
-  EXPECT_TRUE(TransferFile(f.context, TransferMode::Save, f.Path("out.itn"), 1));
+  EXPECT_TRUE(f.Save("out.itn"));
   EXPECT_TRUE(f.ui.messages.empty());
 }
 
@@ -151,9 +150,9 @@ TEST(TransferFile, ReadOnlyTargetAsksAndReplacesOnOk) {
   ::chmod((f.folder / "ro.itn").c_str(), 0444);
   InsertRowRecorded(f.doc, 0, u"new", 2, false);
   f.ui.answers = {MessageResult::Cancel, MessageResult::Ok};
-  EXPECT_FALSE(TransferFile(f.context, TransferMode::Save, f.Path("ro.itn"), 1));
+  EXPECT_FALSE(f.Save("ro.itn"));
   EXPECT_EQ(ReadBytes(f.folder / "ro.itn"), "old");
-  EXPECT_TRUE(TransferFile(f.context, TransferMode::Save, f.Path("ro.itn"), 1));
+  EXPECT_TRUE(f.Save("ro.itn"));
   EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14255, 14255}));
   EXPECT_EQ(ReadBytes(f.folder / "ro.itn"), "18012345|18012345|new|2\r\n");
 }
@@ -164,7 +163,7 @@ TEST(TransferFile, AFailedSaveLeavesTheOldFileUntouched) {
   for (int i = 0; i < 3000; ++i) InsertRowRecorded(f.doc, SIZE_MAX, u"a name long enough to fill the buffer", 2, false);
   f.doc.SetModified(true);
   f.ui.answers = {MessageResult::Ok};  // write past the device's entry limit
-  EXPECT_FALSE(TransferFile(f.context, TransferMode::Save, f.Path("keep.itn"), 1));
+  EXPECT_FALSE(f.Save("keep.itn"));
   EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14220, 14222}));
   EXPECT_TRUE(f.doc.document.modified);
   EXPECT_EQ(ReadBytes(f.folder / "keep.itn"), "precious");
@@ -328,8 +327,7 @@ TEST(AutoSave, SavesOnlyAModifiedDocumentWithAPathAndRestartsTheTimer) {
   ASSERT_TRUE(f.Open("auto.itn", Records(60)));
   f.doc.SetModified(true);
   f.ui.progress.clear();
-  f.doc.document.autoSaving = true;
-  EXPECT_TRUE(SaveDocument(f.context));
+  AutoSave(f.context);
   EXPECT_TRUE(f.ui.messages.empty() && f.ui.progress.empty());
   EXPECT_FALSE(f.doc.document.modified);
 }

@@ -187,8 +187,7 @@ TEST(SettingsTest, FontNameAndTheColourThatBelongsToIt) {
     if (c.stored) profile.Set("Font", "Name", *c.stored);
     profile.Set("Font", "Color", u"255");
     const Settings settings = Load(profile);
-    EXPECT_EQ(settings.font.name, c.expected);
-    EXPECT_EQ(settings.font.color, c.color);
+    EXPECT_EQ(std::pair(settings.font.name, settings.font.color), std::pair(c.expected, c.color));
   }
 }
 

@@ -94,11 +94,9 @@ struct Session {
     SelectSome();
     const MergeField other = Chance(50) ? MergeField::Text : MergeField::Sequence;
     const Text text = other == MergeField::Text ? u" @" : u"07";
-    if (Chance(50))
-      ApplyClearFields(f.context, {Chance(50), Chance(50), Chance(20), Chance(20)});
-    else
-      ApplyMergeFields(f.context, Chance(50) ? MergeFieldsChoice{other, MergeField::Name, text}
-                                             : MergeFieldsChoice{MergeField::Name, other, text});
+    const MergeFieldsChoice merge = Chance(50) ? MergeFieldsChoice{other, MergeField::Name, text}
+                                               : MergeFieldsChoice{MergeField::Name, other, text};
+    Chance(50) ? ApplyClearFields(f.context, {Chance(50), Chance(50), Chance(20), Chance(20)}) : ApplyMergeFields(f.context, merge);
   }
   void Replace() {
     search_ = {Any(kFinds), Any(kReplacements), false, Chance(30), true};
