@@ -44,10 +44,8 @@ TEST(UpdateCommandStates, FollowsRowsSelectionAndDocument) {
 TEST(UpdateCommandStates, OutsideStateAndTheMenuExtras) {
   DocumentState doc = Table(3, false, {1});
   CommandStateInputs in;
-  const auto enabled = [&](std::initializer_list<int> commands) {
-    const CommandStates states = UpdateCommandStates(doc, in, true);
-    std::vector<bool> result;
-    for (int command : commands) result.push_back(states[command].enabled);
+  const auto enabled = [&](std::initializer_list<int> commands, std::vector<bool> result = {}) {
+    for (int command : commands) result.push_back(UpdateCommandStates(doc, in, true)[command].enabled);
     return result;
   };
   EXPECT_EQ(enabled({1009, 1019, 1024, 1029, 1021, 1020}), std::vector({false, false, false, false, false, true}));
@@ -64,21 +62,18 @@ TEST(UpdateCommandStates, OutsideStateAndTheMenuExtras) {
 
 TEST(HeaderMenuCommandStates, SortAndClearFollowTheClickedColumn) {
   DocumentState doc = Table(3, true);
-  const auto enabled = [](const DocumentState& d, int column, int command) {
-    return HeaderMenuCommandStates(d, column)[command].enabled;
-  };
+  const auto on = [](const DocumentState& d, int column, int id) { return HeaderMenuCommandStates(d, column)[id].enabled; };
   // The Distance column sorts only with a base row; with one row besides the pinned one
   // there is nothing to sort.
-  EXPECT_EQ(std::vector({enabled(doc, kLatitudeColumn, 1207), enabled(doc, kLatitudeColumn, 1208),
-                         enabled(doc, kLatitudeColumn, 1213), enabled(doc, kOrderColumn, 1213), enabled(doc, -1, 1214),
-                         enabled(doc, kDistanceColumn, 1213)}),
+  EXPECT_EQ(std::vector({on(doc, kLatitudeColumn, 1207), on(doc, kLatitudeColumn, 1208), on(doc, kLatitudeColumn, 1213),
+                         on(doc, kOrderColumn, 1213), on(doc, -1, 1214), on(doc, kDistanceColumn, 1213)}),
             std::vector({true, false, true, false, false, false}));
   doc.baseRow = 0;
-  EXPECT_TRUE(enabled(doc, kDistanceColumn, 1213));
+  EXPECT_TRUE(on(doc, kDistanceColumn, 1213));
   DocumentState two = Table(2, true);
-  EXPECT_EQ(std::vector({enabled(two, kNameColumn, 1213), enabled(two, kNameColumn, 1208)}), std::vector({false, true}));
+  EXPECT_EQ(std::vector({on(two, kNameColumn, 1213), on(two, kNameColumn, 1208)}), std::vector({false, true}));
   two.settings.Set(Option::ShowDistance, false);
-  EXPECT_FALSE(enabled(two, kNameColumn, 1211) || HeaderMenuCommandStates(two, kNameColumn)[1209].checked);
+  EXPECT_FALSE(on(two, kNameColumn, 1211) || HeaderMenuCommandStates(two, kNameColumn)[1209].checked);
 }
 
 }  // namespace
