@@ -101,8 +101,7 @@ TEST_F(IniFileProfileTest, FailedWriteReturnsFalseAndChangesNothing) {
   EXPECT_EQ(DirectoryEntries(), 1);
 
   // The folder does not exist: nothing is created.
-  IniFileProfile nowhere(dir_ / "missing/Wayloom.ini");
-  EXPECT_FALSE(nowhere.WriteString(u"S", u"K", u"v"));
+  EXPECT_FALSE(IniFileProfile(dir_ / "missing/Wayloom.ini").WriteString(u"S", u"K", u"v"));
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
 }
 
@@ -136,8 +135,7 @@ TEST_F(IniFileProfileTest, JunkFilesNeverBreakReadingOrWriting) {
     const Text value = round % 2 ? u"\u4E2D v" : u"value";
     ASSERT_TRUE(profile.WriteString(u"S", u"K", value));
     EXPECT_EQ(profile.ReadString(u"S", u"K"), value);
-    IniFileProfile reread(path_);
-    EXPECT_EQ(reread.ReadString(u"s", u"k"), value);
+    EXPECT_EQ(IniFileProfile(path_).ReadString(u"s", u"k"), value);
   }
 }
 

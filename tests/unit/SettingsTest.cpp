@@ -127,15 +127,14 @@ TEST(SettingsTest, SaveWritesInItsFixedOrder) {
                                        "Profile/Company=\xE6\xB8\xAC\xE8\xA9\xA6", "Profile/Written by=Wayloom developers"};
   for (const OptionKey& option : kOptionKeys)
     expected.push_back("Options/" + TextToUtf8(option.key) + "=" + (option.defaultValue ? "1" : "0"));
-  const char* rest[] = {
+  expected.insert(expected.end(), {
       "Options/Adjacent Distance=1", "Options/File Count=7", "Options/Recent List 1=a.itn",
       "Options/Recent List 2=b.itn", "Options/Backup Interval=10",
       "Font/Name=\xE6\x96\xB0\xE7\xB4\xB0\xE6\x98\x8E\xE9\xAB\x94", "Font/Height=-16", "Font/Weight=400",
       "Font/Color=16744448", "Font/Italic=0", "Font/Use Bkgnd=0", "Font/Bkgnd=C:\\bg.bmp",
       "Options/Google Maps Lang=3", "Options/Toolbar Spacing=2", "Window/Left=-4", "Window/Top=10",
       "Window/Width=1024", "Window/Height=768", "Window/Show=1",
-  };
-  expected.insert(expected.end(), std::begin(rest), std::end(rest));
+  });
   EXPECT_EQ(profile.writes, expected);
   profile.Set("Profile", "Last Notify", u"20240131");
   EXPECT_EQ(Load(profile).lastNotify, 20240131);
