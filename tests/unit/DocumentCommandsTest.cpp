@@ -66,8 +66,7 @@ TEST(OpenPath, ReadsTheFileAndBecomesTheDocument) {
   f.doc.settings.Set(Option::AutoBP, true);
   ASSERT_TRUE(f.Open("trip.itn"));
   EXPECT_EQ(Rows(f.doc), (std::vector<std::string>{"Home|121.56500|25.03300|2", "Taipei|121.50000|25.03300|2"}));
-  EXPECT_TRUE(f.doc.baseRowPinned);
-  EXPECT_EQ(f.doc.baseRow, 0);
+  EXPECT_EQ(std::pair(f.doc.baseRowPinned, f.doc.baseRow), std::pair(true, 0LL));
   EXPECT_FALSE(f.doc.document.modified || CanUndo(f.doc.journal));
   f.doc.SetModified(true);
   ASSERT_TRUE(SaveDocument(f.context));
@@ -173,8 +172,7 @@ TEST(TransferFile, ImportIsOneUndoStepAndOpenStartsANewHistory) {
   WriteBytes(f.folder / "b.itn", "3|3|b1|2\r\n4|4|b2|2\r\n");
   ASSERT_TRUE(f.Open("a.itn", "1|1|a1|2\r\n2|2|a2|2\r\n"));
   ASSERT_TRUE(TransferFile(f.context, TransferMode::Import, f.Path("b.itn"), 1));
-  EXPECT_EQ(f.doc.table.RowCount(), 4u);
-  EXPECT_TRUE(f.doc.document.modified);
+  EXPECT_EQ(std::pair(f.doc.table.RowCount(), f.doc.document.modified), std::pair(std::size_t{4}, true));
   Undo(f.context);
   EXPECT_EQ(Rows(f.doc), (std::vector<std::string>{"a1|0.00001|0.00001|2", "a2|0.00002|0.00002|2"}));
   EXPECT_FALSE(f.doc.document.modified);
@@ -315,8 +313,7 @@ TEST(AutoSave, SavesOnlyAModifiedDocumentWithAPathAndRestartsTheTimer) {
   f.doc.document.path.clear();
   f.doc.SetModified(true);
   AutoSave(f.context);
-  EXPECT_TRUE(f.doc.document.modified);
-  EXPECT_TRUE(f.ui.messages.empty() && f.ui.dialogPositions.empty());
+  EXPECT_TRUE(f.doc.document.modified && f.ui.messages.empty() && f.ui.dialogPositions.empty());
   // A big document saved automatically shows neither the 48-row question nor progress.
   f.doc.SetModified(false);
   ASSERT_TRUE(f.Open("auto.itn", Records(60)));

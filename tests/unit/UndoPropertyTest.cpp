@@ -72,11 +72,8 @@ struct Session {
   void Type() { Chance(50) ? f.Enter(Typed()) : f.Tab(Typed(), Chance(50)) && f.Enter(Typed()); }
   // A planned route, or a random order with row 0 first as the planner hands it over.
   void Plan() {
-    if (Chance(30)) {
-      f.ui.plan = PlanOptions{Chance(50), Chance(50), false};
-      PlanRoute(f.context, f.ui, planOptions_, u"");
-      return;
-    }
+    f.ui.plan = PlanOptions{Chance(50), Chance(50), false};
+    if (Chance(30)) return PlanRoute(f.context, f.ui, planOptions_, u"");
     std::vector<std::uint32_t> tour(Rows());
     std::iota(tour.begin(), tour.end(), 0u);
     if (tour.size() > 1) std::shuffle(tour.begin() + 1, tour.end(), random_);
