@@ -529,9 +529,12 @@ void PasteCoordinates(CommandContext& context) {
   };
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
     if (!table.Row(row).selected) continue;
+    const Text longitude(table.Cell(row, kLongitudeColumn)), latitude(table.Cell(row, kLatitudeColumn));
     SetCoordinateFromText(doc, row, firstAxis, value(firstAxis), CoordinateSource::DegreesClearing);
     SetCoordinateFromText(doc, row, secondAxis, value(secondAxis), CoordinateSource::DegreesClearing);
-    if (!(row == 0 && doc.baseRowPinned)) doc.SetModified(true);
+    // The same coordinates pasted back change nothing and record nothing: not modified.
+    const bool changed = table.Cell(row, kLongitudeColumn) != longitude || table.Cell(row, kLatitudeColumn) != latitude;
+    if (changed && !(row == 0 && doc.baseRowPinned)) doc.SetModified(true);
   }
 
   RenumberOrder(table);

@@ -116,6 +116,7 @@ TEST(CommandInvariants, CommandsThatDoNotApplyChangeAndRecordNothing) {
       {"replace: out of range", DO(ReplaceIn(f.context, {u"25.", u"95."}, 0, true))},
       {"replace: the same coordinate", DO(ReplaceIn(f.context, {u"50000", u"5"}, 0, true))},
       {"paste: empty clipboard", DO(PasteRows(f.context))},
+      {"paste coordinates onto themselves", DO(f.Select({4}), CopyCoordinates(f.context), PasteCoordinates(f.context))},
   };
   for (const auto& [name, command] : cases) {
     EditFixture f;

@@ -56,7 +56,9 @@ TEST_F(IniFileProfileTest, WritesKeysInPlaceKeepingTheRest) {
     fs::remove(path_);
     if (c.file) WriteBytes(*c.file);
     IniFileProfile profile(path_);
-    if (!c.file) EXPECT_EQ(profile.ReadInt(u"Options", u"Show Toolbar", 7), 7);
+    if (!c.file) {
+      EXPECT_EQ(profile.ReadInt(u"Options", u"Show Toolbar", 7), 7);
+    }
     EXPECT_EQ(fs::exists(path_), c.file.has_value());
     for (const auto& [section, key, value] : c.writes) ASSERT_TRUE(profile.WriteString(section, key, value));
     EXPECT_EQ(ReadBytes(), c.expected);
