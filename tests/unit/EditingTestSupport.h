@@ -278,12 +278,12 @@ inline bool PassedRowsLead(const DocumentState& doc) {
 // expected (when given), one Undo must bring back the document as it was and one Redo
 // the document the command left. Returns that document.
 inline DocumentPicture ExpectUndoRedo(EditFixture& f, const std::function<void()>& command,
-                                      const std::vector<std::string>* rows = nullptr) {
+                                      const std::vector<std::string>& rows = {}) {
   const DocumentPicture before = Picture(f.doc);
   command();
   const DocumentPicture after = Picture(f.doc);
-  if (rows) {
-    EXPECT_EQ(f.Rows(), *rows);
+  if (!rows.empty()) {
+    EXPECT_EQ(f.Rows(), rows);
   }
   EXPECT_NE(after, before) << "the command changed nothing";
   Undo(f.context);
@@ -291,10 +291,6 @@ inline DocumentPicture ExpectUndoRedo(EditFixture& f, const std::function<void()
   Redo(f.context);
   EXPECT_EQ(Picture(f.doc), after) << "after Redo";
   return after;
-}
-inline DocumentPicture ExpectUndoRedo(EditFixture& f, const std::function<void()>& command,
-                                      const std::vector<std::string>& rows) {
-  return ExpectUndoRedo(f, command, &rows);
 }
 
 }  // namespace wayloom::testing

@@ -2,6 +2,7 @@
 
 #include "core/CommandIds.h"
 #include "EditingTestSupport.h"
+#include "planning/RouteOrder.h"
 #include "planning/SortTable.h"
 
 namespace wayloom {
@@ -111,14 +112,13 @@ TEST(CommitCellEdit, CoordinatesAreParsedRangeTestedAndStoredInTheDisplayForm) {
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", ""}));
 }
 
-TEST(CommitCellEdit, ThePinnedBaseRowKeepsItsCoordinatesAndNeverMarksModified) {
+TEST(CommitCellEdit, ThePinnedBaseRowKeepsItsCoordinates) {
   EditFixture f({"home|121|25", "a|121.1|25.1"});
   f.Pin();
   BeginCellEdit(f.context, f.editor, 0, kLatitudeColumn);
   EXPECT_FALSE(f.Enter(""));
   EXPECT_EQ(f.ui.messages.back().id, 14205);
-  EXPECT_TRUE(f.Enter("25.5"));
-  EXPECT_FALSE(f.doc.document.modified);
+  f.Esc();
   BeginCellEdit(f.context, f.editor, 1, kLatitudeColumn);
   EXPECT_TRUE(f.Enter(""));  // another row may lose a coordinate
 }
@@ -220,14 +220,35 @@ TEST(DeleteSelectedEntries, TheBaseFollowsItsEntryOrGoesWithIt) {
   EXPECT_EQ(f.Column(kDistanceColumn), (std::vector<std::string>{"", ""}));
 }
 
-TEST(DeleteSelectedEntries, ThePinnedBaseRowAloneLeavesTheDocumentUnmodified) {
-  EditFixture f({"home|121|25", "a|121.1|25.1"});
-  f.Pin();
-  f.Select({0});
-  ExpectUndoRedo(f, [&] { DeleteSelectedEntries(f.context, true); }, {"a|121.10000|25.10000|2"});
-  EXPECT_FALSE(f.doc.baseRowPinned || f.doc.document.modified);
-  EXPECT_EQ(f.ui.statusTexts.front(), "正在剪下行程的資料...");
-  EXPECT_EQ(f.ui.pressedButtons.front(), IDM_CUT);
+// ---- the pinned base row ----
+
+TEST(PinnedBaseRow, ChangingOnlyThePinnedRowLeavesTheDocumentUnmodified) {
+  using Command = void (*)(EditFixture&);
+  const std::pair<const char*, Command> cases[] = {
+      {"edit its latitude", [](EditFixture& f) { BeginCellEdit(f.context, f.editor, 0, kLatitudeColumn), f.Enter("25.5"); }},
+      {"cut it", [](EditFixture& f) {
+         f.Select({0}), DeleteSelectedEntries(f.context, true);
+         EXPECT_EQ(f.Rows(), std::vector<std::string>{"a|121.10000|25.10000|2"});
+         EXPECT_FALSE(f.doc.baseRowPinned);
+         EXPECT_EQ(f.ui.statusTexts.front(), "正在剪下行程的資料...");
+         EXPECT_EQ(f.ui.pressedButtons.front(), IDM_CUT);
+       }},
+      {"make it a via point", [](EditFixture& f) { f.Select({0}), SetDestination(f.context, false); }},
+      {"replace in it", [](EditFixture& f) { ReplaceIn(f.context, {u"home", u"house"}, 0, false); }},
+      {"paste a text without coordinates", [](EditFixture& f) {  // clears both
+         f.clipboard.blocks[ClipboardFormat::UnicodeText] = {'x', 0, 0, 0};
+         f.Select({0}), PasteCoordinates(f.context);
+         EXPECT_EQ(f.Rows()[0], "home|||2");
+       }},
+      {"hide the distance column", [](EditFixture& f) { ToggleDistanceColumn(f.context); }},
+  };
+  for (const auto& [name, command] : cases) {
+    SCOPED_TRACE(name);
+    EditFixture f({"home|121|25", "a|121.1|25.1"});
+    f.Pin();
+    ExpectUndoRedo(f, [&] { command(f); });
+    EXPECT_FALSE(f.doc.document.modified);
+  }
 }
 
 // ---- merge and clear ----

@@ -24,15 +24,6 @@ TEST(SetDestination, ChangesTheDestinationBitOfEverySelectedRowOnly) {
   EXPECT_EQ(f.ui.statusTexts.back(), "正在設定行程的狀態為經由地...");
 }
 
-TEST(SetDestination, ThePinnedBaseRowDoesNotMakeTheDocumentModified) {
-  EditFixture f({"Home|0|0|2", "a|1|1|2"});
-  f.doc.baseRowPinned = true;
-  f.Select({0});
-  SetDestination(f.context, false);
-  EXPECT_EQ(f.Statuses(), (std::vector<int>{0, 2}));
-  EXPECT_FALSE(f.doc.document.modified);
-}
-
 TEST(ToggleDestination, TheStatusIconActsByTheRowsStatus) {
   EditFixture f({"a|||2", "b|||0"});
   f.Select({0, 1});

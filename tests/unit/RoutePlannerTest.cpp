@@ -168,11 +168,22 @@ PlanOptions Mode(TripMode mode, bool road = false) {
 // Four places on the equator at longitudes 0, -2, 1, 3, statuses with passed bits.
 const std::vector<std::string> kLine = {"A|0|0|3", "B|-2|0|3", "C|1|0|2", "D|3|0|0"};
 
+// The check-results list hears which new row took each old row's place.
+struct ReplacedRows : RowRecorder {
+  void RowReplaced(std::size_t source, std::size_t newRow) override { replaced.emplace_back(source, newRow); }
+  std::vector<std::pair<std::size_t, std::size_t>> replaced;
+};
+
 TEST(PlanRoute, AppliesThePlanAsOneUndoStep) {
   PlanFixture f(kLine);
+  ReplacedRows listener;
   // Every row loses its passed bit, row 0 included; coordinates travel with their names.
-  testing::ExpectUndoRedo(f, [&] { f.Run(Mode(TripMode::OpenEnd)); },
-                          {"A|0.00000|0.00000|2", "C|1.00000|0.00000|2", "D|3.00000|0.00000|0", "B|-2.00000|0.00000|2"});
+  testing::ExpectUndoRedo(f, [&] {
+    f.doc.recorder = &listener;
+    f.Run(Mode(TripMode::OpenEnd));
+    f.doc.recorder = nullptr;
+  }, {"A|0.00000|0.00000|2", "C|1.00000|0.00000|2", "D|3.00000|0.00000|0", "B|-2.00000|0.00000|2"});
+  EXPECT_EQ(listener.replaced, (std::vector<std::pair<std::size_t, std::size_t>>{{2, 4}, {3, 5}, {1, 6}}));
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2", "3", "4"}));
   EXPECT_TRUE(f.doc.document.modified);
   EXPECT_EQ(f.map.syncs, 3);  // the plan, its undo and its redo
@@ -267,20 +278,6 @@ TEST(PlanRoute, EscAtEveryPollLeavesTheTableUntouched) {
   }
 }
 
-// The check-results list hears which new row took each old row's place.
-TEST(PlanRoute, RowReferencesAreHandedToTheNewRows) {
-  struct Listener : RowRecorder {
-    void RowReplaced(std::size_t source, std::size_t newRow) override { replaced.emplace_back(source, newRow); }
-    std::vector<std::pair<std::size_t, std::size_t>> replaced;
-  } listener;
-  PlanFixture f(kLine);
-  f.doc.recorder = &listener;
-  f.Run(Mode(TripMode::OpenEnd));
-  using Pair = std::pair<std::size_t, std::size_t>;
-  EXPECT_EQ(listener.replaced, (std::vector<Pair>{{2, 4}, {3, 5}, {1, 6}}));
-  f.doc.recorder = nullptr;
-}
-
 // A canned reply for every request; the address asked for is kept.
 class CannedHttp : public HttpClient {
  public:
@@ -320,8 +317,10 @@ std::string Reply(const std::vector<int>& metres) {
 }
 
 TEST(PlanRoute, RoadDistancesDecideAndFailuresLeaveTheTable) {
-  // In a straight line the table order is the plan; by road A to near is long.
-  const std::vector<std::string> rows = {"A|0|0", "near|1|0", "far|2|0"};
+  // In a straight line the table order is the plan; by road A to near is long. The
+  // request sends plain signed decimals, latitude first, whatever the display form.
+  const std::vector<std::string> rows = {"A|-121.5|-25.03301", "near|179.99999|0", "far|0.00001|89.99999"};
+  const std::string list = "-25.03301,-121.50000|0.00000,179.99999|89.99999,0.00001";
   const std::vector<int> metres = {0, 900, 5, 900, 0, 1, 5, 1, 0};
   std::string missing = Reply(metres);
   missing.replace(missing.find("<distance>"), 10, "<nothing>");
@@ -334,13 +333,14 @@ TEST(PlanRoute, RoadDistancesDecideAndFailuresLeaveTheTable) {
     CannedHttp http;
     http.reply = c.reply;
     f.context.http = &http;
+    f.doc.settings.Set(Option::DmsFormat, true);
+    f.doc.settings.Set(Option::CompassDirection, true);
     f.Load(rows);
     const auto before = Picture(f.doc);
-    f.Run(Mode(TripMode::OpenEnd, true), u"http://host");
+    f.Run(Mode(TripMode::OpenEnd, true), u"https://maps.example");
     EXPECT_EQ(http.agents, std::vector<std::string>{"Wayloom"});
-    EXPECT_EQ(http.urls, std::vector<std::string>{
-                             "http://host/maps/api/distancematrix/xml?origins=0.00000,0.00000|0.00000,1.00000|0.00000,2.00000"
-                             "&sensor=false&destinations=0.00000,0.00000|0.00000,1.00000|0.00000,2.00000"});
+    EXPECT_EQ(http.urls, std::vector<std::string>{"https://maps.example/maps/api/distancematrix/xml?origins=" + list +
+                                                  "&sensor=false&destinations=" + list});
     if (c.message == 0) {
       EXPECT_EQ(f.Names(), (std::vector<std::string>{"A", "far", "near"}));
     } else {
@@ -352,21 +352,6 @@ TEST(PlanRoute, RoadDistancesDecideAndFailuresLeaveTheTable) {
   f.Run(Mode(TripMode::OpenEnd, true));  // no internet session
   EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14433});
   EXPECT_EQ(f.ui.progressEnded, 1);
-}
-
-TEST(PlanRoute, RoadRequestsSendPlainSignedDecimals) {
-  PlanFixture f;
-  CannedHttp http;
-  f.context.http = &http;
-  f.doc.settings.Set(Option::DmsFormat, true);
-  f.doc.settings.Set(Option::CompassDirection, true);
-  f.Load({"A|-121.5|-25.03301", "B|0.00001|89.99999", "C|179.99999|0"});
-  f.Run(Mode(TripMode::RoundTrip, true), u"https://maps.example");
-  ASSERT_EQ(http.urls.size(), 1u);
-  const std::string list = "-25.03301,-121.50000|89.99999,0.00001|0.00000,179.99999";
-  EXPECT_EQ(http.urls[0], "https://maps.example/maps/api/distancematrix/xml?origins=" + list +
-                              "&sensor=false&destinations=" + list);
-  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14434});
 }
 
 TEST(PlanRoute, TheHostComesFromTheIniFile) {
