@@ -128,11 +128,9 @@ TEST(PasteRows, TwoInstancesExchangeRowsThroughTheOwnBlock) {
   EXPECT_EQ(target.Selected(), (std::vector<std::size_t>{2, 3, 4}));
   EXPECT_EQ(target.doc.table.FocusedRow(), 4);
   EXPECT_EQ(target.Column(kOrderColumn), (std::vector<std::string>{"1", "2", "3", "4", ""}));
-  EXPECT_TRUE(target.doc.document.modified);
+  EXPECT_TRUE(target.doc.document.modified && !target.ui.redrawSuspended && target.ui.messages.empty());
   EXPECT_EQ(target.ui.scrolledTo.front(), 2);
-  EXPECT_FALSE(target.ui.redrawSuspended);
   EXPECT_EQ(target.ui.releasedButtons.front(), IDM_PASTE_ROWS);
-  EXPECT_TRUE(target.ui.messages.empty());
 
   // Before a passed row the pasted rows are passed too.
   Undo(target.context);
@@ -165,10 +163,9 @@ TEST(PasteRows, DuplicateQuestionsAndBlankNames) {
 
 TEST(PasteRows, SiblingBlockAndBadBlocks) {
   EditFixture f;
-  MemoryClipboard& store = f.clipboard;
   Bytes sibling;
   sibling << 1 << 5 << 10 << 4 << 2 << 1 << u"Café\0" u"121.56500\0" u"abc\0" u"x\0" u"\0"sv;
-  store.blocks[ClipboardFormat::SiblingRows] = sibling;
+  f.clipboard.blocks[ClipboardFormat::SiblingRows] = sibling;
   f.Load({"Passed|1|1|1"});
   f.Select({0});
   PasteRows(f.context);
@@ -177,39 +174,35 @@ TEST(PasteRows, SiblingBlockAndBadBlocks) {
   // The own block wins over the sibling's; a bad one pastes nothing and says so.
   const auto before = Picture(f.doc);
   Bytes bad;
-  store.blocks[ClipboardFormat::OwnRows] = bad << 3 << 2;
+  f.clipboard.blocks[ClipboardFormat::OwnRows] = bad << 3 << 2;
   PasteRows(f.context);
   EXPECT_EQ(Picture(f.doc), before);
   EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14257});
-  EXPECT_FALSE(store.open);
-  EXPECT_FALSE(f.ui.redrawSuspended);
-
+  EXPECT_FALSE(f.clipboard.open || f.ui.redrawSuspended);
   Bytes empty;
-  store.blocks[ClipboardFormat::OwnRows] = empty << 0;
+  f.clipboard.blocks[ClipboardFormat::OwnRows] = empty << 0;
   f.doc.SetModified(false);
   PasteRows(f.context);
-  EXPECT_EQ(f.doc.table.RowCount(), 2u);
-  EXPECT_FALSE(f.doc.document.modified);
+  EXPECT_FALSE(f.doc.table.RowCount() != 2 || f.doc.document.modified);
 }
 
 // ---- failures of copy and cut ----
 
 TEST(CopyRows, FailuresLeaveTheClipboardAndTheTableAlone) {
   EditFixture f;
-  MemoryClipboard& store = f.clipboard;
   f.Load({"A|1|1|2", "B|2|2|2"});
   f.Select({0});
-  store.blocks[ClipboardFormat::UnicodeText] = Units(u"old\0"sv);
+  f.clipboard.blocks[ClipboardFormat::UnicodeText] = Units(u"old\0"sv);
   const auto before = Picture(f.doc);
 
   CutRows(f.context, 600000);  // the first block cannot be allocated
   EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14257});
-  EXPECT_EQ(store.blocks.size(), 1u);
-  store.putFails = true;
+  EXPECT_EQ(f.clipboard.blocks.size(), 1u);
+  f.clipboard.putFails = true;
   CutRows(f.context);
   EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14257, 14257}));
-  store.putFails = false;
-  store.openFails = true;
+  f.clipboard.putFails = false;
+  f.clipboard.openFails = true;
   EXPECT_FALSE(CopyRows(f.context));
   f.context.clipboard = nullptr;
   EXPECT_FALSE(CopyRows(f.context));
@@ -218,24 +211,22 @@ TEST(CopyRows, FailuresLeaveTheClipboardAndTheTableAlone) {
   CopyCoordinates(f.context);
   EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14257, 14257, 14256, 14256, 14256, 14256, 14256}));
   EXPECT_EQ(Picture(f.doc), before);
-  EXPECT_FALSE(store.open);
-  EXPECT_EQ(f.ui.pressedButtons.size(), f.ui.releasedButtons.size());
+  EXPECT_TRUE(!f.clipboard.open && f.ui.pressedButtons.size() == f.ui.releasedButtons.size());
 }
 
 // ---- coordinates as text ----
 
 TEST(CopyCoordinates, LatitudeFirstWithCompassLetters) {
   EditFixture f;
-  MemoryClipboard& store = f.clipboard;
   f.Load({"A|121.565|25.033|2", "B|-70.25|-33.5|2", "C|5||2"});
   auto copied = [&](std::size_t row) {
     f.Select({row});
     CopyCoordinates(f.context);
-    return TextToUtf8(ReadTextBlock(store.blocks.at(ClipboardFormat::UnicodeText)));
+    return TextToUtf8(ReadTextBlock(f.clipboard.blocks.at(ClipboardFormat::UnicodeText)));
   };
-  store.blocks[ClipboardFormat::OwnRows] = {0, 0, 0, 0};
+  f.clipboard.blocks[ClipboardFormat::OwnRows] = {0, 0, 0, 0};
   EXPECT_EQ(copied(0), "N 25.03300, E 121.56500");
-  EXPECT_EQ(store.blocks.size(), 1u);  // the row block is gone, so 1021 can take the text
+  EXPECT_EQ(f.clipboard.blocks.size(), 1u);  // the row block is gone, so 1021 can take the text
   EXPECT_EQ(copied(1), "S 33.50000, W 70.25000");
   EXPECT_EQ(copied(2), ", E 5.00000");
   ReformatAllCoordinates(f.doc, CoordinateSwitch::Dms);
@@ -287,22 +278,19 @@ TEST(ReadPastedCoordinates, SplitAndAxisRules) {
 
 TEST(PasteCoordinates, SetsOrClearsEverySelectedRowAsOneUndoStep) {
   EditFixture f;
-  MemoryClipboard& store = f.clipboard;
   f.Load({"Base|1|1|2", "A|2|2|2", "B|3|3|2", "C|4|4|2"});
-  f.doc.baseRowPinned = true;
-  SetBaseRow(f.context, 0, false);
+  f.Pin();
   f.Select({1, 3});
-  store.blocks[ClipboardFormat::UnicodeText] = Units(u"121.565E 25.033N\0"sv);
+  f.clipboard.blocks[ClipboardFormat::UnicodeText] = Units(u"121.565E 25.033N\0"sv);
   PasteCoordinates(f.context);
   EXPECT_EQ(f.Column(kLongitudeColumn), (std::vector<std::string>{"1.00000", "121.56500", "3.00000", "121.56500"}));
   EXPECT_EQ(f.Column(kLatitudeColumn), (std::vector<std::string>{"1.00000", "25.03300", "3.00000", "25.03300"}));
-  EXPECT_FALSE(store.open);
-  EXPECT_TRUE(f.doc.document.modified);
+  EXPECT_TRUE(!f.clipboard.open && f.doc.document.modified);
 
   // An out-of-range latitude clears its cell (a text without a split clears both: see
   // the pinned row's table in EntryEditingTest).
   f.Select({0, 2});
-  store.blocks[ClipboardFormat::UnicodeText] = Units(u"95, 10"sv);
+  f.clipboard.blocks[ClipboardFormat::UnicodeText] = Units(u"95, 10"sv);
   PasteCoordinates(f.context);
   EXPECT_EQ(f.Rows()[2], "B|10.00000||2");
   EXPECT_EQ(f.Column(kOrderColumn)[2], "");

@@ -80,12 +80,10 @@ TEST(CheckOptions, ThresholdAndDistanceText) {
   CheckOptions notNear = Options(true, false, false);
   EXPECT_EQ(AcceptCheckOptions(notNear, u"junk"), 0);  // the edit is not read then
 
-  EXPECT_EQ(CheckUnitForRadio(false, false), DistanceUnit::Foot);
-  EXPECT_EQ(CheckUnitForRadio(true, true), DistanceUnit::Kilometre);
+  EXPECT_TRUE(CheckUnitForRadio(false, false) == DistanceUnit::Foot && CheckUnitForRadio(true, true) == DistanceUnit::Kilometre);
   const CheckDialogControls one = CheckDialogEnabling(Options(true, true, false), 1);
-  EXPECT_FALSE(one.pairChecks || one.distance || one.ok);
   const CheckDialogControls two = CheckDialogEnabling(Options(false, true, false), 2);
-  EXPECT_TRUE(two.pairChecks && two.distance && two.ok);
+  EXPECT_TRUE(!one.pairChecks && !one.distance && !one.ok && two.pairChecks && two.distance && two.ok);
 }
 
 TEST(CheckItinerary, NothingFoundEndsAtOnceWithTheCompletionMessage) {
@@ -95,21 +93,18 @@ TEST(CheckItinerary, NothingFoundEndsAtOnceWithTheCompletionMessage) {
   EXPECT_EQ(f.ui.checkShown, 0);
   EXPECT_EQ(f.ui.marquees, (Names{"正在檢查空白的行程座標, 按 Esc 鍵停止...", "正在檢查相近的行程距離, 按 Esc 鍵停止...",
                                        "正在檢查相似的行程名稱, 按 Esc 鍵停止..."}));
-  EXPECT_TRUE(f.Ended());
-  EXPECT_TRUE(f.doc.statusResetPending);
+  EXPECT_TRUE(f.Ended() && f.doc.statusResetPending);
   // Cancel in the dialog starts nothing.
   f.ui.check.reset();
   CheckItinerary(f.run, f.checks);
   EXPECT_TRUE(f.Ended());
-}
-
-TEST(CheckItinerary, FewerThanTwoRowsOnlyChecksBlankCoordinates) {
-  ChecksFixture f({"Solo|121.5|25.0"});
-  f.Check(Options(true, true, true));
-  EXPECT_EQ(f.ui.checkAskedRows, std::vector<std::size_t>{1});
-  EXPECT_FALSE(f.checks.options.similarNames || f.checks.options.nearDistance);
-  EXPECT_EQ(f.ui.marquees.size(), 1u);
-  EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14298});
+  // With fewer than two rows only blank coordinates are checked.
+  ChecksFixture g({"Solo|121.5|25.0"});
+  g.Check(Options(true, true, true));
+  EXPECT_EQ(g.ui.checkAskedRows, std::vector<std::size_t>{1});
+  EXPECT_FALSE(g.checks.options.similarNames || g.checks.options.nearDistance);
+  EXPECT_EQ(g.ui.marquees.size(), 1u);
+  EXPECT_EQ(g.ui.MessageIds(), std::vector<int>{14298});
 }
 
 TEST(CheckItinerary, PhasesInTurnWithContinueAndCommand1028ActivatesARunningCheck) {
@@ -120,8 +115,7 @@ TEST(CheckItinerary, PhasesInTurnWithContinueAndCommand1028ActivatesARunningChec
   EXPECT_EQ(f.doc.table.FirstSelected(), 1);  // the first item is selected and shown in the table
   EXPECT_EQ(f.checks.modalDepth, 0);
   CheckItinerary(f.run, f.checks);
-  EXPECT_EQ(f.ui.checkShown, 2);
-  EXPECT_EQ(f.ui.checkAskedRows.size(), 1u);
+  EXPECT_TRUE(f.ui.checkShown == 2 && f.ui.checkAskedRows.size() == 1);
 
   f.checks.Continue(f.run);  // threshold 0: only identical coordinates, never a row without them
   EXPECT_EQ(f.checks.TitleId(), 14295);
@@ -130,8 +124,7 @@ TEST(CheckItinerary, PhasesInTurnWithContinueAndCommand1028ActivatesARunningChec
   EXPECT_EQ(f.checks.TitleId(), 14294);
   EXPECT_EQ(f.Listed(), (Names{"Home", "Home again"}));
   f.checks.Continue(f.run);
-  EXPECT_TRUE(f.Ended());
-  EXPECT_EQ(f.ui.checkHidden, 3);
+  EXPECT_TRUE(f.Ended() && f.ui.checkHidden == 3);
   EXPECT_EQ(f.ui.MessageIds(), std::vector<int>{14298});
 }
 
@@ -146,8 +139,7 @@ TEST(CheckItinerary, NearGroupsUseTheThresholdAndAHugeOneNeverTakesUnlocatedRows
   f.checks.Continue(f.run);
   EXPECT_EQ(f.Listed(), (Names{"C||R", "E|166    m|166"}));
   f.checks.Cancel(f.run);
-  EXPECT_TRUE(f.Ended());
-  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_TRUE(f.Ended() && f.ui.messages.empty());
 
   f.Check(Options(false, true, false, 999999999, DistanceUnit::Kilometre));
   EXPECT_EQ(f.Listed().size(), 4u);  // everything but D
@@ -216,15 +208,17 @@ TEST(CheckItinerary, ScansFindWhatThePlainRulesFind) {
   EXPECT_EQ(found, expected);
 }
 
-TEST(CheckItinerary, EscDuringTheNearScanEndsWithoutAMessage) {
+TEST(CheckItinerary, EscDuringTheNearScanAndANewDocumentEndTheRunWithoutAMessage) {
   ChecksFixture f({"A|121.5|25.0", "B|122.5|25.0", "C|123.5|25.0", "D|124.5|25.0"});
   f.ui.stopAtPoll = 2;
   f.Check(Options(true, true, false, 1, DistanceUnit::Metre));
-  EXPECT_TRUE(f.Ended());
-  EXPECT_EQ(f.ui.polls, 2);
-  EXPECT_TRUE(f.ui.messages.empty());
-  EXPECT_EQ(f.ui.checkClosed, 1);
-  EXPECT_TRUE(f.doc.statusResetPending);
+  EXPECT_TRUE(f.Ended() && f.ui.polls == 2 && f.ui.checkClosed == 1 && f.doc.statusResetPending);
+  ChecksFixture g({"Blank||", "Other|1|1"});
+  g.Check(Options(false, false, true));
+  ASSERT_TRUE(g.checks.Running());
+  NewDocument(g.run);
+  EXPECT_TRUE(g.Ended() && g.ui.checkClosed == 1);
+  EXPECT_TRUE(f.ui.messages.empty() && g.ui.messages.empty());
 }
 
 TEST(CheckResults, EditsDuringANearGroupKeepTheListTrue) {
@@ -254,9 +248,9 @@ TEST(CheckResults, EditsDuringANearGroupKeepTheListTrue) {
   f.checks.SelectOnly(f.run, 2);
   EXPECT_EQ(f.Names()[static_cast<std::size_t>(f.doc.table.FirstSelected())], "Nearer");
   EXPECT_TRUE(f.checks.CanGoTo());
-  const int focusedBefore = f.ui.tableFocused;
+  f.ui.tableFocused = 0;
   f.checks.GoTo(f.run);
-  EXPECT_EQ(f.ui.tableFocused, focusedBefore + 1);
+  EXPECT_EQ(f.ui.tableFocused, 1);
 
   // A planner-like replacement: a copy at the end takes over, then the source goes.
   const std::size_t source = static_cast<std::size_t>(f.doc.table.FindRowById(f.checks.Items()[1].rowId));
@@ -306,8 +300,7 @@ TEST(CheckResults, DeleteFromTheListIsOneUndoStepEach) {
   f.checks.DeleteSelected(f.run);
   EXPECT_EQ(f.Names(), (Names{"Inn", "Other"}));
   EXPECT_EQ(f.Listed(), Names{"Inn"});
-  EXPECT_FALSE(f.checks.CanDelete());
-  EXPECT_TRUE(f.doc.document.modified);
+  EXPECT_TRUE(!f.checks.CanDelete() && f.doc.document.modified);
   f.checks.DeleteAll(f.run);
   EXPECT_EQ(f.Names(), Names{"Other"});
   EXPECT_FALSE(f.checks.CanDeleteAll());
@@ -329,20 +322,9 @@ TEST(CheckResults, SortingTheList) {
   f.checks.ClickColumnTitle(f.doc, kLongitudeColumn);  // keeps the direction: descending
   EXPECT_EQ(f.Listed(), (Names{"a", "b2", "B10", "c"}));
   f.checks.ClickColumnTitle(f.doc, kLongitudeColumn);
-  EXPECT_EQ(f.Listed(), (Names{"c", "B10", "b2", "a"}));
-  EXPECT_TRUE(f.checks.SortMarkShown());
+  EXPECT_TRUE(f.checks.SortMarkShown() && f.Listed() == (Names{"c", "B10", "b2", "a"}));
   f.checks.Continue(f.run);
   EXPECT_FALSE(f.checks.SortMarkShown());
-}
-
-TEST(CheckResults, NewDocumentEndsTheRunSilently) {
-  ChecksFixture f({"Blank||", "Other|1|1"});
-  f.Check(Options(false, false, true));
-  ASSERT_TRUE(f.checks.Running());
-  NewDocument(f.run);
-  EXPECT_TRUE(f.Ended());
-  EXPECT_EQ(f.ui.checkClosed, 1);
-  EXPECT_TRUE(f.ui.messages.empty());
 }
 
 }  // namespace
