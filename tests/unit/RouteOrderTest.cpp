@@ -15,13 +15,12 @@ TEST(SetDestination, ChangesTheDestinationBitOfEverySelectedRowOnly) {
   EditFixture f({"a|||1", "b|||0", "c|||0", "d|||2"});
   f.Select({0, 1, 3});
   ExpectUndoRedo(f, [&] { SetDestination(f.context, true); }, {"a|||3", "b|||2", "c|||0", "d|||2"});
-  EXPECT_EQ(f.ui.statusTexts.front(), "正在設定行程的狀態為目的地...");
   EXPECT_EQ(f.ui.releasedButtons.front(), 1033);
   EXPECT_EQ(f.map.syncs, 3);  // the command, its undo and its redo
   f.Select({0, 1, 3});
   SetDestination(f.context, false);
   EXPECT_EQ(f.Statuses(), (std::vector<int>{1, 0, 0, 0}));
-  EXPECT_EQ(f.ui.statusTexts.back(), "正在設定行程的狀態為經由地...");
+  EXPECT_EQ(f.ui.statusTexts.front() + f.ui.statusTexts.back(), "正在設定行程的狀態為目的地...正在設定行程的狀態為經由地...");
 }
 
 TEST(ToggleDestination, TheStatusIconActsByTheRowsStatus) {
@@ -73,11 +72,9 @@ TEST(MoveEntry, MovesTheEntryAndItsSelection) {
   MoveUp(f.context);
   EXPECT_EQ(f.Names(), (std::vector<std::string>{"a", "c", "b", "d"}));
   EXPECT_EQ(f.Statuses(), (std::vector<int>{2, 2, 0, 2}));
-  EXPECT_EQ(f.Selected(), std::vector<std::size_t>{1});
-  EXPECT_EQ(f.doc.table.FocusedRow(), 1);
+  EXPECT_TRUE(f.Selected() == std::vector<std::size_t>{1} && f.doc.table.FocusedRow() == 1);
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "", "2", "3"}));
-  EXPECT_TRUE(f.doc.document.modified);
-  EXPECT_EQ(f.map.syncs, 1);
+  EXPECT_TRUE(f.doc.document.modified && f.map.syncs == 1);
   EXPECT_EQ(f.ui.statusTexts.back(), "正在移動行程的資料...");
   MoveDown(f.context);
   MoveDown(f.context);
@@ -98,9 +95,8 @@ TEST(ReverseRoute, SwapsFromTheOutsideInClearsEveryPassedBitAndUndoes) {
     EXPECT_EQ(f.Selected(), std::vector<std::size_t>{3});
   }, {"r4|4.00000|4.00000|0", "r3||3.00000|2", "r2|2.00000|2.00000|2", "r1|1.00000|1.00000|0",
       "r0|0.00000|0.00000|2"});
-  EXPECT_EQ(f.doc.baseRow, 3);
+  EXPECT_TRUE(f.doc.baseRow == 3 && f.doc.document.modified);
   EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "", "2", "3", "4"}));
-  EXPECT_TRUE(f.doc.document.modified);
   EXPECT_EQ(f.ui.statusTexts.front(), "正在顛倒行程的順序...");
 }
 
@@ -108,12 +104,9 @@ TEST(ReverseRoute, RedoRenumbersTheOrderColumn) {
   // No base row and an odd count with a passed middle row: the group ends with a status
   // change, and the Order column must still follow the moved coordinates.
   EditFixture f({"a||", "b|1|1|3", "c|2|2|3"});
-  ReverseRoute(f.context);
-  EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2", ""}));
-  Undo(f.context);
-  EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"", "1", "2"}));
-  Redo(f.context);
-  EXPECT_EQ(f.Column(kOrderColumn), (std::vector<std::string>{"1", "2", ""}));
+  std::vector<std::vector<std::string>> orders;
+  for (auto step : {ReverseRoute, Undo, Redo}) step(f.context), orders.push_back(f.Column(kOrderColumn));
+  EXPECT_EQ(orders, (std::vector<std::vector<std::string>>{{"1", "2", ""}, {"", "1", "2"}, {"1", "2", ""}}));
 }
 
 TEST(ReverseRoute, NeedsTwoRowsBesidesThePinnedOne) {
