@@ -171,7 +171,9 @@ TEST(NudgeCoordinates, MovesLocatedSelectedRowsByAtMostTwoUnitsAndUndoRestoresTh
     const std::int64_t lon = *CoordinateTextToUnits(f.doc.table.Cell(row, kLongitudeColumn), f.doc.Format());
     const std::int64_t lat = *CoordinateTextToUnits(f.doc.table.Cell(row, kLatitudeColumn), f.doc.Format());
     EXPECT_TRUE(lon >= 18000000 - 2 && lon <= 18000000 && lat >= -9000000 && lat <= -9000000 + 2) << row;
-    if (row % 2 == 1) EXPECT_EQ(nudged.rows[row], before.rows[row]);
+    if (row % 2 == 1) {
+      EXPECT_EQ(nudged.rows[row], before.rows[row]);
+    }
     moved = moved || lon != 18000000 || lat != -9000000;
   }
   EXPECT_TRUE(moved);

@@ -22,7 +22,9 @@ TEST(PortableCollation, LogicalAndLocaleOrders) {
   const PortableCollation collation;
   for (const auto& c : cases) {
     EXPECT_EQ(sign(collation.CompareLogical(Utf8ToText(c.a), Utf8ToText(c.b))), c.logical) << c.a << " / " << c.b;
-    if (c.locale != 9) EXPECT_EQ(sign(collation.CompareLocale(Utf8ToText(c.a), Utf8ToText(c.b))), c.locale) << c.a;
+    if (c.locale != 9) {
+      EXPECT_EQ(sign(collation.CompareLocale(Utf8ToText(c.a), Utf8ToText(c.b))), c.locale) << c.a;
+    }
   }
 }
 
