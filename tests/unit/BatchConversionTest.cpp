@@ -78,31 +78,22 @@ TEST(ConvertFolder, ItinerariesIntoTheChosenFormat) {
 
 TEST(ConvertFolder, ExistingTargetsAskOnceForAll) {
   TempFolder folder;
-  for (const char* name : {"a", "b", "c"}) {
-    WriteBytes(folder / (std::string(name) + ".itn"), std::string("1|1|") + name + "|2\r\n");
-    WriteBytes(folder / (std::string(name) + ".gpx"), "old");
+  for (const std::string name : {"a", "b", "c"}) {
+    WriteBytes(folder / (name + ".itn"), "1|1|" + name + "|2\r\n");
+    WriteBytes(folder / (name + ".gpx"), "old");
   }
-  ConversionRun run;
-  run.choice.toItn = false;
-  run.choice.target = 1;  // gpx
-  run.ui.overwriteAnswers = {kOverwriteNone};
-  EXPECT_EQ(run.Convert(folder).converted, 0);
-  EXPECT_EQ(run.ui.overwriteQuestions.size(), 1u);
-  for (const char* name : {"a", "b", "c"}) EXPECT_EQ(ReadBytes(folder / (std::string(name) + ".gpx")), "old");
-
-  ConversionRun all;
-  all.choice = run.choice;
-  all.ui.overwriteAnswers = {kOverwriteAll};
   ::chmod((folder / "b.gpx").c_str(), 0444);  // a read-only target is cleared first
-  EXPECT_EQ(all.Convert(folder).converted, 3);
-  EXPECT_EQ(all.ui.overwriteQuestions.size(), 1u);
+  for (const auto& [answer, converted] : {std::pair{kOverwriteNone, 0}, {kOverwriteCancel, 0}, {kOverwriteAll, 3}}) {
+    ConversionRun run;
+    run.choice.toItn = false;
+    run.choice.target = 1;  // gpx
+    run.ui.overwriteAnswers = {answer};
+    EXPECT_EQ(run.Convert(folder).converted, converted);
+    EXPECT_EQ(run.ui.overwriteQuestions.size(), 1u);
+    EXPECT_EQ(run.ui.MessageIds(), std::vector<int>{14460});
+    EXPECT_EQ(ReadBytes(folder / "c.gpx") == "old", converted == 0);
+  }
   EXPECT_NE(ReadBytes(folder / "b.gpx"), "old");
-
-  ConversionRun cancel;
-  cancel.choice = run.choice;
-  cancel.ui.overwriteAnswers = {kOverwriteCancel};
-  EXPECT_EQ(cancel.Convert(folder).message, 14460);
-  EXPECT_EQ(cancel.ui.MessageIds(), std::vector<int>{14460});
 }
 
 TEST(ConvertFolder, EmptySourcesAreNotCountedAndEscStops) {

@@ -1,47 +1,18 @@
-// wayloom-cli from outside: output bytes, exit codes, messages, and the real-world files.
+// wayloom-cli from outside: output bytes, exit codes and messages.
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <sys/wait.h>
 
 #include "TestSupport.h"
 
 namespace wayloom {
 namespace {
 
+using testing::Quote;
 using testing::ReadBytes;
-using testing::SharedDir;
 using testing::TempFolder;
 using testing::WriteBytes;
+using CliRun = testing::CommandRun;
 
-struct CliRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunCli(const std::string& arguments) {
-  TempFolder scratch;
-  const std::string errFile = (scratch / "stderr").string();
-  const std::string command = std::string(WAYLOOM_CLI) + " " + arguments + " 2>'" + errFile + "'";
-  CliRun run{-1, "", ""};
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = ReadBytes(errFile);
-  return run;
-}
-
-std::string Quote(const std::filesystem::path& path) {
-  std::string quoted = "'";
-  quoted += path.string();
-  quoted += '\'';
-  return quoted;
-}
+CliRun RunCli(const std::string& arguments) { return testing::RunCommand(std::string(WAYLOOM_CLI) + " " + arguments); }
 
 TEST(Cli, DumpPrintsOneLinePerRow) {
   TempFolder folder;
@@ -133,18 +104,10 @@ TEST(Cli, ConvertFolderBothWays) {
 // Planning writes the rows in the planned order with the writer convert would use.
 TEST(Cli, PlanReordersByStraightLine) {
   TempFolder folder;
-  auto itn = [](std::initializer_list<const char*> rows) {
-    std::string bytes;
-    for (const char* row : rows) bytes += row;
-    return bytes;
-  };
   // On the equator at longitudes 0, -2, 1, 3; the first two rows passed.
-  const char* a = "0|0|A|3\r\n";
-  const char* b = "-200000|0|B|3\r\n";
-  const char* c = "100000|0|C|2\r\n";
-  const char* d = "300000|0|D|0\r\n";
-  WriteBytes(folder / "in.itn", itn({a, b, c, d}));
-  WriteBytes(folder / "planned.itn", itn({"0|0|A|2\r\n", c, d, "-200000|0|B|2\r\n"}));
+  const std::string a = "0|0|A|3\r\n", b = "-200000|0|B|3\r\n", c = "100000|0|C|2\r\n", d = "300000|0|D|0\r\n";
+  WriteBytes(folder / "in.itn", a + b + c + d);
+  WriteBytes(folder / "planned.itn", "0|0|A|2\r\n" + c + d + "-200000|0|B|2\r\n");
   const std::string in = Quote(folder / "in.itn");
   ASSERT_EQ(RunCli("convert " + Quote(folder / "planned.itn") + " " + Quote(folder / "expected.kml")).exitCode, 0);
   for (const char* mode : {"round", "open"}) {
@@ -159,57 +122,13 @@ TEST(Cli, PlanReordersByStraightLine) {
   ASSERT_EQ(RunCli("plan " + in + " " + Quote(folder / "to.dat") + " --mode open --to gpx").exitCode, 0);
   EXPECT_NE(ReadBytes(folder / "to.dat").find("<gpx"), std::string::npos);
 
-  WriteBytes(folder / "blank.itn", itn({a, b, "|0|blank|2\r\n"}));
+  WriteBytes(folder / "blank.itn", a + b + "|0|blank|2\r\n");
   const CliRun blank = RunCli("plan " + Quote(folder / "blank.itn") + " " + Quote(folder / "x.itn") + " --mode open");
   EXPECT_EQ(blank.exitCode, 1);
   EXPECT_EQ(blank.err, "規劃行程的路線順序\n座標值不可以是空白\n");
   EXPECT_FALSE(std::filesystem::exists(folder / "x.itn"));
   EXPECT_EQ(RunCli("plan " + in + " " + Quote(folder / "x.itn")).exitCode, 2);
   EXPECT_EQ(RunCli("plan " + in + " " + Quote(folder / "x.itn") + " --mode circle").exitCode, 2);
-}
-
-// The real-world itineraries: what the reading rules give, and a write that reads back
-// the same rows.
-struct CorpusCase {
-  const char* file;
-  std::size_t rows;
-  const char* firstRow;  // dump line
-};
-
-TEST(Cli, RealWorldItinerariesReadAndRoundTrip) {
-  const auto corpus = SharedDir() / "corpus";
-  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus";
-  const CorpusCase cases[] = {
-      // Latitude and longitude swapped by its writer: still a valid itinerary.
-      {"GPSBabel_gpsbabel/tomtom_itn.itn", 46, nullptr},
-      // Latin-1, LF only, "+" signs, statuses 4, 1, 1, 3: 4 is read as 2, which ends the
-      // leading run of passed rows, so 1, 1, 3 become 0, 0, 2.
-      {"cpesch_RouteConverter/tomtom-sample-file.itn", 4, "bei D 22959,Linau\t10.46348\t53.64352\t2"},
-      {"gpsbabel-generated/Lctns_Instinct.itn", 10, "Greenwich ele46\t0.00000\t51.47726\t0"},
-      {"gpsbabel-generated/Lctns_Instinct_places.itn", 10, nullptr},
-  };
-  TempFolder folder;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.file);
-    const CliRun dump = RunCli("dump " + Quote(corpus / c.file));
-    ASSERT_EQ(dump.exitCode, 0) << dump.err;
-    EXPECT_EQ(static_cast<std::size_t>(std::count(dump.out.begin(), dump.out.end(), '\n')), c.rows);
-    if (c.firstRow) {
-      EXPECT_EQ(dump.out.substr(0, dump.out.find('\n')), c.firstRow);
-    }
-    const auto copy = folder / "copy.itn";
-    ASSERT_EQ(RunCli("convert " + Quote(corpus / c.file) + " " + Quote(copy)).exitCode, 0);
-    EXPECT_EQ(RunCli("dump " + Quote(copy)).out, dump.out);
-    const auto again = folder / "again.itn";
-    ASSERT_EQ(RunCli("convert " + Quote(copy) + " " + Quote(again)).exitCode, 0);
-    EXPECT_EQ(ReadBytes(again), ReadBytes(copy));
-  }
-  const CliRun sample = RunCli("dump " + Quote(corpus / "cpesch_RouteConverter/tomtom-sample-file.itn"));
-  EXPECT_NE(sample.out.find("Alt Mölln"), std::string::npos);
-  EXPECT_NE(sample.out.find("\t0\n"), std::string::npos);
-  const CliRun instinct = RunCli("dump " + Quote(corpus / "gpsbabel-generated/Lctns_Instinct.itn"));
-  EXPECT_NE(instinct.out.find("Händelstraße"), std::string::npos);
-  EXPECT_NE(instinct.out.find("North pole ele2\t0.00000\t90.00000\t0"), std::string::npos);
 }
 
 }  // namespace

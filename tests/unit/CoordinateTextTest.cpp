@@ -17,14 +17,6 @@ constexpr CoordinateFormat kDmsCompass{true, true};
 
 std::string U8(const std::optional<Text>& text) { return text ? TextToUtf8(*text) : "<none>"; }
 
-TEST(FormatDms, RoundsToHundredthsOfASecond) {
-  EXPECT_EQ(TextToUtf8(FormatDms(25.033)), "25° 01' 58.80\"");
-  EXPECT_EQ(TextToUtf8(FormatDms(-0.5)), "-0° 30' 00.00\"");
-  EXPECT_EQ(TextToUtf8(FormatDms(59.9999999)), "60° 00' 00.00\"");
-  EXPECT_EQ(TextToUtf8(FormatDms(-33.86782)), "-33° 52' 04.15\"");
-  EXPECT_EQ(TextToUtf8(FormatDms(-0.0)), "0° 00' 00.00\"");
-}
-
 TEST(FormatCoordinate, AllFourDisplayForms) {
   struct Case {
     Axis axis;
@@ -32,18 +24,15 @@ TEST(FormatCoordinate, AllFourDisplayForms) {
     CoordinateFormat format;
     const char* expected;
   } cases[] = {
-      {Axis::Longitude, 121.5, kDecimal, "121.50000"},
-      {Axis::Latitude, -33.86782, kDecimal, "-33.86782"},
-      {Axis::Longitude, 121.5, kDms, "121° 30' 00.00\""},
-      {Axis::Latitude, -33.86782, kDms, "-33° 52' 04.15\""},
-      {Axis::Longitude, 121.5, kCompass, "E 121.50000"},
-      {Axis::Latitude, -33.86782, kCompass, "S 33.86782"},
+      {Axis::Longitude, 121.5, kDecimal, "121.50000"},       {Axis::Latitude, -33.86782, kDecimal, "-33.86782"},
+      {Axis::Longitude, 121.5, kDms, "121° 30' 00.00\""},    {Axis::Latitude, -33.86782, kDms, "-33° 52' 04.15\""},
+      {Axis::Longitude, 121.5, kCompass, "E 121.50000"},     {Axis::Latitude, -33.86782, kCompass, "S 33.86782"},
       {Axis::Longitude, 121.5, kDmsCompass, "E 121° 30' 00.00\""},
       {Axis::Latitude, -33.86782, kDmsCompass, "S 33° 52' 04.15\""},
-      {Axis::Longitude, 0, kDecimal, "0.00000"},
-      {Axis::Longitude, 0, kCompass, "E 0.00000"},
-      {Axis::Longitude, -0.00001, kDecimal, "-0.00001"},
-      {Axis::Longitude, -0.00001, kCompass, "W 0.00001"},
+      {Axis::Latitude, 25.033, kDms, "25° 01' 58.80\""},     {Axis::Latitude, -0.5, kDms, "-0° 30' 00.00\""},
+      {Axis::Latitude, 59.9999999, kDms, "60° 00' 00.00\""}, {Axis::Latitude, -0.0, kDms, "0° 00' 00.00\""},
+      {Axis::Longitude, 0, kDecimal, "0.00000"},             {Axis::Longitude, 0, kCompass, "E 0.00000"},
+      {Axis::Longitude, -0.00001, kDecimal, "-0.00001"},     {Axis::Longitude, -0.00001, kCompass, "W 0.00001"},
       {Axis::Longitude, -0.000001, kDecimal, "0.00000"},  // rounds to zero units: never "-0.00000"
       {Axis::Latitude, 0.000015, kDecimal, "0.00002"},     // half a unit rounds away from zero
       {Axis::Latitude, -0.000015, kDecimal, "-0.00002"},
@@ -97,63 +86,33 @@ TEST(CompassToSign, OnlyASpaceAfterTheLetterIsDeleted) {
   }
 }
 
-struct InputCase {
-  Text input;
-  CoordinateKind kind;
-  const char* expected;  // "<none>" when refused
-};
-
-TEST(ParseCoordinateInput, AcceptsTheUsualForms) {
-  const InputCase cases[] = {
-      {u"121.5", CoordinateKind::Longitude, "121.50000"},
-      {u"-121.5", CoordinateKind::Longitude, "-121.50000"},
-      {u"W 121.5", CoordinateKind::Longitude, "-121.50000"},
-      {u"w121 30", CoordinateKind::Longitude, "-121.50000"},
-      {u"W 121 30", CoordinateKind::Longitude, "-121.50000"},
-      {u"121\u00B030'", CoordinateKind::Longitude, "121.50000"},
-      {u"121 30 0", CoordinateKind::Longitude, "121.50000"},
-      {u"25\u00B001'58.8\"", CoordinateKind::Latitude, "25.03300"},
-      {u"25 1 58.8 N", CoordinateKind::Latitude, "25.03300"},
-      {u"25 1 58.8 s", CoordinateKind::Latitude, "-25.03300"},
-      {u"+0.5", CoordinateKind::Latitude, "0.50000"},
-      {u"- 0.5", CoordinateKind::Latitude, "-0.50000"},
-      {u"-0 30", CoordinateKind::Latitude, "-0.50000"},
-      {u"30' 121", CoordinateKind::Longitude, "121.50000"},
-      {u"121\uFF9F 30\u2032 36\u2033", CoordinateKind::Longitude, "121.51000"},
-      {u"1\u00B0 2\u00B0", CoordinateKind::Longitude, "1.03333"},  // a taken unit: the next free one
-      {u"E -121", CoordinateKind::Longitude, "121.00000"},          // the prefix decides the sign
-      {u"200", CoordinateKind::Plain, "200.00000"},
-      {u"  \u200E12.5  ", CoordinateKind::Latitude, "12.50000"},
-      {u".5", CoordinateKind::Latitude, "0.50000"},
-      {u"-0.000001", CoordinateKind::Latitude, "0.00000"},
+TEST(ParseCoordinateInput, AcceptsTheUsualFormsAndRefusesTheRest) {
+  constexpr auto kLon = CoordinateKind::Longitude, kLat = CoordinateKind::Latitude, kPlain = CoordinateKind::Plain;
+  const struct {
+    Text input;
+    CoordinateKind kind;
+    const char* expected;  // "<none>" when refused
+  } cases[] = {
+      {u"121.5", kLon, "121.50000"},         {u"-121.5", kLon, "-121.50000"},       {u"W 121.5", kLon, "-121.50000"},
+      {u"w121 30", kLon, "-121.50000"},      {u"W 121 30", kLon, "-121.50000"},     {u"121\u00B030'", kLon, "121.50000"},
+      {u"121 30 0", kLon, "121.50000"},      {u"25\u00B001'58.8\"", kLat, "25.03300"}, {u"25 1 58.8 N", kLat, "25.03300"},
+      {u"25 1 58.8 s", kLat, "-25.03300"},   {u"+0.5", kLat, "0.50000"},            {u"- 0.5", kLat, "-0.50000"},
+      {u"-0 30", kLat, "-0.50000"},          {u"30' 121", kLon, "121.50000"},       {u".5", kLat, "0.50000"},
+      {u"121\uFF9F 30\u2032 36\u2033", kLon, "121.51000"},
+      {u"1\u00B0 2\u00B0", kLon, "1.03333"},  // a taken unit: the next free one
+      {u"E -121", kLon, "121.00000"},        // the prefix decides the sign
+      {u"200", kPlain, "200.00000"},         {u"  \u200E12.5  ", kLat, "12.50000"}, {u"-0.000001", kLat, "0.00000"},
+      {u"1e5", kPlain, "1.00000"},           // E is a hemisphere letter, not an exponent
+      {u"", kLon, "<none>"},                 {u"    ", kLon, "<none>"},            {u"N 25", kLon, "<none>"},
+      {u"E 25", kLat, "<none>"},             {u"200", kLon, "<none>"},             {u"90.000005", kLat, "<none>"},
+      {u"-", kLat, "<none>"},                {u"+ ", kLat, "<none>"},              {u"W", kLon, "<none>"},
+      {u"W  ", kLon, "<none>"},              {u"12a", kLat, "<none>"},             {u"'12", kLat, "<none>"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(U8(ParseCoordinateInput(c.input, c.kind, kDecimal)), c.expected) << TextToUtf8(c.input);
-}
-
-TEST(ParseCoordinateInput, RefusesWhatIsNotACoordinate) {
-  const InputCase cases[] = {
-      {u"", CoordinateKind::Longitude, "<none>"},
-      {u"    ", CoordinateKind::Longitude, "<none>"},
-      {u"N 25", CoordinateKind::Longitude, "<none>"},
-      {u"E 25", CoordinateKind::Latitude, "<none>"},
-      {u"200", CoordinateKind::Longitude, "<none>"},
-      {u"90.000005", CoordinateKind::Latitude, "<none>"},
-      {u"-", CoordinateKind::Latitude, "<none>"},
-      {u"+ ", CoordinateKind::Latitude, "<none>"},
-      {u"W", CoordinateKind::Longitude, "<none>"},
-      {u"W  ", CoordinateKind::Longitude, "<none>"},
-      {u"12a", CoordinateKind::Latitude, "<none>"},
-      {u"'12", CoordinateKind::Latitude, "<none>"},
-      {u"1e5", CoordinateKind::Plain, "1.00000"},  // E is a hemisphere letter, not an exponent
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(U8(ParseCoordinateInput(c.input, c.kind, kDecimal)), c.expected) << TextToUtf8(c.input);
-}
-
-TEST(ParseCoordinateInput, GivesTheCurrentDisplayForm) {
-  EXPECT_EQ(U8(ParseCoordinateInput(u"W 121 30", CoordinateKind::Longitude, kDmsCompass)), "W 121° 30' 00.00\"");
-  EXPECT_EQ(U8(ParseCoordinateInput(u"-33.86782", CoordinateKind::Latitude, kCompass)), "S 33.86782");
+  // The result is in the current display form.
+  EXPECT_EQ(U8(ParseCoordinateInput(u"W 121 30", kLon, kDmsCompass)), "W 121° 30' 00.00\"");
+  EXPECT_EQ(U8(ParseCoordinateInput(u"-33.86782", kLat, kCompass)), "S 33.86782");
 }
 
 TEST(ReformatCoordinate, SwitchingDmsOnAndOffMovesAtMostThreeMillionthsOfADegree) {

@@ -6,9 +6,7 @@
 namespace wayloom {
 namespace {
 
-using testing::Rows;
-using testing::ScriptedUi;
-using Lines = std::vector<std::string>;
+using testing::Lines;
 
 std::string U16(unsigned v) { return {static_cast<char>(v), static_cast<char>(v >> 8)}; }
 std::string U32(std::uint32_t v) { return U16(v & 0xFFFF) + U16(v >> 16); }
@@ -42,20 +40,8 @@ std::string Poi(const Names& names, std::int32_t lat = 1 << 29, std::int32_t lon
   return Raw("\2\0\x08\0", 4) + U32(data.size() + tail.size()) + U32(data.size()) + data + tail;
 }
 
-struct GpiRead {
-  int result;
-  Lines rows;
-};
-
 // The reader gets a heap block of exactly the file's bytes.
-GpiRead Read(const std::string& bytes) {
-  std::vector<std::uint8_t> buffer(bytes.begin(), bytes.end());
-  DocumentState doc;
-  ScriptedUi ui;
-  ReadContext context{doc, ui, nullptr};
-  const int result = ReadGpi(context, buffer, buffer.size(), TransferMode::Open);
-  return {result, Rows(doc)};
-}
+testing::ReadResultRows Read(const std::string& bytes) { return testing::ReadRowsAs(4, bytes); }
 
 TEST(GpiRead, HeaderChecks) {
   const std::string file = PlainHeader() + Poi({{"EN", "a"}});
@@ -72,15 +58,11 @@ TEST(GpiRead, HeaderChecks) {
 
 TEST(GpiRead, TheEnglishNameAmongANamesList) {
   const std::pair<std::string, std::string> cases[] = {
-      {Poi({{"EN", "Taipei 101"}}), "Taipei 101"},
-      {Poi({{"DE", "Mai"}}), ""},
+      {Poi({{"EN", "Taipei 101"}}), "Taipei 101"},       {Poi({{"DE", "Mai"}}), ""},
       {Poi({{"RU", "\xD0\x9C\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE"}, {"EN", "Metro     "}}), "Metro"},
-      {Poi({{"DE", "x"}, {"FR", "y"}, {"EN", "z"}}), "z"},
-      {Poi({{"EN", ""}}), ""},
-      {Poi({{"EN", Raw("\0ab", 3)}}), ""},
-      {Poi({{"EN", "   "}}), ""},
-      {Poi({{"EN", "a|b>c"}}), "a b c"},
-      {Poi({{"EN", std::string(300, 'n')}}), std::string(255, 'n')},
+      {Poi({{"DE", "x"}, {"FR", "y"}, {"EN", "z"}}), "z"}, {Poi({{"EN", ""}}), ""},
+      {Poi({{"EN", Raw("\0ab", 3)}}), ""},               {Poi({{"EN", "   "}}), ""},
+      {Poi({{"EN", "a|b>c"}}), "a b c"},                {Poi({{"EN", std::string(300, 'n')}}), std::string(255, 'n')},
       // The name may end the record; it may not run past it.
       {Poi({{"EN", "last"}}, 1 << 29, -(1 << 29), ""), "last"},
       {Poi({{"EN", "long"}}, 1 << 29, -(1 << 29), "").replace(29, 2, U16(5)), ""},
@@ -140,42 +122,16 @@ TEST(GpiRead, NamesInTheHeadersCodePage) {
   }
 }
 
-TEST(GpiRead, ImportSelectsAndChecksNames) {
+TEST(GpiRead, ImportSelectsTheRowsAndChecksNames) {
   DocumentState doc;
   doc.settings.Set(Option::CheckName, true);
-  ScriptedUi ui;
-  const std::string bytes = PlainHeader() + Poi({{"EN", "a"}}) + Poi({{"EN", "a"}});
-  std::vector<std::uint8_t> buffer(bytes.begin(), bytes.end());
-  ReadContext context{doc, ui, nullptr};
-  EXPECT_EQ(ReadGpi(context, buffer, buffer.size(), TransferMode::Import), 0);
-  EXPECT_EQ(ui.duplicateQuestions.size(), 1u);
+  testing::ScriptedUi ui;
+  ui.duplicateAnswers = {kDrop};
+  const std::string bytes = PlainHeader() + Poi({{"EN", "a"}}) + Poi({{"EN", "b"}}) + Poi({{"EN", "a"}});
+  ReadContext context{doc, ui, nullptr, nullptr, 4};
+  EXPECT_EQ(testing::ReadBytesAs(context, bytes, TransferMode::Import), 0);
+  EXPECT_EQ(ui.duplicateQuestions, Lines{"a"});
   EXPECT_EQ(doc.table.SelectedCount(), 2u);
-}
-
-TEST(GpiRead, RealWorldFiles) {
-  const auto corpus = testing::SharedDir() / "corpus";
-  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no shared corpus";
-  const std::tuple<const char*, std::size_t, const char*, const char*> cases[] = {
-      {"garmin_gpi.gpi", 86, "5058ROAD|-71.12092|42.43999|2", "SOAPBOX|-71.10748|42.45596|2"},
-      // The last POI ends 32 bytes or less before the file end.
-      {"garmin_gpi_category~gpx.gpi", 86, "5058ROAD|-71.12092|42.43999|2", "SOAPBOX|-71.10748|42.45596|2"},
-      {"garmin_gpi_encoding.gpi", 1, "€|4.35000|50.85000|2", "€|4.35000|50.85000|2"},
-      {"garmin_gpi_position~gpx.gpi", 86, "5058ROAD|-71.12092|42.43999|2", "SOAPBOX|-71.10748|42.45596|2"},
-      {"gpi_ext-sample.gpi", 9, "3|12.43389|50.87734|2", "NARVA|12.10545|50.49262|2"},
-      {"gpispeed.gpi", 1, "point0|9.83402|49.79469|2", "point0|9.83402|49.79469|2"},
-      // POI Loader files: UTF-8 with the EN name second, and German names only.
-      {"spb_metro_norm.gpi", 83, "About Saint-Petersburg Metro - 2016.05|30.30668|59.94407|2",
-       "SPORTIVNAYA-2|30.28350|59.94763|2"},
-      {"umsonstdraussen.gpi", 0, nullptr, nullptr},
-  };
-  for (const auto& [file, rows, first, last] : cases) {
-    const auto read = Read(testing::ReadBytes(corpus / "GPSBabel_gpsbabel" / file));
-    EXPECT_EQ(read.result, 0) << file;
-    ASSERT_EQ(read.rows.size(), rows) << file;
-    if (rows == 0) continue;
-    EXPECT_EQ(read.rows.front(), first);
-    EXPECT_EQ(read.rows.back(), last);
-  }
 }
 
 }  // namespace

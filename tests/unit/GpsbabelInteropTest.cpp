@@ -2,8 +2,7 @@
 // the same names and coordinates either way. Skipped when gpsbabel is not installed.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -11,143 +10,66 @@
 namespace wayloom {
 namespace {
 
-using testing::TempFolder;
-using testing::WriteBytes;
-
-struct Point {
-  std::string name;
-  double lon = 0, lat = 0;
-};
-
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-  if (!pipe) return out;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
-
-bool HaveGpsbabel() { return !Output("command -v gpsbabel").empty(); }
-
-std::string Quote(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
-
-// GPSBabel's unicsv output: "No,Latitude,Longitude,Name" then one quoted-name line each.
-std::vector<Point> ParseUnicsv(const std::string& text) {
-  std::vector<Point> points;
-  std::istringstream lines(text);
-  std::string line;
-  std::getline(lines, line);  // header
-  while (std::getline(lines, line)) {
-    std::vector<std::string> fields;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      const char c = line[i];
-      if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = !quoted;
-      } else if (c == ',' && !quoted) {
-        fields.push_back(field);
-        field.clear();
-      } else if (c != '\r') {
-        field += c;
-      }
-    }
-    fields.push_back(field);
-    if (fields.size() >= 4) points.push_back({fields[3], std::stod(fields[2]), std::stod(fields[1])});
-  }
-  return points;
-}
-
-// wayloom-cli dump: name, longitude, latitude, status.
-std::vector<Point> ParseDump(const std::string& text) {
-  std::vector<Point> points;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    Point point;
-    std::string lon, lat;
-    std::getline(fields, point.name, '\t');
-    std::getline(fields, lon, '\t');
-    std::getline(fields, lat, '\t');
-    point.lon = std::stod(lon);
-    point.lat = std::stod(lat);
-    points.push_back(point);
-  }
-  return points;
-}
-
-void ExpectSamePoints(const std::vector<Point>& actual, const std::vector<Point>& expected) {
-  ASSERT_EQ(actual.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(actual[i].name, expected[i].name);
-    EXPECT_NEAR(actual[i].lon, expected[i].lon, 0.000005) << expected[i].name;
-    EXPECT_NEAR(actual[i].lat, expected[i].lat, 0.000005) << expected[i].name;
-  }
-}
+using testing::Lines;
+using testing::Quote;
+using testing::RunCommand;
 
 const std::string kCli = WAYLOOM_CLI;
-const std::vector<Point> kPoints = {
-    {"台北 101", 121.5, 25.033}, {"New York & \"Co\" <1", -73.98765, 40.74844}, {"Alt Mölln", 10.46348, 53.64352}};
 const char kItinerary[] =
     "\xEF\xBB\xBF" "12150000|2503300|台北 101|2\r\n-7398765|4074844|New York & \"Co\" <1|0\r\n"
     "1046348|5364352|Alt M\xC3\xB6lln|2\r\n";
 
+bool HaveGpsbabel() { return RunCommand("command -v gpsbabel").exitCode == 0; }
+
+// wayloom-cli's dump of a file without the status, which not every format keeps, in name
+// order (a POI file keeps its points in its own order).
+Lines Points(const std::filesystem::path& file) {
+  std::istringstream dump(RunCommand(kCli + " dump " + Quote(file)).out);
+  Lines points;
+  for (std::string line; std::getline(dump, line);) points.push_back(line.substr(0, line.rfind('\t')));
+  std::sort(points.begin(), points.end());
+  return points;
+}
+
+const Lines kPoints = {"Alt Mölln\t10.46348\t53.64352", "New York & \"Co\" <1\t-73.98765\t40.74844",
+                       "台北 101\t121.50000\t25.03300"};
+
+// What GPSBabel reads from wayloom's file, written by GPSBabel as GPX, is what wayloom wrote.
 TEST(GpsbabelInterop, ReadsWhatWayloomWrites) {
   if (!HaveGpsbabel()) GTEST_SKIP() << "gpsbabel is not installed";
-  TempFolder folder;
-  WriteBytes(folder / "in.itn", kItinerary);
-  const struct {
-    const char* file;
-    const char* gpsbabelInput;
-    const char* filter;
-  } cases[] = {
+  testing::TempFolder folder;
+  testing::WriteBytes(folder / "in.itn", kItinerary);
+  const std::tuple<const char*, const char*, const char*> cases[] = {
       {"out.gpx", "-i gpx", ""},
       {"out.kml", "-i kml", ""},
       {"out.itn", "-i tomtom_itn", "-x transform,wpt=rte"},  // itineraries are routes
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.file);
-    ASSERT_EQ(Output(kCli + " convert " + Quote(folder / "in.itn") + " " + Quote(folder / c.file) + " && echo ok"), "ok\n");
-    const std::string read = Output(std::string("gpsbabel ") + c.gpsbabelInput + " -f " + Quote(folder / c.file) +
-                                    " " + c.filter + " -o unicsv -F -");
-    ExpectSamePoints(ParseUnicsv(read), kPoints);
+  for (const auto& [file, input, filter] : cases) {
+    ASSERT_EQ(RunCommand(kCli + " convert " + Quote(folder / "in.itn") + " " + Quote(folder / file)).exitCode, 0);
+    RunCommand(std::string("gpsbabel ") + input + " -f " + Quote(folder / file) + " " + filter + " -o gpx -F " +
+               Quote(folder / "back.gpx"));
+    EXPECT_EQ(Points(folder / "back.gpx"), kPoints) << file;
   }
 }
 
 TEST(GpsbabelInterop, WayloomReadsWhatGpsbabelWrites) {
   if (!HaveGpsbabel()) GTEST_SKIP() << "gpsbabel is not installed";
-  TempFolder folder;
-  WriteBytes(folder / "in.itn", kItinerary);
-  ASSERT_EQ(Output(kCli + " convert " + Quote(folder / "in.itn") + " " + Quote(folder / "source.gpx") + " && echo ok"),
-            "ok\n");
-  const struct {
-    const char* file;
-    const char* gpsbabelOutput;
-    bool latin1Only;  // GPSBabel writes these in code page 1252: "台北" becomes "??"
-  } cases[] = {
-      {"gb.gpx", "-o gpx", false},
-      {"gb.kml", "-o kml", false},
-      {"gb.itn", "-x transform,rte=wpt -r -o tomtom_itn", true},
-      {"gb.gpi", "-o garmin_gpi", true},
+  testing::TempFolder folder;
+  testing::WriteBytes(folder / "in.itn", kItinerary);
+  ASSERT_EQ(RunCommand(kCli + " convert " + Quote(folder / "in.itn") + " " + Quote(folder / "source.gpx")).exitCode, 0);
+  // GPSBabel writes itineraries and POI files in code page 1252: "台北" becomes "??".
+  Lines latin1 = kPoints;
+  latin1.back().replace(0, 6, "??");
+  std::sort(latin1.begin(), latin1.end());
+  const std::tuple<const char*, const char*, const Lines&> cases[] = {
+      {"gb.gpx", "-o gpx", kPoints},
+      {"gb.kml", "-o kml", kPoints},
+      {"gb.itn", "-x transform,rte=wpt -r -o tomtom_itn", latin1},
+      {"gb.gpi", "-o garmin_gpi", latin1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.file);
-    Output("gpsbabel -i gpx -f " + Quote(folder / "source.gpx") + " " + c.gpsbabelOutput + " -F " + Quote(folder / c.file));
-    std::vector<Point> read = ParseDump(Output(kCli + " dump " + Quote(folder / c.file)));
-    std::vector<Point> expected = kPoints;
-    if (c.latin1Only) expected[0].name = "?? 101";
-    // The POI file keeps its points in its own order.
-    auto byName = [](const Point& a, const Point& b) { return a.name < b.name; };
-    std::sort(read.begin(), read.end(), byName);
-    std::sort(expected.begin(), expected.end(), byName);
-    ExpectSamePoints(read, expected);
+  for (const auto& [file, output, expected] : cases) {
+    RunCommand("gpsbabel -i gpx -f " + Quote(folder / "source.gpx") + " " + output + " -F " + Quote(folder / file));
+    EXPECT_EQ(Points(folder / file), expected) << file;
   }
 }
 

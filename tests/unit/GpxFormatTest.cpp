@@ -1,40 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "core/RowOperations.h"
-#include "formats/GpxFormat.h"
 #include "formats/ItnFormat.h"
 
 namespace wayloom {
 namespace {
 
-using testing::Rows;
-using testing::MemoryFile;
-using testing::ReadResultRows;
-using testing::ScriptedUi;
-using Lines = std::vector<std::string>;
+using testing::Lines;
 
-constexpr std::uint8_t kTerminator[] = {0, 0};
-
-int Read(DocumentState& doc, ScriptedUi& ui, const std::string& bytes, TransferMode mode = TransferMode::Open) {
-  return testing::ReadBytesWith(ReadGpx, doc, ui, bytes, kTerminator, mode);
-}
-
-ReadResultRows ReadAll(const std::string& bytes) {
-  return testing::ReadRowsWith(ReadGpx, bytes, kTerminator);
-}
+testing::ReadResultRows ReadAll(const std::string& bytes) { return testing::ReadRowsAs(3, bytes); }
 
 std::string Waypoint(const std::string& lat, const std::string& lon, const std::string& name) {
   return "<wpt lat=\"" + lat + "\" lon=\"" + lon + "\">\r\n<name>" + name + "</name>\r\n</wpt>\r\n";
 }
 
-std::string Write(const DocumentState& doc, TransferMode mode = TransferMode::Save) {
-  MemoryFile file;
-  BufferedWriter writer(file);
-  WriteContext context{doc, writer, mode};
-  EXPECT_EQ(WriteGpx(context), 0);
-  return file.bytes;
-}
+std::string Write(const DocumentState& doc) { return testing::WriteAs(3, doc); }
 
 const std::string kHeader =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
@@ -42,66 +22,16 @@ const std::string kHeader =
     "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n";
 const std::string kFooter = "</gpx>\r\n";
 
-DocumentState SampleTable() {
-  DocumentState doc;
-  const char16_t* rows[][3] = {{u"Taipei 101", u"121.565", u"25.033"},
-                               {u"Fish & Chips <\"Best\"> 'Inn'", u"-0.5", u"0"},
-                               {u"No longitude", u"", u"10"},
-                               {u"\u53F0\u5317 \U0001F600", u"180", u"-89.999996"}};
-  for (const auto& row : rows) {
-    const std::size_t index = InsertRowRecorded(doc, SIZE_MAX, row[0], 2, false);
-    SetCoordinateFromText(doc, index, Axis::Longitude, row[1], CoordinateSource::Degrees);
-    SetCoordinateFromText(doc, index, Axis::Latitude, row[2], CoordinateSource::Degrees);
-  }
-  return doc;
-}
-
 TEST(WriteGpx, ByteExactFile) {
-  DocumentState doc = SampleTable();
-  const std::string expected = kHeader + Waypoint("25.03300", "121.56500", "Taipei 101") +
-                               Waypoint("0.00000", "-0.50000", "Fish &amp; Chips &lt;&quot;Best&quot;&gt; 'Inn'") +
-                               Waypoint("-90.00000", "180.00000", "\xE5\x8F\xB0\xE5\x8C\x97 \xF0\x9F\x98\x80") +
-                               kFooter;
-  EXPECT_EQ(Write(doc), expected);
-  ReformatAllCoordinates(doc, CoordinateSwitch::Dms);
-  ReformatAllCoordinates(doc, CoordinateSwitch::Compass);
-  EXPECT_EQ(Write(doc), expected);
-  EXPECT_EQ(Write(DocumentState()), kHeader + kFooter);
-}
-
-TEST(WriteGpx, SaveSkipsThePinnedBaseRowExportWritesTheSelectionFailuresReport) {
-  DocumentState doc = SampleTable();
-  doc.baseRowPinned = true;
-  doc.table.SetSelected(0, true);
-  doc.table.SetSelected(2, true);
-  EXPECT_EQ(Write(doc), kHeader + Waypoint("0.00000", "-0.50000", "Fish &amp; Chips &lt;&quot;Best&quot;&gt; 'Inn'") +
-                            Waypoint("-90.00000", "180.00000", "\xE5\x8F\xB0\xE5\x8C\x97 \xF0\x9F\x98\x80") + kFooter);
-  EXPECT_EQ(Write(doc, TransferMode::Export), kHeader + Waypoint("25.03300", "121.56500", "Taipei 101") + kFooter);
-
-  MemoryFile file;
-  file.fail = true;
-  BufferedWriter writer(file);
-  WriteContext context{doc, writer, TransferMode::Save};
-  EXPECT_EQ(WriteGpx(context), kDiskWriteError);
-}
-
-TEST(WriteGpx, RoundTripKeepsNamesAndCoordinates) {
   DocumentState doc;
-  const char16_t* names[] = {u"Fish & Chips <\"Best\" 'Inn'", u"&lt;b&gt; &#65;", u"\u00C5ngstr\u00F6m",
-                             u"\u53F0\u5317 \U0001F600"};
-  for (const char16_t* name : names) {
-    const std::size_t row = InsertRowRecorded(doc, SIZE_MAX, name, 3, false);
-    SetCoordinateFromText(doc, row, Axis::Longitude, u"-12.345678", CoordinateSource::Degrees);
-    SetCoordinateFromText(doc, row, Axis::Latitude, u"89.99999", CoordinateSource::Degrees);
-  }
-  const std::string bytes = Write(doc);
-  DocumentState again;
-  ScriptedUi ui;
-  ASSERT_EQ(Read(again, ui, bytes), 0);
-  Lines expected = Rows(doc);
-  for (std::string& row : expected) row.back() = '0';  // GPX keeps no status
-  EXPECT_EQ(Rows(again), expected);
-  EXPECT_EQ(Write(again), bytes);
+  testing::AddRow(doc, u"Taipei 101", u"121.565", u"25.033");
+  testing::AddRow(doc, u"Fish & Chips <\"Best\"> 'Inn'", u"-0.5", u"0");
+  testing::AddRow(doc, u"No longitude", u"", u"10");
+  testing::AddRow(doc, u"\u53F0\u5317 \U0001F600", u"180", u"-89.999996");
+  EXPECT_EQ(Write(doc), kHeader + Waypoint("25.03300", "121.56500", "Taipei 101") +
+                            Waypoint("0.00000", "-0.50000", "Fish &amp; Chips &lt;&quot;Best&quot;&gt; 'Inn'") +
+                            Waypoint("-90.00000", "180.00000", "\xE5\x8F\xB0\xE5\x8C\x97 \xF0\x9F\x98\x80") + kFooter);
+  EXPECT_EQ(Write(DocumentState()), kHeader + kFooter);
 }
 
 TEST(ReadGpx, WaypointTags) {
@@ -157,74 +87,6 @@ TEST(ReadGpx, StructuralFaultsEndTheReadAndKeepEarlierRows) {
     const auto read = ReadAll(kept + bad);
     EXPECT_EQ(read.result, kFileContentProblem) << bad;
     EXPECT_EQ(read.rows, Lines{"Kept|2.00000|1.00000|0"}) << bad;
-  }
-}
-
-TEST(ReadGpx, LongNamesAreCutAfterUnescaping) {
-  std::string name;
-  for (int i = 0; i < 300; ++i) name += "&quot;";
-  const auto read = ReadAll(Waypoint("1", "1", name));
-  ASSERT_EQ(read.rows.size(), 1u);
-  EXPECT_EQ(read.rows[0], std::string(255, '"') + "|1.00000|1.00000|0");
-}
-
-TEST(ReadGpx, EveryTruncationStaysInsideTheData) {
-  const std::string file = kHeader + Waypoint("25.5", "-121", "\xF0\x9F\x98\x80 &amp;") + kFooter;
-  for (std::size_t size = 0; size <= file.size(); ++size) {
-    std::vector<std::uint8_t> buffer(file.begin(), file.begin() + size);
-    DocumentState doc;
-    ScriptedUi ui;
-    ReadContext context{doc, ui, nullptr};
-    const int result = ReadGpx(context, buffer, buffer.size(), TransferMode::Import);
-    EXPECT_TRUE(result == 0 || result == kFileContentProblem);
-    EXPECT_LE(doc.table.RowCount(), 1u);
-  }
-}
-
-TEST(ReadGpx, RealWorldFiles) {
-  if (!std::filesystem::exists(testing::SharedDir() / "corpus")) GTEST_SKIP() << "no sample files";
-  const struct {
-    const char* file;
-    int result;
-    std::size_t rowCount;
-    std::vector<std::pair<std::size_t, std::string>> rows;
-  } cases[] = {
-      {"GPSBabel_gpsbabel/basecamp.gpx", 0, 2,
-       {{0, "Hwy 119|-105.46585|39.97387|0"}, {1, "Hwy 72|-105.49896|40.00397|0"}}},
-      {"cpesch_RouteConverter/from-garmin-basecamp.gpx", 0, 2, {{1, "Hwy 72|-105.49896|40.00397|0"}}},
-      {"GPSBabel_gpsbabel/garmincategories.gpx", 0, 2, {{0, "Hwy 119|-105.46585|39.97387|0"}}},
-      {"GPSBabel_gpsbabel/expertgps.gpx", 0, 86, {{0, "5066|-71.11928|42.43888|0"}}},
-      {"GPSBabel_gpsbabel/garmin_gpi.gpx", 0, 86, {{0, "5058ROAD|-71.12092|42.43999|0"}}},
-      {"GPSBabel_gpsbabel/garmin_gpi_encoding.gpx", 0, 1, {{0, "\xE2\x82\xAC|4.35000|50.85000|0"}}},
-      {"GPSBabel_gpsbabel/Lctns_Instinct.gpx", 0, 10,
-       {{0, "Greenwich ele46|0.00000|51.47726|0"}, {2, "North pole ele2|0.00000|90.00000|0"}}},
-      {"GPSBabel_gpsbabel/spb_metro_norm_ru~gpi.gpx", 0, 83,
-       {{1, "\xD0\xA0\xD0\xAB\xD0\x91\xD0\x90\xD0\xA6\xD0\x9A\xD0\x9E\xD0\x95|30.50010|59.83066|0"}}},
-      {"GPSBabel_gpsbabel/gpxpassthrough10.gpx", 0, 3, {{1, "Turn right at Airport Rd|-116.86546|36.46085|0"}}},
-      {"GPSBabel_gpsbabel/GCGCA8_nasty.gpx", 0, 1, {{0, "GCGCA8|-86.86167|35.92167|0"}}},
-      {"GPSBabel_gpsbabel/lowrance-utf16-test.gpx", 0, 1, {{0, "Test_\xC4\x80_Point|-122.41940|37.77490|0"}}},
-      {"GPSBabel_gpsbabel/tomtom.gpx", 0, 54, {{0, "Aebi Fr\xC3\xA8res, Bogis-Bossey|6.17021|46.35438|0"}}},
-      {"tkrajina_gpxpy/unicode.gpx", 0, 6,
-       {{0, "\xC5\xA1\xC4\x91\xC4\x8D\xC4\x87\xC5\xBE|14.29490|45.75793|0"}, {5, "VANSHNG LK|14.36133|45.76558|0"}}},
-      {"tkrajina_gpxpy/unicode_with_bom.gpx", 0, 1, {{0, "test|3.51539|43.30963|0"}}},
-      {"tkrajina_gpxpy/unicode_with_bom_noencoding.gpx", 0, 1, {{0, "bom noencoding \xC5\x91|0.10000|0.10000|0"}}},
-      // The second waypoint has no name: it is passed over.
-      {"tkrajina_gpxpy/gpx1.0_with_all_fields.gpx", 0, 1, {{0, "example name|45.60000|12.30000|0"}}},
-      {"tkrajina_gpxpy/gpx1.1_with_all_fields.gpx", 0, 1, {{0, "example name|45.60000|12.30000|0"}}},
-      {"tkrajina_gpxpy/gpx1.1_with_extensions.gpx", 0, 0, {}},
-      {"tkrajina_gpxpy/gpx_with_garmin_extension.gpx", 0, 0, {}},
-      {"tkrajina_gpxpy/route.gpx", 0, 0, {}},
-      {"mapbox_togeojson/wpt.gpx", 0, 0, {}},  // forty waypoints, none named
-      // The self-closing second waypoint ends the read.
-      {"mapbox_togeojson/gdal.gpx", kFileContentProblem, 1, {{0, "waypoint name|1.00000|0.00000|0"}}},
-  };
-  for (const auto& c : cases) {
-    DocumentState doc;
-    ScriptedUi ui;
-    EXPECT_EQ(Read(doc, ui, testing::ReadBytes(testing::SharedDir() / "corpus" / c.file)), c.result) << c.file;
-    const Lines rows = Rows(doc);
-    ASSERT_EQ(rows.size(), c.rowCount) << c.file;
-    for (const auto& [index, row] : c.rows) EXPECT_EQ(rows[index], row) << c.file;
   }
 }
 

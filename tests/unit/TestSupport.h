@@ -3,15 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "core/DocumentState.h"
+#include "core/RowOperations.h"
 #include "formats/FileFormat.h"
 #include "platform/FileStore.h"
 #include "platform/Profile.h"
@@ -31,34 +34,23 @@ class ScriptedUi : public Ui {
   MessageResult ShowMessage(int id, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
                             bool defaultCancel) override {
     messages.push_back({id, TextToUtf8(FormatString(id, arg)), icon, buttons});
-    if (answers.empty()) return buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Cancel;
-    const MessageResult answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return Next(answers, buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Cancel);
   }
   int AskDuplicate(TextView name) override {
     duplicateQuestions.push_back(TextToUtf8(name));
-    if (duplicateAnswers.empty()) return kKeep;
-    const int answer = duplicateAnswers.front();
-    duplicateAnswers.pop_front();
-    return answer;
+    return Next(duplicateAnswers, int{kKeep});
   }
   std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
                                              TextView initialFolder, int listPosition) override {
     dialogPositions.push_back(listPosition);
     if (fileChoices.empty()) return std::nullopt;
-    FileChoice choice = fileChoices.front();
-    fileChoices.pop_front();
-    return choice;
+    return Next(fileChoices, FileChoice{});
   }
   void ShowProgress(TextView text, int percent) override { progress.push_back(percent); }
   void ShowStatusText(TextView text) override { statusTexts.push_back(TextToUtf8(text)); }
   int AskOverwrite(TextView name) override {
     overwriteQuestions.push_back(TextToUtf8(name));
-    if (overwriteAnswers.empty()) return kOverwriteNo;
-    const int answer = overwriteAnswers.front();
-    overwriteAnswers.pop_front();
-    return answer;
+    return Next(overwriteAnswers, int{kOverwriteNo});
   }
   // Esc is "pressed" at the poll with this number (counted from 1); 0: never.
   bool PollStop(bool checkEsc) override { return checkEsc && ++polls == stopAtPoll; }
@@ -81,20 +73,28 @@ class ScriptedUi : public Ui {
   std::deque<int> overwriteAnswers;
   int polls = 0;
   int stopAtPoll = 0;
+
+ private:
+  // The next scripted answer, or the fallback when the script has run out.
+  template <class T>
+  static T Next(std::deque<T>& script, T fallback) {
+    if (script.empty()) return fallback;
+    T answer = script.front();
+    script.pop_front();
+    return answer;
+  }
 };
 
-// An output file in memory; failAfter makes writes fail once that many bytes would be exceeded.
+// An output file in memory; with fail set every write fails.
 class MemoryFile : public OutputFile {
  public:
   bool Write(const void* data, std::size_t size) override {
-    if (fail || (failAfter >= 0 && static_cast<long long>(bytes.size() + size) > failAfter)) return false;
-    bytes.append(static_cast<const char*>(data), size);
-    return true;
+    if (!fail) bytes.append(static_cast<const char*>(data), size);
+    return !fail;
   }
   bool Commit() override { return true; }
   std::string bytes;
   bool fail = false;
-  long long failAfter = -1;
 };
 
 // A fresh folder for one test, removed afterwards.
@@ -143,28 +143,69 @@ inline std::vector<std::string> Rows(const DocumentState& doc) {
   return rows;
 }
 
+using Lines = std::vector<std::string>;
+
 struct ReadResultRows {
   int result;
-  std::vector<std::string> rows;
+  Lines rows;
+  int format;  // the exact format the reader found (delimited text: 9-20)
 };
 
-// Reads bytes with a format's reader as the transfer driver does: the data followed by the
-// format's terminator bytes, in a block of exactly that size.
-inline int ReadBytesWith(FormatReader reader, DocumentState& doc, Ui& ui, const std::string& bytes,
-                         std::span<const std::uint8_t> terminator, TransferMode mode = TransferMode::Open) {
+// Reads bytes with the reader of context.format as the transfer driver does: the data
+// followed by the format's terminator bytes, in a block of exactly that size.
+inline int ReadBytesAs(ReadContext& context, const std::string& bytes, TransferMode mode = TransferMode::Open) {
+  const FileFormat& format = GetFileFormat(context.format);
   std::vector<std::uint8_t> buffer(bytes.begin(), bytes.end());
-  buffer.insert(buffer.end(), terminator.begin(), terminator.end());
-  ReadContext context{doc, ui, nullptr};
-  return reader(context, buffer, bytes.size(), mode);
+  buffer.insert(buffer.end(), format.terminator.begin(), format.terminator.end());
+  return format.reader(context, buffer, bytes.size(), mode);
 }
 
-inline ReadResultRows ReadRowsWith(FormatReader reader, const std::string& bytes, std::span<const std::uint8_t> terminator,
-                                   TransferMode mode = TransferMode::Open) {
+inline ReadResultRows ReadRowsAs(int format, const std::string& bytes, TransferMode mode = TransferMode::Open,
+                                 const TextCodec* codec = nullptr) {
   DocumentState doc;
   ScriptedUi ui;
-  const int result = ReadBytesWith(reader, doc, ui, bytes, terminator, mode);
-  return {result, Rows(doc)};
+  ReadContext context{doc, ui, nullptr, codec, format};
+  const int result = ReadBytesAs(context, bytes, mode);
+  return {result, Rows(doc), context.format};
 }
+
+// The bytes a format's writer gives for doc; the writer is expected to succeed.
+inline std::string WriteAs(int format, const DocumentState& doc, TransferMode mode = TransferMode::Save,
+                           const TextCodec* codec = nullptr) {
+  MemoryFile file;
+  BufferedWriter writer(file);
+  WriteContext context{doc, writer, mode, nullptr, codec, format};
+  EXPECT_EQ(GetFileFormat(format).writer(context), 0) << format;
+  return file.bytes;
+}
+
+// A row with its coordinates given as decimal degrees ("" leaves a cell empty).
+inline std::size_t AddRow(DocumentState& doc, TextView name, TextView lon, TextView lat, EntryStatus status = 2) {
+  const std::size_t row = InsertRowRecorded(doc, SIZE_MAX, name, status, false);
+  SetCoordinateFromText(doc, row, Axis::Longitude, lon, CoordinateSource::Degrees);
+  SetCoordinateFromText(doc, row, Axis::Latitude, lat, CoordinateSource::Degrees);
+  return row;
+}
+
+struct CommandRun {
+  int exitCode = -1;
+  std::string out, err;
+};
+
+// Runs a shell command, keeping its standard output and error apart.
+inline CommandRun RunCommand(const std::string& command) {
+  TempFolder scratch;
+  CommandRun run;
+  FILE* pipe = ::popen((command + " 2>'" + (scratch / "stderr").string() + "'").c_str(), "r");
+  if (!pipe) return run;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) run.out.push_back(static_cast<char>(c));
+  const int status = ::pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadBytes(scratch / "stderr");
+  return run;
+}
+
+inline std::string Quote(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 inline Text ProfileKey(TextView text) {
   Text out(text);
