@@ -43,4 +43,14 @@ Placement PlaceMainWindow(const WindowSettings& stored, const Rect& workArea, in
   return placement;
 }
 
+Point CentredDialogPosition(const Rect& owner, int width, int height, const Rect& workArea) {
+  constexpr int kMargin = 7;
+  Point at{workArea.left + kMargin, workArea.top + kMargin};
+  const int centredY = (owner.top + owner.bottom - height) / 2;
+  if (at.y < centredY) at.y = std::min(centredY, workArea.bottom - height - kMargin);
+  const int centredX = (owner.left + owner.right - width) / 2;
+  if (at.x < centredX) at.x = std::min(centredX, workArea.right - width - kMargin);
+  return at;
+}
+
 }  // namespace wayloom

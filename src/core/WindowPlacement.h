@@ -20,4 +20,11 @@ constexpr int kMinWindowHeight = 320;
 // startShow is the show command the program was started with (the default of "Show").
 Placement PlaceMainWindow(const WindowSettings& stored, const Rect& workArea, int startShow);
 
+struct Point {
+  int x = 0, y = 0;
+};
+// Where a dialog width x height goes: centred over its owner, kept 7 pixels inside the
+// work area, never above or left of it.
+Point CentredDialogPosition(const Rect& owner, int width, int height, const Rect& workArea);
+
 }  // namespace wayloom

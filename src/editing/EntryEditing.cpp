@@ -211,4 +211,67 @@ void ApplyClearFields(CommandContext& context, const ClearFieldsChoice& choice) 
   MapSyncAll(doc);
 }
 
+void ClearWholeColumn(CommandContext& context, int column) {
+  DocumentState& doc = context.doc;
+  if (column != kLongitudeColumn && column != kLatitudeColumn) return;
+  if (doc.table.Empty()) return;
+  context.ui.PressToolbarButton(IDM_CLEAR_FIELDS, true);
+  context.ui.ShowStatusText(LoadText(kClearingText));
+  BeginUndoGroup(doc.journal);
+  bool changed = false;
+  for (std::size_t row = doc.FirstWrittenRow(); row < doc.table.RowCount(); ++row)
+    changed = SetCellRecorded(doc, row, column, TextView()) || changed;
+  if (changed) {
+    doc.SetModified(true);
+    RenumberOrder(doc.table);
+    if (doc.baseRow >= 0) SetBaseRow(context, doc.baseRow, true);
+    context.ui.FitColumn(column, false);
+    MapSyncAll(doc);
+  }
+  doc.titleDirty = true;
+  doc.statusResetPending = true;
+  context.ui.PressToolbarButton(IDM_CLEAR_FIELDS, false);
+}
+
+void ClearColumnAddresses(CommandContext& context) {
+  DocumentState& doc = context.doc;
+  if (doc.table.Empty()) return;
+  context.ui.PressToolbarButton(IDM_CLEAR_FIELDS, true);
+  context.ui.ShowStatusText(LoadText(kClearingText));
+  BeginUndoGroup(doc.journal);
+  bool changed = false;
+  for (std::size_t row = 0; row < doc.table.RowCount(); ++row) {
+    const TextView name = doc.table.Cell(row, kNameColumn);
+    const std::size_t at = name.rfind(u'@');
+    if (at == TextView::npos || name.find(u'@') == 0) continue;
+    Text cut(name.substr(0, at));
+    CleanText(cut);
+    if (SetCellRecorded(doc, row, kNameColumn, cut)) {
+      MarkModified(doc, row);
+      changed = true;
+    }
+  }
+  if (changed) {
+    context.ui.FitColumn(kNameColumn, false);
+    MapSyncAll(doc);
+  }
+  doc.titleDirty = true;
+  doc.statusResetPending = true;
+  context.ui.PressToolbarButton(IDM_CLEAR_FIELDS, false);
+}
+
+void ToggleLngFirst(CommandContext& context) {
+  Settings& settings = context.doc.settings;
+  settings.Set(Option::LngFirst, !settings.Get(Option::LngFirst));
+  context.ui.ApplyColumnOrder();
+}
+
+void ToggleCoordinateForm(CommandContext& context, CoordinateSwitch which) {
+  ReformatAllCoordinates(context.doc, which);
+  context.ui.TableChanged();
+  context.ui.FitColumn(kLongitudeColumn, false);
+  context.ui.FitColumn(kLatitudeColumn, false);
+  MapSyncAll(context.doc);
+}
+
 }  // namespace wayloom

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "core/RowOperations.h"
 #include "editing/CellEdit.h"
 
 namespace wayloom {
@@ -55,5 +56,16 @@ Text WithoutTrailingNumber(TextView name);
 // 1016: asks which fields to clear and clears them in the rows it covers.
 void ClearFields(CommandContext& context, FieldDialogs& dialogs);
 void ApplyClearFields(CommandContext& context, const ClearFieldsChoice& choice);
+
+// The header menu's column commands.
+// 1207: empties the longitude or latitude cell of every row but a pinned base row.
+void ClearWholeColumn(CommandContext& context, int column);
+// 1208: cuts every name holding "@" after its first character at its last "@".
+void ClearColumnAddresses(CommandContext& context);
+// 1203: longitude before latitude or after it.
+void ToggleLngFirst(CommandContext& context);
+// 1204, 1205: degrees-minutes-seconds or compass letters on or off, every coordinate
+// rewritten in the new form.
+void ToggleCoordinateForm(CommandContext& context, CoordinateSwitch which);
 
 }  // namespace wayloom

@@ -70,6 +70,8 @@ class Ui {
   virtual void TableChanged() {}
   virtual void ResetColumns() {}
   virtual void FitColumns() {}
+  // The columns' display order again, after "Lng First" changed.
+  virtual void ApplyColumnOrder() {}
   virtual void EnsureRowVisible(long long row) {}
   // Fits one column: an explicit fit always, showing its status text; otherwise only
   // with "Auto Column".

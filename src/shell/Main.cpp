@@ -122,13 +122,19 @@ Rect WorkArea() {
   return Rect{area.left, area.top, area.right, area.bottom};
 }
 
-int RunMessageLoop(HWND window, HACCEL accelerators) {
+int RunMessageLoop(MainWindowState& state, HACCEL accelerators) {
   MSG message;
   for (;;) {
     BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(message.wParam);
     if (got == -1) continue;
-    if (accelerators && TranslateAcceleratorW(window, accelerators, &message)) continue;
+    if (message.hwnd) {
+      // The wheel scrolls the table wherever the focus is.
+      if (message.message == WM_MOUSEWHEEL && state.table.Handle()) message.hwnd = state.table.Handle();
+      // While a cell is being edited its keys are the editor's.
+      if (accelerators && !CellEditorOpen(state) && TranslateAcceleratorW(state.window, accelerators, &message))
+        continue;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -161,7 +167,7 @@ int Run(HINSTANCE instance, int startShow) {
   UpdateWindow(window);
 
   HACCEL accelerators = CreateMainAccelerators();
-  const int exitCode = RunMessageLoop(window, accelerators);
+  const int exitCode = RunMessageLoop(*state, accelerators);
   if (accelerators) DestroyAcceleratorTable(accelerators);
   return exitCode;
 }

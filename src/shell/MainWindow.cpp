@@ -3,24 +3,27 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cwchar>
-
-#include "core/CommandIds.h"
 #include "core/CommandStates.h"
+#include "core/StatusTexts.h"
 #include "core/StringTable.h"
 #include "core/WindowPlacement.h"
+#include "editing/CellEdit.h"
 #include "editing/DocumentCommands.h"
+#include "planning/SortTable.h"
 #include "platform/win32/WideText.h"
 #include "shell/CommandTable.h"
+#include "shell/MainMenus.h"
 #include "shell/RecentFilesMenu.h"
+#include "shell/dialogs/AboutDialog.h"
 
 namespace wayloom {
 namespace {
 
-constexpr UINT_PTR kRefreshTimer = 7;
-constexpr UINT kRefreshMilliseconds = 500;
+constexpr UINT_PTR kStatusTimer = 7;
+constexpr UINT kStatusMilliseconds = 500;
 constexpr int kReadyString = 13100;
 constexpr int kRowsString = 14202;
+constexpr int kDeviceServiceKeyString = 14278;
 
 MainWindowState* StateOf(HWND window) {
   return reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -30,28 +33,44 @@ bool IsExistingFile(MainWindowState& state, TextView path) {
   return !path.empty() && state.files.Exists(path) && !state.files.IsDirectory(path);
 }
 
-void Layout(MainWindowState& state) {
-  RECT client{};
-  GetClientRect(state.window, &client);
-  state.statusBar.Resize(client.right);
-  int tableHeight = client.bottom - state.statusBar.Height();
-  SetWindowPos(state.table.Handle(), nullptr, 0, 0, client.right, tableHeight < 0 ? 0 : tableHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+bool RegistryKeyExists(int keyString) {
+  HKEY key = nullptr;
+  const std::wstring name = ToWide(LoadText(keyString));
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+TableEvents TableEventsOf(MainWindowState& state) {
+  TableEvents events;
+  events.commitEditor = [&state] { return state.cellEditor.Commit(); };
+  events.enter = [&state] { PostMessageW(state.window, WM_COMMAND, IDM_ADD, 0); };
+  events.scrolled = [&state] { state.cellEditor.Reposition(); };
+  events.headerMenu = [&state](int column, POINT screen) { OpenHeaderMenu(state, column, screen); };
+  return events;
 }
 
 bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   LoadSettings(state.profile, state.editor.doc.settings, state.modernVisuals);
   const Settings& settings = state.editor.doc.settings;
-  if (!state.table.Create(state.window, instance)) return false;
+  if (!state.table.Create(state.window, instance, TableEventsOf(state))) return false;
+  if (!state.cellEditor.Create(state.table.Handle(), instance)) return false;
+  state.ui.SetCellEditor(&state.cellEditor);
   state.clipboard = std::make_unique<Win32ClipboardStore>(state.window);
   state.editor.context.clipboard = state.clipboard.get();
   if (!state.statusBar.Create(state.window, instance, settings.Get(Option::ShowStatusBar))) return false;
   state.statusBar.SetText(0, LoadText(kReadyString));
+
   state.menu = LoadMenuW(instance, MAKEINTRESOURCEW(kMainResourceId));
-  if (settings.Get(Option::ShowMenuBar)) SetMenu(state.window, state.menu);
-  SetTimer(state.window, kRefreshTimer, kRefreshMilliseconds, nullptr);
-  if (settings.Get(Option::BackupFile)) state.ui.RestartAutoSaveTimer(settings.backupInterval);
+  state.contextMenus = LoadMenuW(instance, MAKEINTRESOURCEW(kContextMenusId));
+  if (!state.menu || !state.contextMenus) return false;
   RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), settings, state.recentItemsShown);
+  AddSystemMenuItems(state.window, state.menu);
+  if (settings.Get(Option::ShowMenuBar)) SetMenu(state.window, state.menu);
+
+  state.deviceServiceInstalled = RegistryKeyExists(kDeviceServiceKeyString);
+  SetTimer(state.window, kStatusTimer, kStatusMilliseconds, nullptr);
+  if (settings.Get(Option::BackupFile)) state.ui.RestartAutoSaveTimer(settings.backupInterval);
   DragAcceptFiles(state.window, TRUE);
 
   SendMessageW(state.window, WM_COMMAND, IDM_NEW, 0);
@@ -65,14 +84,10 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   return true;
 }
 
-// The table and the recent list may have changed.
-void AfterCommand(MainWindowState& state) {
-  state.table.SyncFromTable();
-  RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), state.editor.doc.settings, state.recentItemsShown);
-}
-
-void OnCommand(MainWindowState& state, int command) {
+void OnCommand(MainWindowState& state, int command, LPARAM parameter) {
+  state.commandParameter = parameter;
   if (const CommandEntry* entry = FindCommand(command)) {
+    if (!entry->run) return;
     entry->run(state);
   } else if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
     OpenRecent(state.editor.context, static_cast<std::size_t>(command - IDM_RECENT_FIRST));
@@ -93,6 +108,7 @@ void OnDropFiles(MainWindowState& state, HDROP drop) {
     paths.push_back(FromWide(path));
   }
   DragFinish(drop);
+  if (!state.cellEditor.Commit()) return;
   OpenDroppedFiles(state.editor.context, paths, false);
   AfterCommand(state);
 }
@@ -108,58 +124,102 @@ void RefreshTitle(MainWindowState& state) {
   if (shown != title) SetWindowTextW(state.window, title.c_str());
 }
 
-void RefreshRowCounts(MainWindowState& state) {
-  const ItineraryTable& table = state.editor.doc.table;
-  long long first = table.FirstSelected() + 1;
-  long long selected = static_cast<long long>(table.SelectedCount());
-  long long rows = static_cast<long long>(table.RowCount());
-  if (first == state.shownFirst && selected == state.shownSelected && rows == state.shownRows) return;
-  state.shownFirst = first;
-  state.shownSelected = selected;
-  state.shownRows = rows;
-  std::wstring label = ToWide(LoadText(kRowsString));
-  wchar_t text[128];
-  std::swprintf(text, sizeof text / sizeof text[0], L"  %ls  %lld - %lld / %lld  ", label.c_str(), first, selected,
-                rows);
-  state.statusBar.SetText(1, FromWide(text));
+void RefreshStatusParts(MainWindowState& state) {
+  if (!state.statusBar.Visible()) return;
+  DocumentState& doc = state.editor.doc;
+  if (doc.statusResetPending && !state.cellEditor.Visible()) {
+    doc.statusResetPending = false;
+    state.statusBar.SetText(0, LoadText(kReadyString));
+  }
+  const ItineraryTable& table = doc.table;
+  const long long current =
+      state.editor.cellEditor.open ? static_cast<long long>(state.editor.cellEditor.row) + 1 : table.FirstSelected() + 1;
+  const long long selected = static_cast<long long>(table.SelectedCount());
+  const long long rows = static_cast<long long>(table.RowCount());
+  if (current != state.shownCurrent || selected != state.shownSelected || rows != state.shownRows) {
+    state.shownCurrent = current;
+    state.shownSelected = selected;
+    state.shownRows = rows;
+    state.statusBar.SetText(1, RowCounterText(LoadText(kRowsString), current, selected, rows));
+  }
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  // The separator blinks: a space in the first half of each second.
+  const wchar_t separator = now.wMilliseconds < 500 ? L' ' : L':';
+  const int minute = now.wHour * 60 + now.wMinute;
+  if (minute != state.shownMinute || separator != state.shownSeparator) {
+    state.shownMinute = minute;
+    state.shownSeparator = separator;
+    state.statusBar.SetText(2, ClockText(now.wHour, now.wMinute, static_cast<char16_t>(separator)));
+  }
 }
 
 void OnTimer(MainWindowState& state, UINT_PTR timer) {
+  RefreshTitle(state);
   if (timer == kAutoSaveTimer) {
     AutoSave(state.editor.context);
     AfterCommand(state);
     return;
   }
-  if (timer != kRefreshTimer) return;
-  RefreshTitle(state);
-  if (state.editor.doc.statusResetPending) {
-    state.editor.doc.statusResetPending = false;
-    state.statusBar.SetText(0, LoadText(kReadyString));
-  }
-  RefreshRowCounts(state);
+  if (timer != kStatusTimer || state.statusBar.Simple()) return;
+  RefreshStatusParts(state);
 }
 
-// Greys the commands of a menu bar pop-up that cannot run now.
-void OnInitMenuPopup(MainWindowState& state, HMENU popup) {
-  const CommandStates states = state.editor.States(CommandStateInputs{}, true);
-  const int count = GetMenuItemCount(popup);
-  for (int i = 0; i < count; ++i) {
-    const UINT id = GetMenuItemID(popup, i);
-    if (id >= static_cast<UINT>(IDM_FIRST) && id <= static_cast<UINT>(IDM_LAST) && FindCommand(static_cast<int>(id)))
-      EnableMenuItem(popup, id, MF_BYCOMMAND | (states[static_cast<int>(id)].enabled ? MF_ENABLED : MF_GRAYED));
+// A notification of the table: double-click, right-click, column click; the rest is the
+// table view's.
+LRESULT OnNotify(MainWindowState& state, const NMHDR& header) {
+  if (header.hwndFrom != state.table.Handle()) return 0;
+  switch (header.code) {
+    case NM_DBLCLK: {
+      const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+      LVHITTESTINFO hit{};
+      hit.pt = activate.ptAction;
+      SendMessageW(state.table.Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.iItem < 0) return 0;
+      DoubleClickCell(state.editor.context, state.editor.cellEditor, static_cast<std::size_t>(hit.iItem),
+                      hit.iSubItem, hit.iSubItem == 0 && (hit.flags & LVHT_ONITEMICON));
+      AfterCommand(state);
+      return 0;
+    }
+    case NM_CLICK:
+      if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem < 0) {
+        state.editor.doc.table.ClearSelection();
+        state.table.SyncFromTable();
+      }
+      return 0;
+    case NM_RCLICK: {
+      const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+      if (activate.iItem < 0) {
+        state.editor.doc.table.ClearSelection();
+        state.table.SyncFromTable();
+      }
+      POINT at = activate.ptAction;
+      ClientToScreen(state.table.Handle(), &at);
+      OpenTableMenu(state, at);
+      return 0;
+    }
+    case LVN_COLUMNCLICK:
+      HeaderClick(state.editor.context, reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+      AfterCommand(state);
+      return 0;
+    default:
+      return state.table.OnNotify(header);
   }
-  if (popup == GetSubMenu(state.menu, 0)) GreyMissingRecentFiles(popup, state.editor.doc.settings, state.files);
 }
 
-void OnClose(MainWindowState& state) {
-  if (state.editor.doc.document.modified && !ConfirmDiscard(state.editor.context)) return;
+bool OnClose(MainWindowState& state) {
+  if (!state.cellEditor.Commit()) return false;
+  if (state.editor.doc.document.modified && !ConfirmDiscard(state.editor.context)) return false;
   DestroyWindow(state.window);
+  return true;
 }
 
 void OnDestroy(MainWindowState& state) {
-  KillTimer(state.window, kRefreshTimer);
+  KillTimer(state.window, kStatusTimer);
   KillTimer(state.window, kAutoSaveTimer);
-  const Settings& settings = state.editor.doc.settings;
+  Settings& settings = state.editor.doc.settings;
+  settings.Set(Option::ShowMenuBar, GetMenu(state.window) != nullptr);
+  settings.Set(Option::ShowStatusBar, state.statusBar.Visible());
   bool backgroundExists = IsExistingFile(state, settings.font.background);
   SaveSettings(state.profile, settings, backgroundExists);
 
@@ -172,7 +232,8 @@ void OnDestroy(MainWindowState& state) {
   }
   // A menu that was never attached is not destroyed with the window.
   if (state.menu && GetMenu(state.window) != state.menu) DestroyMenu(state.menu);
-  state.menu = nullptr;
+  if (state.contextMenus) DestroyMenu(state.contextMenus);
+  state.menu = state.contextMenus = nullptr;
   PostQuitMessage(0);
 }
 
@@ -196,27 +257,48 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE:
       return OnCreate(*state, reinterpret_cast<CREATESTRUCTW*>(lParam)->hInstance) ? 0 : -1;
     case WM_COMMAND:
-      OnCommand(*state, LOWORD(wParam));
+      OnCommand(*state, LOWORD(wParam), lParam);
       return 0;
+    case WM_SYSCOMMAND:
+      // The items added to the system menu come back as commands.
+      if ((wParam & 0xFFFF) <= 0xEFFF) {
+        PostMessageW(window, WM_COMMAND, wParam & 0xFFFF, 0);
+        return 0;
+      }
+      break;
     case WM_DROPFILES:
       OnDropFiles(*state, reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_INITMENU:
+      // An open cell is committed first; a refused text leaves the menu as it was.
+      state->cellEditor.Commit();
+      return 0;
     case WM_INITMENUPOPUP:
-      OnInitMenuPopup(*state, reinterpret_cast<HMENU>(wParam));
+      UpdatePopupStates(*state, reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_MENUSELECT:
+      ShowMenuHelp(*state, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
       return 0;
     case WM_NOTIFY:
-      return state->table.OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+      return OnNotify(*state, *reinterpret_cast<NMHDR*>(lParam));
     case WM_TIMER:
       OnTimer(*state, wParam);
       return 0;
     case WM_SIZE:
-      Layout(*state);
+      if (wParam != SIZE_MINIMIZED) {
+        Relayout(*state);
+        RefreshStatusParts(*state);
+      }
       return 0;
     case WM_GETMINMAXINFO:
       OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
     case WM_SETFOCUS:
-      if (state->table.Handle()) SetFocus(state->table.Handle());
+      if (state->cellEditor.Visible()) {
+        SetFocus(state->cellEditor.Handle());
+      } else if (state->table.Handle()) {
+        SetFocus(state->table.Handle());
+      }
       return 0;
     case WM_CLOSE:
       OnClose(*state);
@@ -232,6 +314,62 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 }  // namespace
+
+void AfterCommand(MainWindowState& state) {
+  state.table.SyncFromTable();
+  state.cellEditor.Reposition();
+  RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), state.editor.doc.settings, state.recentItemsShown);
+}
+
+bool CellEditorOpen(const MainWindowState& state) { return state.cellEditor.Visible(); }
+
+void Relayout(MainWindowState& state) {
+  RECT client{};
+  GetClientRect(state.window, &client);
+  state.statusBar.Resize(client.right);
+  int tableHeight = client.bottom - state.statusBar.Height();
+  SetWindowPos(state.table.Handle(), nullptr, 0, 0, client.right, tableHeight < 0 ? 0 : tableHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  state.cellEditor.Reposition();
+}
+
+void ToggleMenuBar(MainWindowState& state) {
+  const bool show = GetMenu(state.window) == nullptr;
+  SetMenu(state.window, show ? state.menu : nullptr);
+  state.editor.doc.settings.Set(Option::ShowMenuBar, show);
+}
+
+void ToggleStatusBar(MainWindowState& state) {
+  const bool show = !state.statusBar.Visible();
+  ShowWindow(state.statusBar.Handle(), show ? SW_SHOW : SW_HIDE);
+  state.editor.doc.settings.Set(Option::ShowStatusBar, show);
+  Relayout(state);
+  state.shownCurrent = -1;
+  state.shownMinute = -1;
+  RefreshStatusParts(state);
+}
+
+void OpenWebLink(MainWindowState& state, int command) {
+  constexpr int kLinkStringOffset = 13148;
+  constexpr int kNoMailProgram = 14249;
+  state.ui.PressToolbarButton(command, true);
+  const std::wstring address = ToWide(LoadText(command + kLinkStringOffset));
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(state.window, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result <= 32 && command == IDM_LINK_MAIL)
+    state.ui.ShowMessage(kNoMailProgram, FormatArg(), MessageIcon::Information, MessageButtons::Ok, false);
+  state.ui.PressToolbarButton(command, false);
+}
+
+void ShowAboutBox(MainWindowState& state) {
+  DialogFrame frame;
+  frame.owner = state.window;
+  frame.command = IDM_ABOUT;
+  frame.fade = state.editor.doc.settings.Get(Option::FadeWindow);
+  state.ui.PressToolbarButton(IDM_ABOUT, true);
+  RunAboutDialog(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(state.window, GWLP_HINSTANCE)), frame);
+  state.ui.PressToolbarButton(IDM_ABOUT, false);
+}
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
   std::wstring className = ToWide(LoadText(kWindowClassString));

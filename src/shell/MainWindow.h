@@ -1,5 +1,6 @@
-// The main window: the table, the status bar and the menu around the document commands.
-// Its window procedure only unpacks messages; the work is done by the portable commands.
+// The main window: the table under its header, the in-place editor, the status bar and the
+// menus around the portable commands. Its window procedure only unpacks messages; the work
+// is done by the portable commands.
 #pragma once
 
 #include <windows.h>
@@ -15,14 +16,20 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32FileStore.h"
 #include "platform/win32/WinInetHttpClient.h"
+#include "shell/InPlaceEditor.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
 #include "shell/Win32Ui.h"
 
 namespace wayloom {
 
-constexpr int kMainResourceId = 500;  // icon, menu and accelerator table
+constexpr int kMainResourceId = 500;      // icon, menu and accelerator table
+constexpr int kContextMenusId = 10000;    // the Toolbar, Header and List View pop-ups
 constexpr int kWindowClassString = 14289;
+
+struct MainWindowState;
+// Shows what a command changed: the table, the recent files, the editor's place.
+void AfterCommand(MainWindowState& state);
 
 struct MainWindowState {
   MainWindowState(Profile& profileStore, bool modern, Text startPath)
@@ -32,7 +39,8 @@ struct MainWindowState {
         codec(MakeSystemTextCodec()),
         ui(table, statusBar),
         editor(ui, EditorServices{files, clock, codec.get(), nullptr, &http, &profile}),
-        table(editor.doc, modern) {}
+        table(editor.doc, modern),
+        cellEditor(editor, [this] { AfterCommand(*this); }) {}
 
   Profile& profile;
   bool modernVisuals;
@@ -46,16 +54,33 @@ struct MainWindowState {
   Win32Ui ui;
   Editor editor;
   TableView table;
+  InPlaceEditor cellEditor;
   std::unique_ptr<Win32ClipboardStore> clipboard;  // needs the window as its owner
 
   HWND window = nullptr;
-  HMENU menu = nullptr;
-  int recentItemsShown = 0;  // recent items now in the File menu
-  // The numbers status part 1 shows now, so it is rewritten only when they change.
-  long long shownFirst = -1, shownSelected = -1, shownRows = -1;
+  HMENU menu = nullptr;          // menu 500, attached or not
+  HMENU contextMenus = nullptr;  // menu 10000
+  int recentItemsShown = 0;      // recent items now in the File menu
+  int headerColumn = -1;         // the column title last right-clicked
+  LPARAM commandParameter = 0;   // lParam of the command being run (1201, 1202)
+  bool deviceServiceInstalled = false;
+  // What status parts 1 and 2 show now, so they are rewritten only when it changes.
+  long long shownCurrent = -1, shownSelected = -1, shownRows = -1;
+  int shownMinute = -1;
+  wchar_t shownSeparator = 0;
 };
 
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, MainWindowState& state, int x, int y, int width, int height);
+// Lays the children out (command 1201).
+void Relayout(MainWindowState& state);
+// The message loop's accelerators apply only while no cell is being edited.
+bool CellEditorOpen(const MainWindowState& state);
+
+// Commands of the window itself.
+void ToggleMenuBar(MainWindowState& state);
+void ToggleStatusBar(MainWindowState& state);
+void OpenWebLink(MainWindowState& state, int command);
+void ShowAboutBox(MainWindowState& state);
 
 }  // namespace wayloom

@@ -2,13 +2,12 @@
 
 #include <commctrl.h>
 
+#include "core/StatusTexts.h"
 #include "platform/win32/WideText.h"
 
 namespace wayloom {
 namespace {
 
-constexpr int kCountPartWidth = 240;
-constexpr int kSparePartWidth = 120;
 constexpr int kProgressWidth = 160;
 constexpr int kProgressGap = 12;
 
@@ -42,9 +41,9 @@ int StatusBar::Height() const {
 
 void StatusBar::Resize(int clientWidth) {
   if (!bar_) return;
+  clientWidth_ = clientWidth;
   SendMessageW(bar_, WM_SIZE, 0, 0);
-  int countEdge = clientWidth - kSparePartWidth;
-  int edges[3] = {countEdge - kCountPartWidth, countEdge, -1};
+  int edges[3] = {clientWidth - partWidths_[1] - partWidths_[2], clientWidth - partWidths_[2], -1};
   if (edges[0] < 0) edges[0] = 0;
   if (edges[1] < edges[0]) edges[1] = edges[0];
   SendMessageW(bar_, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
@@ -52,8 +51,28 @@ void StatusBar::Resize(int clientWidth) {
 
 void StatusBar::SetText(int part, TextView text) {
   if (!bar_) return;
-  std::wstring wide = ToWide(text);
+  std::wstring wide = ToWide(part == 0 ? ShortenedStatusText(text) : Text(text));
+  if (part == 1 || part == 2) {
+    // The gap between parts, as the bar itself keeps it, on each side of the text.
+    int borders[3] = {};
+    SendMessageW(bar_, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    const int width = TextWidth(bar_, wide) + 5 * (borders[2] > 0 ? borders[2] : 2);
+    if (width != partWidths_[part]) {
+      partWidths_[part] = width;
+      Resize(clientWidth_);
+    }
+  }
   SendMessageW(bar_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void StatusBar::SetSimple(bool simple, TextView text) {
+  if (!bar_) return;
+  simple_ = simple;
+  SendMessageW(bar_, SB_SIMPLE, simple ? TRUE : FALSE, 0);
+  if (simple) {
+    std::wstring wide = ToWide(ShortenedStatusText(text));
+    SendMessageW(bar_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(wide.c_str()));
+  }
 }
 
 void StatusBar::ShowProgress(TextView text, int percent) {

@@ -1,5 +1,5 @@
 // The status bar below the table: part 0 messages and the file progress bar, part 1 the
-// row counts, part 2 spare.
+// row counter, part 2 the clock. Parts 1 and 2 are as wide as their texts.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +17,12 @@ class StatusBar {
   int Height() const;
   // Follows the parent's new size (call on WM_SIZE).
   void Resize(int clientWidth);
+  // Part 0's text is shortened first (see ShortenedStatusText); parts 1 and 2 take the
+  // width of their text and the bar is split again when that width changes.
   void SetText(int part, TextView text);
+  // Menu help: one part across the bar while a menu is open.
+  void SetSimple(bool simple, TextView text = TextView());
+  bool Simple() const { return simple_; }
   // The bar right after part 0's text.
   void ShowProgress(TextView text, int percent);
   void HideProgress();
@@ -25,6 +30,9 @@ class StatusBar {
  private:
   HWND bar_ = nullptr;
   HWND progress_ = nullptr;
+  int partWidths_[3] = {0, 0, 0};  // [1] and [2] used
+  int clientWidth_ = 0;
+  bool simple_ = false;
 };
 
 }  // namespace wayloom

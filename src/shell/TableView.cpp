@@ -14,7 +14,8 @@ bool SelectionBitChanged(UINT oldState, UINT newState) { return ((oldState ^ new
 
 }  // namespace
 
-bool TableView::Create(HWND parent, HINSTANCE instance) {
+bool TableView::Create(HWND parent, HINSTANCE instance, TableEvents events) {
+  events_ = std::move(events);
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
   list_ = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
   if (!list_) return false;
@@ -25,6 +26,7 @@ bool TableView::Create(HWND parent, HINSTANCE instance) {
   SetWindowTheme(list_, L"Explorer", nullptr);
   InsertColumns();
   ResetColumns();
+  SetWindowSubclass(list_, Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
   return true;
 }
 
@@ -51,9 +53,110 @@ void TableView::ResetColumns() {
     item.cx = layout.width;
     SendMessageW(list_, LVM_SETCOLUMNW, column, reinterpret_cast<LPARAM>(&item));
   }
+  ApplyColumnOrder();
+}
+
+void TableView::ApplyColumnOrder() {
+  if (!list_) return;
   std::array<int, kColumnCount> order = ColumnDisplayOrder(doc_.settings.Get(Option::LngFirst));
   SendMessageW(list_, LVM_SETCOLUMNORDERARRAY, kColumnCount, reinterpret_cast<LPARAM>(order.data()));
   InvalidateRect(list_, nullptr, TRUE);
+}
+
+void TableView::FitColumn(int column, bool explicitFit) {
+  if (!list_ || column < 0 || column >= kColumnCount) return;
+  if (!explicitFit && !doc_.settings.Get(Option::AutoColumn)) return;
+  if (column == kDistanceColumn && !doc_.settings.Get(Option::ShowDistance)) {
+    SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, 0);
+    return;
+  }
+  SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+void TableView::FitColumns(bool explicitFit) {
+  for (int column = 0; column < kColumnCount; ++column) FitColumn(column, explicitFit);
+}
+
+void TableView::ShowSortArrow(int column, bool ascending) {
+  HWND header = list_ ? ListView_GetHeader(list_) : nullptr;
+  if (!header) return;
+  for (int i = 0; i < kColumnCount; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, i, &item);
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (i == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+    Header_SetItem(header, i, &item);
+  }
+}
+
+int TableView::HeaderColumnAt(POINT screen) const {
+  HWND header = ListView_GetHeader(list_);
+  if (!header) return -1;
+  HDHITTESTINFO hit{};
+  hit.pt = screen;
+  ScreenToClient(header, &hit.pt);
+  const int item = static_cast<int>(SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  return (hit.flags & (HHT_ONHEADER | HHT_ONDIVIDER | HHT_ONDIVOPEN)) ? item : -1;
+}
+
+LRESULT TableView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN) {
+        if (events_.enter) events_.enter();
+        return 0;
+      }
+      if (wParam == VK_ESCAPE) {
+        doc_.table.ClearSelection();
+        SyncFromTable();
+        return 0;
+      }
+      break;
+    case WM_GETDLGCODE:
+      return DLGC_WANTALLKEYS | DefSubclassProc(list_, message, wParam, lParam);
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (events_.commitEditor && !events_.commitEditor()) return 0;
+      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL: {
+      LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
+      if (events_.scrolled) events_.scrolled();
+      return result;
+    }
+    case WM_NOTIFY: {
+      const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
+      if (header.hwndFrom != ListView_GetHeader(list_)) break;
+      if (header.code == NM_RCLICK) {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        if (events_.headerMenu) events_.headerMenu(HeaderColumnAt(cursor), cursor);
+        return TRUE;
+      }
+      if (header.code == HDN_DIVIDERDBLCLICKW) {
+        FitColumn(reinterpret_cast<const NMHEADERW&>(header).iItem, true);
+        return 0;
+      }
+      if (header.code == HDN_ENDTRACKW || header.code == HDN_ITEMCHANGEDW) {
+        LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
+        if (events_.scrolled) events_.scrolled();
+        return result;
+      }
+      break;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(list_, Procedure, 1);
+      break;
+  }
+  return DefSubclassProc(list_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TableView::Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR self) {
+  return reinterpret_cast<TableView*>(self)->OnMessage(message, wParam, lParam);
 }
 
 void TableView::SyncFromTable() {

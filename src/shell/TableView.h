@@ -5,15 +5,25 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
+
 #include "core/DocumentState.h"
 
 namespace wayloom {
+
+// What the table's own window procedure hands to the main window.
+struct TableEvents {
+  std::function<bool()> commitEditor;  // before a click; false (refused) swallows the click
+  std::function<void()> enter;         // Enter: add an entry
+  std::function<void()> scrolled;      // the editor follows its cell
+  std::function<void(int column, POINT screen)> headerMenu;  // right-click on a column title (-1: none)
+};
 
 class TableView {
  public:
   TableView(DocumentState& doc, bool modernVisuals) : doc_(doc), modernVisuals_(modernVisuals) {}
 
-  bool Create(HWND parent, HINSTANCE instance);
+  bool Create(HWND parent, HINSTANCE instance, TableEvents events);
   HWND Handle() const { return list_; }
 
   // Widths, alignment and display order of a new document.
@@ -22,6 +32,13 @@ class TableView {
   void SyncFromTable();
   void EnsureRowVisible(long long row);
   void SuspendRedraw(bool suspend);
+  // Column widths to their contents: one column or (FitColumns) all five. A fit that is not
+  // explicit happens only with "Auto Column"; the Distance column is 0 wide while hidden.
+  void FitColumn(int column, bool explicitFit);
+  void FitColumns(bool explicitFit);
+  void ApplyColumnOrder();
+  // The header's sort arrow on column (-1: none).
+  void ShowSortArrow(int column, bool ascending);
 
   // Notifications of the control (WM_NOTIFY); returns the message result.
   LRESULT OnNotify(const NMHDR& header);
@@ -31,10 +48,14 @@ class TableView {
   void OnItemChanged(const NMLISTVIEW& change);
   void OnRangeStateChanged(const NMLVODSTATECHANGE& change);
   void InsertColumns();
+  static LRESULT CALLBACK Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  int HeaderColumnAt(POINT screen) const;
 
   DocumentState& doc_;
   bool modernVisuals_;
   HWND list_ = nullptr;
+  TableEvents events_;
   // Set while the control is being told the rows' selection, so its echoes are ignored.
   bool pushingSelection_ = false;
 };

@@ -109,8 +109,13 @@ bool Win32Ui::PollStop(bool checkEsc) {
   }
   while (owner_ && PeekMessageW(&message, owner_, WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageW(&message);
   if (!checkEsc) return false;
+  // One key a poll; any key but Esc is dropped, and Esc drops the clicks queued with it.
   if (!PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) return false;
-  return message.wParam == VK_ESCAPE;
+  if (message.wParam != VK_ESCAPE) return false;
+  for (UINT dropped : {WM_SYSKEYDOWN, WM_NCLBUTTONDOWN, WM_LBUTTONDOWN})
+    while (PeekMessageW(&message, nullptr, dropped, dropped, PM_REMOVE)) {
+    }
+  return true;
 }
 
 void Win32Ui::SetWaitCursor(bool on) { SetCursor(LoadCursorW(nullptr, on ? IDC_WAIT : IDC_ARROW)); }
@@ -121,7 +126,31 @@ void Win32Ui::TableChanged() { table_.SyncFromTable(); }
 
 void Win32Ui::ResetColumns() { table_.ResetColumns(); }
 
+void Win32Ui::FitColumns() { table_.FitColumns(false); }
+
+void Win32Ui::FitColumn(int column, bool explicitFit) { table_.FitColumn(column, explicitFit); }
+
+void Win32Ui::ApplyColumnOrder() { table_.ApplyColumnOrder(); }
+
+void Win32Ui::ShowSortArrow(int column, bool ascending) { table_.ShowSortArrow(column, ascending); }
+
 void Win32Ui::EnsureRowVisible(long long row) { table_.EnsureRowVisible(row); }
+
+void Win32Ui::FocusTable() {
+  if (table_.Handle()) SetFocus(table_.Handle());
+}
+
+void Win32Ui::ShowCellEditor(const CellEditorRequest& request) {
+  if (cellEditor_) cellEditor_->Show(request);
+}
+
+void Win32Ui::HideCellEditor() {
+  if (cellEditor_) cellEditor_->Hide();
+}
+
+void Win32Ui::PostCommand(int command, long long parameter) {
+  if (owner_) PostMessageW(owner_, WM_COMMAND, static_cast<WPARAM>(command), static_cast<LPARAM>(parameter));
+}
 
 void Win32Ui::RestartAutoSaveTimer(int minutes) {
   if (owner_) SetTimer(owner_, kAutoSaveTimer, static_cast<UINT>(minutes) * 60u * 1000u, nullptr);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "editing/Editor.h"
+#include "shell/InPlaceEditor.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
 
@@ -17,6 +18,7 @@ class Win32Ui : public EditorUi {
  public:
   Win32Ui(TableView& table, StatusBar& statusBar) : table_(table), statusBar_(statusBar) {}
   void SetOwner(HWND owner) { owner_ = owner; }
+  void SetCellEditor(InPlaceEditor* editor) { cellEditor_ = editor; }
 
   MessageResult ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
                             bool defaultCancel) override;
@@ -32,11 +34,20 @@ class Win32Ui : public EditorUi {
 
   void TableChanged() override;
   void ResetColumns() override;
+  void FitColumns() override;
+  void FitColumn(int column, bool explicitFit) override;
+  void ApplyColumnOrder() override;
+  void ShowSortArrow(int column, bool ascending) override;
   void EnsureRowVisible(long long row) override;
+  void FocusTable() override;
+  void ShowCellEditor(const CellEditorRequest& request) override;
+  void HideCellEditor() override;
+  void PostCommand(int command, long long parameter) override;
   void RestartAutoSaveTimer(int minutes) override;
 
  private:
   HWND owner_ = nullptr;
+  InPlaceEditor* cellEditor_ = nullptr;
   TableView& table_;
   StatusBar& statusBar_;
 };

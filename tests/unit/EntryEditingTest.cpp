@@ -296,5 +296,31 @@ TEST(ClearFields, StripsNumbersOnlyWhereANameRemains) {
   EXPECT_EQ(f.doc.baseRow, -1);  // the base row lost its latitude
 }
 
+// The header menu's column commands: every change is one undo step, a pinned row keeps its
+// coordinates (its name is cut like any other), and a name whose only "@" leads stays whole.
+TEST(HeaderColumnCommands, ClearTheWholeColumnAndCutAddressesAfterTheLastAt) {
+  EditFixture f({"home@base|121|25", "Taipei 101 @ No. 7 @ Xinyi|121.5|25", "@only|121.2|25.2", "plain|121.3|25.3"});
+  f.Pin();
+  ExpectUndoRedo(f, [&] { ClearColumnAddresses(f.context); },
+                 {"home|121.00000|25.00000|2", "Taipei 101 @ No. 7|121.50000|25.00000|2",
+                  "@only|121.20000|25.20000|2", "plain|121.30000|25.30000|2"});
+  EXPECT_TRUE(f.doc.document.modified);
+
+  EditFixture g({"home|121|25", "a|121.5|25", "b|121.2|"});
+  g.Pin();
+  ExpectUndoRedo(g, [&] { ClearWholeColumn(g.context, kLongitudeColumn); },
+                 {"home|121.00000|25.00000|2", "a||25.00000|2", "b|||2"});
+  EXPECT_EQ(g.Column(kOrderColumn), (std::vector<std::string>{"1", "", ""}));
+  ClearWholeColumn(g.context, kNameColumn);  // only coordinate columns are cleared
+  EXPECT_EQ(g.Column(kNameColumn), (std::vector<std::string>{"home", "a", "b"}));
+
+  EditFixture unchanged({"x@|121|25"});
+  ClearColumnAddresses(unchanged.context);  // cut to "x"
+  EXPECT_EQ(unchanged.Column(kNameColumn), (std::vector<std::string>{"x"}));
+  EditFixture nothing({"@x|121|25"});
+  ClearColumnAddresses(nothing.context);
+  EXPECT_FALSE(nothing.doc.document.modified);
+}
+
 }  // namespace
 }  // namespace wayloom

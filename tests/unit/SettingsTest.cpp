@@ -277,5 +277,26 @@ TEST(PlacementTest, ClampsTheStoredRectangleIntoTheWorkArea) {
   }
 }
 
+TEST(CentredDialogPosition, CentresOverTheOwnerInsideTheWorkArea) {
+  const Rect work{0, 0, 1920, 1040};
+  struct Case {
+    const char* name;
+    Rect owner;
+    int width, height;
+    Point expected;
+  } cases[] = {
+      {"centred", {400, 200, 1400, 900}, 400, 300, {700, 400}},
+      {"owner near the right edge", {1700, 100, 1920, 400}, 400, 300, {1513, 100}},
+      {"owner above the work area", {100, -800, 500, -100}, 200, 100, {200, 7}},
+      {"taller than the work area", {0, 0, 1920, 1040}, 300, 2000, {810, 7}},
+      {"no owner: the desktop", {0, 0, 1920, 1080}, 500, 400, {710, 340}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Point at = CentredDialogPosition(c.owner, c.width, c.height, work);
+    EXPECT_EQ(std::vector({at.x, at.y}), std::vector({c.expected.x, c.expected.y}));
+  }
+}
+
 }  // namespace
 }  // namespace wayloom

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/StatusTexts.h"
 #include "core/StringTable.h"
 #include "core/TextRules.h"
 
@@ -74,6 +75,22 @@ TEST(FormatText, FillsArgumentsInOrder) {
   for (const auto& c : cases) EXPECT_EQ(FormatText(c.format, c.args), c.expected) << TextToUtf8(c.format);
   EXPECT_EQ(FormatString(14214, 3), u"總共剔除 3 筆相同的行程資料");
   EXPECT_TRUE(LoadText(99999).empty());
+}
+
+TEST(StatusTexts, ClockCounterAndShortening) {
+  EXPECT_EQ(ClockText(12, 5, u':'), u"  PM 12:05  ");
+  EXPECT_EQ(ClockText(0, 5, u' '), u"  AM 12 05  ");
+  EXPECT_EQ(ClockText(23, 59, u':'), u"  PM 11:59  ");
+  EXPECT_EQ(ClockText(9, 0, u':'), u"  AM 9:00  ");
+  EXPECT_EQ(RowCounterText(u"行程", 0, 0, 12), u"  行程  0 - 0 / 12  ");
+
+  const std::pair<Text, Text> cases[] = {
+      {u"開啟舊檔。", u"開啟舊檔"}, {u"Saved.", u"Saved"},  {u"Wait...", u"Wait..."},
+      {u" Kept.", u" Kept."},     {u"", u""},             {u".", u""},
+      {u"a.。", u"a."},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(ShortenedStatusText(in), out);
+  EXPECT_EQ(ShortenedStatusText(Text(300, u'x')).size(), 254u);
 }
 
 }  // namespace

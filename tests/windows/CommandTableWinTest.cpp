@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -15,6 +16,12 @@ namespace wayloom {
 namespace {
 
 constexpr int kMainMenu = 500;
+constexpr int kContextMenus = 10000;
+// Commands of the map, the device and dialogs still to come: listed, not yet handled.
+const std::set<int> kNotYetHandled = {IDM_OPEN_FAVOURITES, IDM_CONVERT,       IDM_LOOK_UP_ADDRESS, IDM_ADD_FAVOURITE,
+                                      IDM_SEND_TO_COMPANION, IDM_MAP,         IDM_EARTH,           IDM_UPDATE_EPHEMERIS,
+                                      IDM_SHOW_TOOLBAR,    IDM_LARGE_TOOLBAR, IDM_WRAP_TOOLBAR,    IDM_TOOLBAR_BACKGROUND,
+                                      IDM_CUSTOMISE_TOOLBAR, IDM_TABLE_FONT,  IDM_TABLE_PICTURE,   IDM_PREFERENCES};
 
 void CollectMenuItems(HMENU menu, std::vector<UINT>& ids) {
   const int count = GetMenuItemCount(menu);
@@ -29,12 +36,18 @@ void CollectMenuItems(HMENU menu, std::vector<UINT>& ids) {
 }
 
 TEST(CommandTableWinTest, EveryMenuItemKeyAndButtonNamesAListedCommand) {
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMainMenu));
-  ASSERT_NE(menu, nullptr);
   std::vector<UINT> items;
-  CollectMenuItems(menu, items);
-  DestroyMenu(menu);
-  ASSERT_FALSE(items.empty());
+  for (int id : {kMainMenu, kContextMenus}) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    ASSERT_NE(menu, nullptr);
+    CollectMenuItems(menu, items);
+    DestroyMenu(menu);
+  }
+  // Every command of the main menu and every header command is on a menu.
+  for (int id = IDM_FIRST; id <= IDM_LAST_HEADER; ++id) {
+    if (id > IDM_LAST && id < IDM_FIRST_HEADER) continue;
+    EXPECT_NE(std::count(items.begin(), items.end(), static_cast<UINT>(id)), 0) << "no menu item for " << id;
+  }
   for (UINT id : items) EXPECT_NE(FindCommand(static_cast<int>(id)), nullptr) << "menu item " << id;
 
   HACCEL accelerators = CreateMainAccelerators();
@@ -42,6 +55,7 @@ TEST(CommandTableWinTest, EveryMenuItemKeyAndButtonNamesAListedCommand) {
   std::vector<ACCEL> keys(static_cast<std::size_t>(CopyAcceleratorTableW(accelerators, nullptr, 0)));
   CopyAcceleratorTableW(accelerators, keys.data(), static_cast<int>(keys.size()));
   DestroyAcceleratorTable(accelerators);
+  EXPECT_EQ(keys.size(), 56u);  // 55 command keys and Apps
   std::set<std::pair<BYTE, WORD>> distinctKeys;
   for (const ACCEL& key : keys) {
     EXPECT_NE(FindCommand(key.cmd), nullptr) << "key for " << key.cmd;
@@ -50,7 +64,7 @@ TEST(CommandTableWinTest, EveryMenuItemKeyAndButtonNamesAListedCommand) {
 
   std::set<int> images;
   for (const CommandEntry& entry : MainCommands()) {
-    EXPECT_NE(entry.run, nullptr) << entry.id;
+    EXPECT_EQ(entry.run == nullptr, kNotYetHandled.contains(entry.id)) << entry.id;
     EXPECT_TRUE((entry.id >= IDM_FIRST && entry.id <= IDM_LAST) || entry.id >= IDM_OPEN_COMMAND_LINE) << entry.id;
     if (entry.toolbarImage < 0) continue;
     EXPECT_LT(entry.toolbarImage, 51) << entry.id;

@@ -1,0 +1,75 @@
+#include "shell/DialogSupport.h"
+
+#include "core/WindowPlacement.h"
+
+namespace wayloom {
+namespace {
+
+constexpr BYTE kFadeStep = 16;
+constexpr DWORD kFadeMilliseconds = 20;
+constexpr BYTE kDialogAlpha = 243;
+
+Rect RectOf(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+void CentreDialog(HWND window) {
+  HWND owner = GetWindow(window, GW_OWNER);
+  RECT ownerRect{}, own{}, work{};
+  GetWindowRect(owner ? owner : GetDesktopWindow(), &ownerRect);
+  GetWindowRect(window, &own);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const Point at = CentredDialogPosition(RectOf(ownerRect), own.right - own.left, own.bottom - own.top, RectOf(work));
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER);
+}
+
+void FadeWindowIn(HWND window, bool fade, BYTE alpha, int showCommand) {
+  const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  if (!fade) {
+    if (style & WS_EX_LAYERED) SetWindowLongPtrW(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+    return;
+  }
+  SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(window, 0, 0, LWA_ALPHA);
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  for (int level = 0; level < alpha;) {
+    level = level + kFadeStep > alpha ? alpha : level + kFadeStep;
+    SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(level), LWA_ALPHA);
+    Sleep(kFadeMilliseconds);
+  }
+}
+
+void FadeWindowOut(HWND window, bool fade) {
+  if (!fade || !(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return;
+  UpdateWindow(window);
+  for (int level = kDialogAlpha; level > 0;) {
+    level = level > kFadeStep ? level - kFadeStep : 0;
+    SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(level), LWA_ALPHA);
+    Sleep(kFadeMilliseconds);
+  }
+}
+
+void OpenDialogFrame(HWND dialog, DialogFrame& frame) {
+  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&frame));
+  if (frame.smallImages && frame.image >= 0) {
+    frame.icon = ImageList_GetIcon(frame.smallImages, frame.image, ILD_NORMAL);
+    if (frame.icon) SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(frame.icon));
+  }
+  CentreDialog(dialog);
+  FadeWindowIn(dialog, frame.fade, kDialogAlpha, SW_SHOW);
+}
+
+DialogFrame* FrameOf(HWND dialog) { return reinterpret_cast<DialogFrame*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+
+void CloseDialogFrame(HWND dialog, INT_PTR result) {
+  DialogFrame* frame = FrameOf(dialog);
+  if (frame) {
+    FadeWindowOut(dialog, frame->fade);
+    if (frame->icon) DestroyIcon(frame->icon);
+    frame->icon = nullptr;
+  }
+  EndDialog(dialog, result);
+}
+
+}  // namespace wayloom

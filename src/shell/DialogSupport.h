@@ -1,0 +1,36 @@
+// The convention every dialog of the program follows: the opening command's toolbar image
+// as the dialog's icon, centred over its owner, faded in and out when "Fade Window" is on,
+// the command's button pressed while it is open.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace wayloom {
+
+// What a dialog needs from the window that opens it; handed over as the dialog's
+// creation parameter and kept in its user data.
+struct DialogFrame {
+  HWND owner = nullptr;
+  int command = 0;                   // the opening command (its icon, its button)
+  bool fade = false;                 // "Fade Window"
+  HIMAGELIST smallImages = nullptr;  // the 16-pixel toolbar images, when there are any
+  int image = -1;                    // the command's image in smallImages
+  void* data = nullptr;              // the dialog's own input/output struct
+  HICON icon = nullptr;              // made at opening, destroyed at closing
+};
+
+// Places window over its owner (the desktop when it has none), inside the work area.
+void CentreDialog(HWND window);
+// Shows window faded from transparent to alpha (with fading off: just clears the layered style).
+void FadeWindowIn(HWND window, bool fade, BYTE alpha, int showCommand);
+// Fades a layered window out (nothing when fading is off).
+void FadeWindowOut(HWND window, bool fade);
+
+// WM_INITDIALOG of every dialog: keeps the frame, sets the icon, centres, fades in.
+void OpenDialogFrame(HWND dialog, DialogFrame& frame);
+DialogFrame* FrameOf(HWND dialog);
+// Fades out, destroys the icon and ends the dialog with result.
+void CloseDialogFrame(HWND dialog, INT_PTR result);
+
+}  // namespace wayloom
