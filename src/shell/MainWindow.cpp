@@ -144,8 +144,10 @@ void RefreshStatusParts(MainWindowState& state) {
   }
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  // The separator blinks: a space in the first half of each second.
-  const wchar_t separator = now.wMilliseconds < 500 ? L' ' : L':';
+  // The separator blinks (a space in the first half of each second) only where a space is
+  // as wide as the colon, so the text does not jump.
+  const bool blinks = state.statusBar.TextWidth(u" ") == state.statusBar.TextWidth(u":");
+  const wchar_t separator = blinks && now.wMilliseconds < 500 ? L' ' : L':';
   const int minute = now.wHour * 60 + now.wMinute;
   if (minute != state.shownMinute || separator != state.shownSeparator) {
     state.shownMinute = minute;

@@ -11,7 +11,7 @@ namespace {
 constexpr int kProgressWidth = 160;
 constexpr int kProgressGap = 12;
 
-int TextWidth(HWND window, const std::wstring& text) {
+int MeasureText(HWND window, const std::wstring& text) {
   HDC dc = GetDC(window);
   if (!dc) return 0;
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
@@ -56,7 +56,7 @@ void StatusBar::SetText(int part, TextView text) {
     // The gap between parts, as the bar itself keeps it, on each side of the text.
     int borders[3] = {};
     SendMessageW(bar_, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-    const int width = TextWidth(bar_, wide) + 5 * (borders[2] > 0 ? borders[2] : 2);
+    const int width = MeasureText(bar_, wide) + 5 * (borders[2] > 0 ? borders[2] : 2);
     if (width != partWidths_[part]) {
       partWidths_[part] = width;
       Resize(clientWidth_);
@@ -64,6 +64,8 @@ void StatusBar::SetText(int part, TextView text) {
   }
   SendMessageW(bar_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(wide.c_str()));
 }
+
+int StatusBar::TextWidth(TextView text) const { return bar_ ? MeasureText(bar_, ToWide(text)) : 0; }
 
 void StatusBar::SetSimple(bool simple, TextView text) {
   if (!bar_) return;
@@ -81,7 +83,7 @@ void StatusBar::ShowProgress(TextView text, int percent) {
   if (!progress_) return;
   RECT part{};
   SendMessageW(bar_, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
-  int left = part.left + TextWidth(bar_, ToWide(text)) + kProgressGap;
+  int left = part.left + MeasureText(bar_, ToWide(text)) + kProgressGap;
   int width = part.right - left - 4;
   if (width > kProgressWidth) width = kProgressWidth;
   if (width <= 0) {

@@ -23,6 +23,8 @@ class StatusBar {
   // Menu help: one part across the bar while a menu is open.
   void SetSimple(bool simple, TextView text = TextView());
   bool Simple() const { return simple_; }
+  // Pixels of text in the bar's font.
+  int TextWidth(TextView text) const;
   // The bar right after part 0's text.
   void ShowProgress(TextView text, int percent);
   void HideProgress();

@@ -70,7 +70,17 @@ void TableView::FitColumn(int column, bool explicitFit) {
     SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, 0);
     return;
   }
+  // Sizing the last column by index stretches it to the right edge: a spare sixth column,
+  // there only while the Distance column is sized, keeps it to its contents.
+  const bool spare = column == kColumnCount - 1;
+  if (spare) {
+    LVCOLUMNW item{};
+    item.mask = LVCF_WIDTH;
+    item.cx = 0;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, kColumnCount, reinterpret_cast<LPARAM>(&item));
+  }
   SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+  if (spare) SendMessageW(list_, LVM_DELETECOLUMN, kColumnCount, 0);
 }
 
 void TableView::FitColumns(bool explicitFit) {
