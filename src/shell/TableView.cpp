@@ -9,6 +9,10 @@ namespace wayloom {
 namespace {
 
 constexpr int kColumnTitleStrings[kColumnCount] = {14100, 14101, 14102, 14103, 14104};
+constexpr COLORREF kBaseRowColour = RGB(0, 0, 255);
+constexpr COLORREF kNoCoordinateColour = RGB(255, 0, 0);
+constexpr wchar_t kPinnedGlyph = 171;  // Wingdings: a star in a circle
+constexpr wchar_t kBaseGlyph = 197;    // Symbol: a circled cross
 
 bool SelectionBitChanged(UINT oldState, UINT newState) { return ((oldState ^ newState) & LVIS_SELECTED) != 0; }
 
@@ -215,6 +219,8 @@ LRESULT TableView::OnNotify(const NMHDR& header) {
     case LVN_ITEMCHANGED:
       OnItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
       return 0;
+    case NM_CUSTOMDRAW:
+      return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
     case LVN_ODSTATECHANGED:
       OnRangeStateChanged(reinterpret_cast<const NMLVODSTATECHANGE&>(header));
       return 0;
@@ -234,6 +240,79 @@ void TableView::FillCell(NMLVDISPINFOW& info) const {
   std::size_t units = cell.size() < static_cast<std::size_t>(item.cchTextMax) ? cell.size() : item.cchTextMax - 1;
   for (std::size_t i = 0; i < units; ++i) item.pszText[i] = static_cast<wchar_t>(cell[i]);
   item.pszText[units] = L'\0';
+}
+
+// The Order and Distance cells take their colours from the row: the base row blue while
+// distances are shown, a row without a coordinate red. The base row's Distance cell shows
+// a glyph instead of a number.
+LRESULT TableView::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
+  const DWORD stage = draw.nmcd.dwDrawStage;
+  if (stage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (stage == CDDS_ITEMPREPAINT) {
+    draw.nmcd.uItemState &= ~CDIS_FOCUS;
+    return CDRF_NOTIFYSUBITEMDRAW;
+  }
+  const std::size_t row = draw.nmcd.dwItemSpec;
+  if (row >= doc_.table.RowCount()) return CDRF_DODEFAULT;
+  const bool distances = doc_.settings.Get(Option::ShowDistance);
+  const bool baseRow = distances && static_cast<long long>(row) == doc_.baseRow;
+  if (stage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+    if (draw.iSubItem != kOrderColumn && draw.iSubItem != kDistanceColumn) {
+      draw.clrText = ListView_GetTextColor(list_);
+      return CDRF_DODEFAULT;
+    }
+    if (baseRow) {
+      draw.clrText = kBaseRowColour;
+    } else if (doc_.table.Cell(row, kLongitudeColumn).empty() || doc_.table.Cell(row, kLatitudeColumn).empty()) {
+      draw.clrText = kNoCoordinateColour;
+    } else {
+      draw.clrText = ListView_GetTextColor(list_);
+    }
+    return baseRow && draw.iSubItem == kDistanceColumn ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+  }
+  if (stage == (CDDS_ITEMPOSTPAINT | CDDS_SUBITEM) && baseRow && draw.iSubItem == kDistanceColumn) DrawBaseGlyph(draw);
+  return CDRF_DODEFAULT;
+}
+
+void TableView::DrawBaseGlyph(const NMLVCUSTOMDRAW& draw) const {
+  RECT cell{};
+  cell.top = kDistanceColumn;
+  cell.left = LVIR_BOUNDS;
+  if (!SendMessageW(list_, LVM_GETSUBITEMRECT, draw.nmcd.dwItemSpec, reinterpret_cast<LPARAM>(&cell))) return;
+  HDC dc = draw.nmcd.hdc;
+  HFONT tableFont = reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0));
+  LOGFONTW font{};
+  GetObjectW(tableFont ? static_cast<HGDIOBJ>(tableFont) : GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+  const bool pinned = doc_.baseRowPinned && draw.nmcd.dwItemSpec == 0;
+  // The glyph ends where the units of the other rows end.
+  HGDIOBJ old = SelectObject(dc, tableFont);
+  SIZE unit{};
+  GetTextExtentPoint32W(dc, L"km", 2, &unit);
+  if (pinned) font.lfHeight = font.lfHeight * 6 / 5;
+  font.lfCharSet = SYMBOL_CHARSET;
+  wcscpy_s(font.lfFaceName, pinned ? L"Wingdings" : L"Symbol");
+  HFONT glyphFont = CreateFontIndirectW(&font);
+  SelectObject(dc, glyphFont);
+  // Without the symbol font (some systems lack it) the same signs in Unicode, in the
+  // table's own font.
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  const bool symbolFont = _wcsicmp(face, font.lfFaceName) == 0;
+  if (!symbolFont) {
+    DeleteObject(glyphFont);
+    GetObjectW(tableFont ? static_cast<HGDIOBJ>(tableFont) : GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    if (pinned) font.lfHeight = font.lfHeight * 6 / 5;
+    glyphFont = CreateFontIndirectW(&font);
+    SelectObject(dc, glyphFont);
+  }
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kBaseRowColour);
+  cell.right -= (modernVisuals_ ? 8 : 6) + unit.cx;
+  const wchar_t glyph = symbolFont ? (pinned ? kPinnedGlyph : kBaseGlyph) : (pinned ? L'\u272A' : L'\u2295');
+  DrawTextW(dc, &glyph, 1, &cell, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, old);
+  DeleteObject(glyphFont);
 }
 
 void TableView::OnItemChanged(const NMLISTVIEW& change) {

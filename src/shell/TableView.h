@@ -45,6 +45,8 @@ class TableView {
 
  private:
   void FillCell(NMLVDISPINFOW& info) const;
+  LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
+  void DrawBaseGlyph(const NMLVCUSTOMDRAW& draw) const;
   void OnItemChanged(const NMLISTVIEW& change);
   void OnRangeStateChanged(const NMLVODSTATECHANGE& change);
   void InsertColumns();
