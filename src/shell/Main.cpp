@@ -128,13 +128,7 @@ int RunMessageLoop(MainWindowState& state, HACCEL accelerators) {
     BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(message.wParam);
     if (got == -1) continue;
-    if (message.hwnd) {
-      // The wheel scrolls the table wherever the focus is.
-      if (message.message == WM_MOUSEWHEEL && state.table.Handle()) message.hwnd = state.table.Handle();
-      // While a cell is being edited its keys are the editor's.
-      if (accelerators && !CellEditorOpen(state) && TranslateAcceleratorW(state.window, accelerators, &message))
-        continue;
-    }
+    if (TranslateMainWindowMessage(state, accelerators, message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

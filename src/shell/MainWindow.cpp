@@ -323,7 +323,11 @@ void AfterCommand(MainWindowState& state) {
   RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), state.editor.doc.settings, state.recentItemsShown);
 }
 
-bool CellEditorOpen(const MainWindowState& state) { return state.cellEditor.Visible(); }
+bool TranslateMainWindowMessage(MainWindowState& state, HACCEL accelerators, MSG& message) {
+  if (!message.hwnd) return false;
+  if (message.message == WM_MOUSEWHEEL && state.table.Handle()) message.hwnd = state.table.Handle();
+  return accelerators && !state.cellEditor.Visible() && TranslateAcceleratorW(state.window, accelerators, &message);
+}
 
 void Relayout(MainWindowState& state) {
   RECT client{};

@@ -74,8 +74,9 @@ bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, MainWindowState& state, int x, int y, int width, int height);
 // Lays the children out (command 1201).
 void Relayout(MainWindowState& state);
-// The message loop's accelerators apply only while no cell is being edited.
-bool CellEditorOpen(const MainWindowState& state);
+// The message loop's rules before dispatch: the wheel goes to the table, the keys of the
+// command table apply while no cell is being edited. True when the message was taken.
+bool TranslateMainWindowMessage(MainWindowState& state, HACCEL accelerators, MSG& message);
 
 // Commands of the window itself.
 void ToggleMenuBar(MainWindowState& state);

@@ -1,0 +1,284 @@
+// The real main window, driven in process: real key presses and clicks through the message
+// queue and the window's own accelerators, then the table, the menus and the files on disk
+// are read back.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "WinTestSupport.h"
+#include "platform/win32/Win32Profile.h"
+#include "shell/CommandTable.h"
+#include "shell/MainWindow.h"
+
+namespace wayloom {
+namespace {
+
+using testing::ReadBytes;
+using testing::WinTempFolder;
+using testing::WriteBytes;
+
+const std::string kFourStops =
+    "\xEF\xBB\xBF"
+    "12156500|2503300|\xE5\x8F\xB0\xE5\x8C\x97|4\r\n"  // 台北
+    "12146000|2501000|Banqiao|0\r\n"
+    "12067000|2414000|Taichung|0\r\n"
+    "12020000|2299000|Tainan|2\r\n";
+
+class MainWindowWinTest : public ::testing::Test {
+ protected:
+  void Start(const Text& path = Text()) {
+    static const bool registered = RegisterMainWindowClass(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(registered);
+    profile = std::make_unique<Win32Profile>(folder / L"Wayloom.ini");
+    state = std::make_unique<MainWindowState>(*profile, true, path);
+    state->editor.doc.settings = DefaultSettings(true);
+    window = CreateMainWindow(GetModuleHandleW(nullptr), *state, 40, 40, 760, 480);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    accelerators = CreateMainAccelerators();
+    Pump();
+  }
+  void TearDown() override {
+    if (window && IsWindow(window)) {
+      state->editor.doc.document.modified = false;
+      DestroyWindow(window);
+    }
+    Pump();
+    if (accelerators) DestroyAcceleratorTable(accelerators);
+  }
+
+  // Runs the window's messages as the program's loop does, until the queue stays empty
+  // (the 500 ms timer keeps it busy at most 3 s).
+  void Pump(int quietRounds = 3) {
+    const DWORD deadline = GetTickCount() + 3000;
+    for (int quiet = 0; quiet < quietRounds && GetTickCount() < deadline;) {
+      MSG message;
+      if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        quiet = 0;
+        if (message.message == WM_QUIT) continue;
+        if (state && TranslateMainWindowMessage(*state, accelerators, message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      } else {
+        ++quiet;
+        Sleep(30);
+      }
+    }
+  }
+
+  void Key(WORD key, std::initializer_list<WORD> modifiers = {}) {
+    std::vector<INPUT> inputs;
+    auto add = [&inputs](WORD vk, bool up) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = vk;
+      input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      inputs.push_back(input);
+    };
+    for (WORD m : modifiers) add(m, false);
+    add(key, false);
+    add(key, true);
+    for (WORD m : modifiers) add(m, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Pump();
+  }
+
+  void Type(const std::wstring& text) {
+    for (wchar_t c : text) {
+      INPUT input[2] = {};
+      input[0].type = input[1].type = INPUT_KEYBOARD;
+      input[0].ki.wScan = input[1].ki.wScan = c;
+      input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+      input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+      SendInput(2, input, sizeof(INPUT));
+    }
+    Pump();
+  }
+
+  void ClickHeader(int column) {
+    HWND header = ListView_GetHeader(state->table.Handle());
+    RECT item{};
+    Header_GetItemRect(header, column, &item);
+    POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    ClientToScreen(header, &at);
+    SetCursorPos(at.x, at.y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof(INPUT));
+    Pump();
+  }
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    const ItineraryTable& table = state->editor.doc.table;
+    for (std::size_t row = 0; row < table.RowCount(); ++row) names.push_back(TextToUtf8(table.Cell(row, kNameColumn)));
+    return names;
+  }
+
+  // The greyed commands of a menu bar pop-up, after the window updated it for opening.
+  std::set<int> Greyed(int popupPosition) {
+    HMENU popup = GetSubMenu(GetMenu(window), popupPosition);
+    SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), popupPosition);
+    std::set<int> greyed;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+      const UINT id = GetMenuItemID(popup, i);
+      if (id >= IDM_FIRST && id <= IDM_LAST && (GetMenuState(popup, id, MF_BYCOMMAND) & MF_GRAYED))
+        greyed.insert(static_cast<int>(id));
+    }
+    return greyed;
+  }
+
+  void Select(std::initializer_list<std::size_t> rows) {
+    ItineraryTable& table = state->editor.doc.table;
+    table.ClearSelection();
+    for (std::size_t row : rows) table.SetSelected(row, true);
+    if (rows.size() > 0) table.SetFocused(*rows.begin());
+    state->table.SyncFromTable();
+  }
+
+  WinTempFolder folder;
+  std::unique_ptr<Win32Profile> profile;
+  std::unique_ptr<MainWindowState> state;
+  HWND window = nullptr;
+  HACCEL accelerators = nullptr;
+};
+
+// The planning and itinerary menus grey by the rules for 0, 1, 2 and many rows, with and
+// without a pinned base point.
+TEST_F(MainWindowWinTest, MenusGreyByRowsSelectionAndPinnedBaseRow) {
+  const std::string two = "12156500|2503300|A|4\r\n12146000|2501000|B|0\r\n";
+  const std::string one = "12156500|2503300|A|4\r\n";
+  WriteBytes(folder / L"one.itn", one);
+  WriteBytes(folder / L"two.itn", two);
+  WriteBytes(folder / L"four.itn", kFourStops);
+  Start();
+  const int kItinerary = 1, kPlanning = 2;
+  struct Case {
+    const wchar_t* file;
+    std::initializer_list<std::size_t> selected;
+    bool pinned;
+    std::set<int> planningGreyed;
+  } cases[] = {
+      {nullptr, {}, false,
+       {IDM_DESTINATION, IDM_VIA_POINT, IDM_TO_PASS, IDM_PASSED, IDM_PLAN, IDM_MOVE_UP, IDM_MOVE_DOWN, IDM_REVERSE,
+        IDM_SET_BASE_POINT, IDM_SORT_ASCENDING, IDM_SORT_DESCENDING, IDM_EARTH, IDM_MAP}},
+      {L"one.itn", {0}, false,
+       {IDM_PLAN, IDM_MOVE_UP, IDM_MOVE_DOWN, IDM_REVERSE, IDM_SORT_ASCENDING, IDM_SORT_DESCENDING, IDM_EARTH,
+        IDM_MAP}},
+      {L"two.itn", {1}, false, {IDM_PLAN, IDM_MOVE_DOWN, IDM_EARTH, IDM_MAP}},
+      {L"two.itn", {1}, true,
+       {IDM_PLAN, IDM_MOVE_UP, IDM_MOVE_DOWN, IDM_REVERSE, IDM_SORT_ASCENDING, IDM_SORT_DESCENDING, IDM_EARTH,
+        IDM_MAP}},
+      {L"four.itn", {0, 2}, false, {IDM_TO_PASS, IDM_PASSED, IDM_MOVE_UP, IDM_MOVE_DOWN, IDM_SET_BASE_POINT,
+                                     IDM_EARTH, IDM_MAP}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file ? TextToUtf8(FromWide(c.file)) : "new");
+    SendMessageW(window, WM_COMMAND, IDM_NEW, 0);
+    if (c.file) {
+      state->commandLinePath = FromWide((folder / c.file).wstring());
+      SendMessageW(window, WM_COMMAND, IDM_OPEN_COMMAND_LINE, 0);
+    }
+    state->editor.doc.baseRowPinned = c.pinned;
+    Select(c.selected);
+    EXPECT_EQ(Greyed(kPlanning), c.planningGreyed);
+    const std::set<int> itinerary = Greyed(kItinerary);
+    EXPECT_EQ(itinerary.contains(IDM_DELETE), c.selected.size() == 0);
+    EXPECT_EQ(itinerary.contains(IDM_SELECT_ALL), c.file == nullptr);
+    EXPECT_TRUE(itinerary.contains(IDM_UNDO));  // nothing done yet
+  }
+}
+
+// Open, edit in place, sort by a header click, move, reverse, undo everything, redo
+// everything and save, all from the keyboard and the mouse; the file is written byte for byte.
+TEST_F(MainWindowWinTest, EditSortMoveReverseUndoRedoAndSaveFromKeysAndClicks) {
+  const auto path = folder / L"\x884C\x7A0B.itn";  // 行程.itn
+  WriteBytes(path, kFourStops);
+  Start(FromWide(path.wstring()));
+  ASSERT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung", "Tainan"}));
+  wchar_t title[64] = {};
+  for (int i = 0; i < 20 && !title[0]; ++i) {  // the title is set by the status timer
+    Pump();
+    GetWindowTextW(window, title, 64);
+  }
+  EXPECT_STREQ(title, L"\x884C\x7A0B - Wayloom");
+
+  SetFocus(state->table.Handle());
+  Select({1});
+  Key(VK_F2);
+  ASSERT_TRUE(state->editor.cellEditor.open);
+  Key(VK_DELETE, {VK_CONTROL});  // not a command while editing: the editor's own key
+  Key('A', {VK_CONTROL});
+  Type(L"Keelung|");  // '|' is refused by the name editor
+  Key(VK_RETURN);
+  EXPECT_FALSE(state->editor.cellEditor.open);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Keelung", "Taichung", "Tainan"}));
+
+  ClickHeader(kNameColumn);  // the current column again: the direction flips to ascending
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Keelung", "Taichung", "Tainan", "台北"}));
+  Select({1});
+  Key('D', {VK_CONTROL});  // move down
+  Key('N', {VK_MENU});     // reverse
+  const std::vector<std::string> done = Names();
+  EXPECT_EQ(done, (std::vector<std::string>{"台北", "Taichung", "Tainan", "Keelung"}));
+
+  int undos = 0;
+  for (; state->editor.States({}, false)[IDM_UNDO].enabled && undos < 10; ++undos) Key('Z', {VK_CONTROL});
+  EXPECT_EQ(undos, 4);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung", "Tainan"}));
+  for (int i = 0; i < undos; ++i) Key('Y', {VK_CONTROL});
+  EXPECT_EQ(Names(), done);
+
+  Key('S', {VK_CONTROL});
+  EXPECT_FALSE(state->editor.doc.document.modified);
+  EXPECT_EQ(ReadBytes(path),
+            "\xEF\xBB\xBF"
+            "12156500|2503300|\xE5\x8F\xB0\xE5\x8C\x97|2\r\n"
+            "12067000|2414000|Taichung|0\r\n"
+            "12020000|2299000|Tainan|2\r\n"
+            "12146000|2501000|Keelung|0\r\n");
+}
+
+// What the window leaves in the ini file at exit is what the next start reads; a damaged
+// file gives the defaults.
+TEST_F(MainWindowWinTest, IniWrittenAtExitIsReadAtTheNextStartAndGarbageGivesDefaults) {
+  Start();
+  Key('S', {VK_CONTROL, VK_MENU});  // hide the status bar
+  Key('M', {VK_CONTROL, VK_MENU});  // hide the menu bar
+  EXPECT_FALSE(IsWindowVisible(state->statusBar.Handle()));
+  EXPECT_EQ(GetMenu(window), nullptr);
+  SetWindowPos(window, nullptr, 60, 70, 700, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(window, WM_CLOSE, 0, 0);
+  Pump();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(profile->ReadInt(u"Window", u"Left", 0), 60);
+  EXPECT_EQ(profile->ReadInt(u"Window", u"Width", 0), 700);
+  EXPECT_EQ(profile->ReadInt(u"Window", u"Show", 0), SW_SHOWNORMAL);
+  EXPECT_EQ(profile->ReadInt(u"Options", u"Show Status Bar", 1), 0);
+  EXPECT_EQ(profile->ReadInt(u"Options", u"Show Menu Bar", 1), 0);
+
+  Start();
+  EXPECT_FALSE(IsWindowVisible(state->statusBar.Handle()));
+  EXPECT_EQ(GetMenu(window), nullptr);
+  Key('M', {VK_CONTROL, VK_MENU});  // the keys still bring the menu back
+  EXPECT_NE(GetMenu(window), nullptr);
+  DestroyWindow(window);
+  Pump();
+
+  profile.reset();
+  WriteBytes(folder / L"Wayloom.ini", std::string("\xFF\xFE[\0O\0p\0t\0\x00\xD8\xFF", 14));
+  Start();
+  EXPECT_TRUE(IsWindowVisible(state->statusBar.Handle()));
+  EXPECT_NE(GetMenu(window), nullptr);
+}
+
+}  // namespace
+}  // namespace wayloom
