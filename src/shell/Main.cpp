@@ -14,6 +14,7 @@
 #include "platform/win32/Win32Profile.h"
 #include "shell/CommandTable.h"
 #include "shell/MainWindow.h"
+#include "shell/VersionNotice.h"
 
 namespace wayloom {
 namespace {
@@ -159,6 +160,8 @@ int Run(HINSTANCE instance, int startShow) {
   if (!window) return StartupFailure(kCannotCreateWindow);
   ShowWindow(window, placement.show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
   UpdateWindow(window);
+  StartVersionCheck(window, profile, product, version.productVersion,
+                    static_cast<std::uint32_t>(state->editor.doc.settings.lastNotify));
 
   HACCEL accelerators = CreateMainAccelerators();
   const int exitCode = RunMessageLoop(*state, accelerators);

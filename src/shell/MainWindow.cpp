@@ -14,6 +14,7 @@
 #include "shell/CommandTable.h"
 #include "shell/MainMenus.h"
 #include "shell/RecentFilesMenu.h"
+#include "shell/VersionNotice.h"
 #include "shell/dialogs/AboutDialog.h"
 
 namespace wayloom {
@@ -232,6 +233,7 @@ void OnDestroy(MainWindowState& state) {
     SaveWindowSettings(state.profile, normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top,
                        static_cast<int>(placement.showCmd), 0);
   }
+  RemoveVersionNotice(state.window);
   // A menu that was never attached is not destroyed with the window.
   if (state.menu && GetMenu(state.window) != state.menu) DestroyMenu(state.menu);
   if (state.contextMenus) DestroyMenu(state.contextMenus);
@@ -307,6 +309,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_DESTROY:
       OnDestroy(*state);
+      return 0;
+    case kVersionReplyMessage:
+      ShowVersionNotice(window, state->profile, wParam, lParam);
+      return 0;
+    case kNotifyIconMessage:
+      if (OnNotifyIcon(window, lParam)) PostMessageW(window, WM_COMMAND, IDM_LINK_HOME_PAGE, 0);
       return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);

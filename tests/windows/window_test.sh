@@ -35,6 +35,18 @@ check() {
 
 # The program writes its ini file beside itself, so it runs from the temporary folder.
 cp "$build/Wayloom.exe" "$build/WindowProbe.exe" "$work/"
+
+# The weekly version check asks a server on 127.0.0.1 (the ini file names it) and never
+# the network; the reply names the program's own version, so nothing is announced.
+mkdir -p "$work/site/WayloomApp"
+printf 'v0.1.0.0 same version' >"$work/site/WayloomApp/Version.inf"
+python3 -m http.server --bind 127.0.0.1 --directory "$work/site" 0 >"$work/http.log" 2>&1 &
+http_server=$!
+trap 'kill $http_server 2>/dev/null; wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+for _ in $(seq 50); do grep -q "Serving HTTP" "$work/http.log" && break; sleep 0.1; done
+http_port="$(sed -n 's/.*port \([0-9]*\).*/\1/p' "$work/http.log" | head -1)"
+{ printf '\xFF\xFE'; printf '[Services]\r\nVersion Check=http://127.0.0.1:%s/WayloomApp/Version.inf\r\n' "$http_port" |
+  iconv -f UTF-8 -t UTF-16LE; } >"$work/Wayloom.ini"
 itinerary="$work/台北 行程.itn"
 printf '\xEF\xBB\xBF12150000|2503300|台北 101|0\r\n12095000|2386000|日月潭|0\r\n12020400|2299200|台南 孔廟|2\r\n' \
   >"$itinerary"
@@ -77,6 +89,8 @@ section_has_keys() {
 check "[Options] has Show Menu Bar" section_has_keys Options "Show Menu Bar"
 check "[Window] has Left, Top, Width, Height, Show" section_has_keys Window Left Top Width Height Show
 check "profile records carry the product version" grep -q 'v0.1.0.0 繁體中文, 台灣' "$work/ini.txt"
+check "version check asked the local server once, and announced nothing" \
+  bash -c "grep -q 'GET /WayloomApp/Version.inf' '$work/http.log' && ! grep -q '^Last Notify=' '$work/ini.txt'"
 
 # A folder on the command line opens nothing ("Open Last" is off by default).
 check "folder on the command line: new document" probe "$work" "未命名 - Wayloom" 0
