@@ -37,6 +37,8 @@ constexpr TextView kProfileSection = u"Profile";
 constexpr TextView kOptionsSection = u"Options";
 constexpr TextView kWindowSection = u"Window";
 constexpr TextView kFontSection = u"Font";
+constexpr TextView kPlanSection = u"Plan";
+constexpr TextView kShortestRouteKey = u"Shortest Route";
 
 constexpr int kDefaultFileCount = 7;
 constexpr int kMaxFileCount = 9;
@@ -126,6 +128,7 @@ void LoadSettings(Profile& profile, Settings& settings, bool modernVisuals) {
       kOptionsSection, u"Toolbar Bkgnd", static_cast<int>(defaults.toolbarBackground)));
   settings.toolbarSpacing = ReadClamped(profile, kOptionsSection, u"Toolbar Spacing", 0, 0, 9);
   settings.baseListIndex = ReadClamped(profile, u"Base Points", u"Insert List", 1, 1, 100) - 1;
+  settings.shortestRoute = ReadBool(profile, kPlanSection, kShortestRouteKey, false);
 
   FontSettings& font = settings.font;
   font.name = profile.ReadString(kFontSection, u"Name");
@@ -184,6 +187,7 @@ void SaveSettings(Profile& profile, const Settings& settings, bool backgroundExi
 
   profile.WriteInt(kOptionsSection, u"Google Maps Lang", std::clamp(settings.googleMapsLang, 0, 8));
   WriteDigit(profile, kOptionsSection, u"Toolbar Spacing", settings.toolbarSpacing);
+  WriteBool(profile, kPlanSection, kShortestRouteKey, settings.shortestRoute);
 }
 
 void SaveWindowSettings(Profile& profile, int left, int top, int width, int height, int show, int iePane) {

@@ -57,6 +57,7 @@ struct Settings {
   FontSettings font;
   int lastNotify = 0;
   int baseListIndex = 0;      // "Base Points"/"Insert List" less one: the remembered base point
+  bool shortestRoute = false; // "Plan"/"Shortest Route": the planning dialog's shortest-route choice
 
   bool Get(Option o) const { return options[static_cast<int>(o)] != 0; }
   void Set(Option o, bool on) { options[static_cast<int>(o)] = on ? 1 : 0; }
@@ -70,7 +71,8 @@ void LoadWindowSettings(Profile& profile, Settings& settings);
 void LoadSettings(Profile& profile, Settings& settings, bool modernVisuals);
 // Writes the options, the recent list and "File Count" (when "Recent File" is on),
 // "Backup Interval" (when "Backup File" is on), "Adjacent Distance", the font keys
-// ("Bkgnd" only when backgroundExists), "Google Maps Lang" and "Toolbar Spacing".
+// ("Bkgnd" only when backgroundExists), "Google Maps Lang", "Toolbar Spacing" and the
+// "Plan" section's "Shortest Route".
 void SaveSettings(Profile& profile, const Settings& settings, bool backgroundExists);
 // The "Window" section: "Left", "Top", "Width", "Height", "Show" and, when non-zero, "IE Pane".
 void SaveWindowSettings(Profile& profile, int left, int top, int width, int height, int show, int iePane);

@@ -8,6 +8,7 @@
 #include "core/RowOperations.h"
 #include "planning/DistanceMatrix.h"
 #include "planning/Distances.h"
+#include "planning/ShortestRoute.h"
 
 namespace wayloom {
 
@@ -299,9 +300,12 @@ int RunPlan(CommandContext& context, const PlanOptions& options, TextView host, 
     if (download.stopped || download.message != 0) return download.message;
     CostMatrix costs;
     if (!costs.Allocate(n)) return kOutOfMemoryMessage;
-    if (!FillRoadCosts(download.distances, costs, stop) || !PlanTour(costs, mode, true, stop, outcome.tour)) return 0;
+    if (!FillRoadCosts(download.distances, costs, stop)) return 0;
+    const bool planned = options.shortestRoute ? PlanShortestTour(costs, mode, stop, outcome.tour)
+                                               : PlanTour(costs, mode, true, stop, outcome.tour);
+    if (!planned) return 0;
   } else {
-    outcome = PlanByStraightLine(doc, mode, stop);
+    outcome = options.shortestRoute ? PlanShortestByStraightLine(doc, mode, stop) : PlanByStraightLine(doc, mode, stop);
     if (outcome.message != 0 || outcome.stopped) return outcome.message;
   }
   ApplyPlannedOrder(context, outcome.tour);
@@ -333,7 +337,9 @@ void PlanRoute(CommandContext& context, PlanDialog& dialog, PlanOptions& options
   MapCloseInfo(doc);
   // More than 10 rows cannot be asked for road distances, whatever was chosen before.
   if (n > kMaxRoadRows) options.roadDistance = false;
+  options.shortestRoute = doc.settings.shortestRoute;
   if (!dialog.AskPlanOptions(options, n)) return;
+  doc.settings.shortestRoute = options.shortestRoute;
   if (n > kMaxRoadRows) options.roadDistance = false;
   // In fixed-last mode fewer than 4 rows leave nothing to move.
   if (TripModeOf(options) == TripMode::FixedLast && n < 4) return;

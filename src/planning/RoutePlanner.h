@@ -13,12 +13,16 @@
 
 namespace wayloom {
 
-// The choices of the planning dialog 6008, kept for the program's lifetime (not saved).
+// The choices of the planning dialog 6008, kept for the program's lifetime (not saved),
+// except shortestRoute, which the ini file keeps (Settings::shortestRoute).
 struct PlanOptions {
   bool roundTrip = false;     // 5300 round trip, else 5302 one-way
   bool fixedLast = false;     // 5304: the last row stays the destination (one-way only)
   bool roadDistance = false;  // 5306 road distances (at most 10 rows), else 5307 straight line
+  bool shortestRoute = false; // kShortestRouteText: the shortest-route planner (ShortestRoute.h)
 };
+// The dialog's text for PlanOptions::shortestRoute.
+constexpr int kShortestRouteText = 14462;
 
 // The planning dialog 6008: true for OK, with options changed; rowCount decides whether
 // road distances can be chosen.

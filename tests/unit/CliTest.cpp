@@ -131,5 +131,23 @@ TEST(Cli, PlanReordersByStraightLine) {
   EXPECT_EQ(RunCli("plan " + in + " " + Quote(folder / "x.itn") + " --mode circle").exitCode, 2);
 }
 
+// --best plans the shortest order (the walk's first step, to the nearest place C, is not
+// the best one), with the passed bits cleared.
+TEST(Cli, PlanBestWritesTheShortestOrder) {
+  TempFolder folder;
+  const std::string a = "0|0|A|3\r\n", b = "-200000|0|B|3\r\n", c = "100000|100000|C|2\r\n", d = "300000|0|D|0\r\n",
+                    e = "-400000|0|E|0\r\n", f = "-450000|0|F|0\r\n";
+  WriteBytes(folder / "in.itn", a + b + c + d + e + f);
+  WriteBytes(folder / "planned.itn", "0|0|A|2\r\n" + d + c + "-200000|0|B|2\r\n" + e + f);
+  ASSERT_EQ(RunCli("convert " + Quote(folder / "planned.itn") + " " + Quote(folder / "expected.itn")).exitCode, 0);
+  const std::string in = Quote(folder / "in.itn");
+  for (const char* mode : {"open", "fixed"}) {
+    const CliRun run = RunCli("plan " + in + " " + Quote(folder / "out.itn") + " --mode " + mode + " --best");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadBytes(folder / "out.itn"), ReadBytes(folder / "expected.itn")) << mode;
+  }
+  EXPECT_EQ(RunCli("convert " + in + " " + Quote(folder / "x.itn") + " --best").exitCode, 2);
+}
+
 }  // namespace
 }  // namespace wayloom

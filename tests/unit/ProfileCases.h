@@ -124,7 +124,7 @@ inline void ExpectSameSettings(const Settings& a, const Settings& b) {
   const auto tie = [](const Settings& s) {
     return std::tie(s.options, s.fileCount, s.recentFiles, s.backupInterval, s.googleMapsLang, s.adjacentDistance,
                     s.toolbarBackground, s.toolbarSpacing, s.font.name, s.font.height, s.font.weight, s.font.italic,
-                    s.font.color, s.font.background, s.font.useBackground, s.lastNotify);
+                    s.font.color, s.font.background, s.font.useBackground, s.lastNotify, s.shortestRoute);
   };
   EXPECT_TRUE(tie(a) == tie(b));
 }

@@ -75,12 +75,15 @@ TEST(SettingsTest, BooleansAreNonZeroAndWrittenAsOneDigit) {
     MemoryProfile profile;
     profile.Set("Options", "Show Menu Bar", c.stored);  // defaults to on
     profile.Set("Font", "Italic", c.stored);            // defaults to off
+    profile.Set("Plan", "Shortest Route", c.stored);    // likewise
     const Settings settings = Load(profile);
     SaveSettings(profile, settings, false);
-    const bool italic = c.stored[0] != 0 && c.expected;  // an empty value gives Italic's default, off
-    EXPECT_EQ(std::vector({settings.Get(Option::ShowMenuBar), settings.font.italic}), std::vector({c.expected, italic}));
-    EXPECT_EQ(std::vector({profile.ReadString(u"Options", u"Show Menu Bar"), profile.ReadString(u"Font", u"Italic")}),
-              (std::vector<std::optional<Text>>{c.expected ? u"1" : u"0", italic ? u"1" : u"0"}));
+    const bool off = c.stored[0] != 0 && c.expected;  // an empty value gives the default, off
+    EXPECT_EQ(std::vector({settings.Get(Option::ShowMenuBar), settings.font.italic, settings.shortestRoute}),
+              std::vector({c.expected, off, off}));
+    EXPECT_EQ(std::vector({profile.ReadString(u"Options", u"Show Menu Bar"), profile.ReadString(u"Font", u"Italic"),
+                           profile.ReadString(u"Plan", u"Shortest Route")}),
+              (std::vector<std::optional<Text>>{c.expected ? u"1" : u"0", off ? u"1" : u"0", off ? u"1" : u"0"}));
   }
 }
 
@@ -132,7 +135,7 @@ TEST(SettingsTest, SaveWritesInItsFixedOrder) {
       "Options/Recent List 2=b.itn", "Options/Backup Interval=10",
       "Font/Name=\xE6\x96\xB0\xE7\xB4\xB0\xE6\x98\x8E\xE9\xAB\x94", "Font/Height=-16", "Font/Weight=400",
       "Font/Color=16744448", "Font/Italic=0", "Font/Use Bkgnd=0", "Font/Bkgnd=C:\\bg.bmp",
-      "Options/Google Maps Lang=3", "Options/Toolbar Spacing=2", "Window/Left=-4", "Window/Top=10",
+      "Options/Google Maps Lang=3", "Options/Toolbar Spacing=2", "Plan/Shortest Route=0", "Window/Left=-4", "Window/Top=10",
       "Window/Width=1024", "Window/Height=768", "Window/Show=1",
   });
   EXPECT_EQ(profile.writes, expected);
@@ -150,7 +153,7 @@ TEST(SettingsTest, SaveLeavesOutSwitchedOffKeysAndOldEntriesAndKeepsOneDigitKeys
   for (const std::string& write : off.writes)
     for (const char* left : {"Recent List", "File Count", "Backup Interval", "Font/Bkgnd", "Font/Name", "Toolbar Bkgnd"})
       EXPECT_EQ(write.find(left), std::string::npos) << write;
-  EXPECT_EQ(off.writes.size(), 21u + 1 + 5 + 2);
+  EXPECT_EQ(off.writes.size(), 21u + 1 + 5 + 2 + 1);
 
   MemoryProfile profile;
   settings = DefaultSettings(true);

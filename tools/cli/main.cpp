@@ -3,7 +3,7 @@
 //   wayloom-cli dump FILE
 //   wayloom-cli convert IN OUT [--to NAME]
 //   wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none] [--check-names keep|drop]
-//   wayloom-cli plan IN OUT --mode round|open|fixed [--to NAME]
+//   wayloom-cli plan IN OUT --mode round|open|fixed [--best] [--to NAME]
 //   common option: --codepage N (the ANSI code page of delimited text)
 //
 // Failures print the program's own message to stderr and exit with 1; usage errors exit with 2.
@@ -21,6 +21,7 @@
 #include "formats/FileFormat.h"
 #include "formats/FileTransfer.h"
 #include "planning/RoutePlanner.h"
+#include "planning/ShortestRoute.h"
 #include "platform/posix/SystemClock.h"
 
 namespace wayloom {
@@ -57,6 +58,7 @@ struct Arguments {
   std::vector<std::string> positional;
   std::optional<std::string> to, fromItn, overwrite, checkNames, mode;
   bool toItn = false;
+  bool best = false;  // plan: the shortest-route planner
   unsigned codePage = 0;
   bool ok = true;
 };
@@ -78,6 +80,8 @@ Arguments Parse(int argc, char** argv) {
       args.fromItn = value();
     } else if (arg == "--to-itn") {
       args.toItn = true;
+    } else if (arg == "--best") {
+      args.best = true;
     } else if (arg == "--overwrite") {
       args.overwrite = value();
     } else if (arg == "--mode") {
@@ -143,8 +147,9 @@ int Convert(CommandContext& context, TextView in, TextView out, std::optional<in
   return WriteOutput(context, out, format);
 }
 
-// Plans the order by straight-line distances as command 1037 does, then writes it.
-int Plan(CommandContext& context, TextView in, TextView out, const std::string& mode, std::optional<int> format) {
+// Plans the order by straight-line distances as command 1037 does (with best, as its
+// shortest-route choice does), then writes it.
+int Plan(CommandContext& context, TextView in, TextView out, const std::string& mode, bool best, std::optional<int> format) {
   if (!ReadInput(context, in)) return 1;
   const DocumentState& doc = context.doc;
   if (!RowsWithoutCoordinates(doc).empty()) {
@@ -155,7 +160,8 @@ int Plan(CommandContext& context, TextView in, TextView out, const std::string& 
   const std::size_t rows = doc.table.RowCount();
   // As in the program: three rows at least, four with a fixed last row.
   if (rows >= (tripMode == TripMode::FixedLast ? 4u : 3u)) {
-    const PlanOutcome outcome = PlanByStraightLine(doc, tripMode, [] { return false; });
+    const StopPoll never = [] { return false; };
+    const PlanOutcome outcome = best ? PlanShortestByStraightLine(doc, tripMode, never) : PlanByStraightLine(doc, tripMode, never);
     if (outcome.message != 0) {
       context.ui.ShowMessage(outcome.message, FormatArg(), MessageIcon::Information);
       return 1;
@@ -214,7 +220,7 @@ int Usage() {
                "  wayloom-cli convert IN OUT [--to NAME]\n"
                "  wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none]\n"
                "                             [--check-names keep|drop]\n"
-               "  wayloom-cli plan IN OUT --mode round|open|fixed [--to NAME]\n"
+               "  wayloom-cli plan IN OUT --mode round|open|fixed [--best] [--to NAME]\n"
                "  option of every command: --codepage N (the ANSI code page; default %u)\n"
                "%s",
                MakeSystemTextCodec()->SystemCodePage(), NameList().c_str());
@@ -244,6 +250,7 @@ int main(int argc, char** argv) {
   editor.doc.settings.Set(Option::RecentFile, false);
   CommandContext& context = editor.context;
   const auto& positional = args.positional;
+  if (args.best && command != "plan") return Usage();
   if (command == "dump" && positional.size() == 1 && !args.to) return Dump(context, ArgumentText(positional[0]));
   if (command == "convert" && positional.size() == 2) {
     std::optional<int> format;
@@ -259,7 +266,7 @@ int main(int argc, char** argv) {
       format = TargetFormat(*args.to);
       if (!format) return Usage();
     }
-    return Plan(context, ArgumentText(positional[0]), ArgumentText(positional[1]), *args.mode, format);
+    return Plan(context, ArgumentText(positional[0]), ArgumentText(positional[1]), *args.mode, args.best, format);
   }
   if (command == "convert-folder" && positional.size() == 1 && (args.toItn != args.fromItn.has_value())) {
     const int result = ConvertFolderCommand(context, ui, ArgumentText(positional[0]), args);
