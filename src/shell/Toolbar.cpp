@@ -462,17 +462,22 @@ std::optional<LRESULT> Toolbar::OnNotify(const NMHDR& header) {
 }
 
 HBITMAP Toolbar::MenuBitmap(int image) const {
-  // Menus blend 32-bit item bitmaps with premultiplied alpha.
+  // Blended onto the menu colour here: not every system blends a menu bitmap's alpha.
   constexpr int kSize = 16;
   if (smallPixels_.size() < static_cast<std::size_t>(kToolbarImageCount) * kSize * kSize) return nullptr;
+  const COLORREF menu = GetSysColor(COLOR_MENU);
+  const std::uint32_t under[3] = {GetBValue(menu), GetGValue(menu), GetRValue(menu)};
   std::uint32_t cut[kSize * kSize];
   const int stripWidth = kSize * kToolbarImageCount;
   for (int y = 0; y < kSize; ++y)
     for (int x = 0; x < kSize; ++x) {
       const std::uint32_t pixel = smallPixels_[static_cast<std::size_t>(y) * stripWidth + image * kSize + x];
       const std::uint32_t alpha = pixel >> 24;
-      std::uint32_t out = alpha << 24;
-      for (int shift = 0; shift < 24; shift += 8) out |= (((pixel >> shift) & 0xFF) * alpha / 255) << shift;
+      std::uint32_t out = 0xFF000000u;
+      for (int channel = 0; channel < 3; ++channel) {
+        const std::uint32_t c = (pixel >> (8 * channel)) & 0xFF;
+        out |= ((c * alpha + under[channel] * (255 - alpha)) / 255) << (8 * channel);
+      }
       cut[y * kSize + x] = out;
     }
   return MakeBitmap(kSize, kSize, cut);

@@ -50,13 +50,21 @@ HWND AddControl(HWND dialog, const wchar_t* className, const wchar_t* text, DWOR
   return control;
 }
 
+// Centred over the owner, kept inside the owner's work area.
 void CentreOver(HWND window, HWND owner) {
   RECT outer{}, inner{};
   GetWindowRect(owner, &outer);
   GetWindowRect(window, &inner);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& area = monitor.rcWork;
   const int width = inner.right - inner.left, height = inner.bottom - inner.top;
-  SetWindowPos(window, nullptr, outer.left + (outer.right - outer.left - width) / 2,
-               outer.top + (outer.bottom - outer.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int left = std::clamp(outer.left + (outer.right - outer.left - width) / 2, area.left,
+                              std::max(area.left, area.right - width));
+  const int top = std::clamp(outer.top + (outer.bottom - outer.top - height) / 2, area.top,
+                             std::max(area.top, area.bottom - height));
+  SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 const wchar_t* Wide(TextView text) { return reinterpret_cast<const wchar_t*>(text.data()); }
@@ -168,12 +176,10 @@ UINT_PTR CALLBACK Toolbar::ColourHook(HWND dialog, UINT message, WPARAM wParam, 
         SetWindowTextW(child, label.erase(amp, 1).c_str());
       }
     }
-    // Beside Cancel, where the chooser's hidden Help button sits.
-    HWND cancel = GetDlgItem(dialog, IDCANCEL);
-    HWND help = GetDlgItem(dialog, kChooserHelpButton);
-    RECT place = ChildRect(dialog, help ? help : cancel);
-    if (!help) OffsetRect(&place, place.right - place.left + 6, 0);
-    if (help) ShowWindow(help, SW_HIDE);
+    // Right of Cancel, in place of the chooser's Help button (hidden: there is no help).
+    RECT place = ChildRect(dialog, GetDlgItem(dialog, IDCANCEL));
+    OffsetRect(&place, place.right - place.left + 6, 0);
+    if (HWND help = GetDlgItem(dialog, kChooserHelpButton)) ShowWindow(help, SW_HIDE);
     AddControl(dialog, L"BUTTON", Wide(LoadText(kApplyString)), WS_TABSTOP | BS_PUSHBUTTON, place, kApplyButton);
     CentreOver(dialog, GetParent(dialog) ? GetParent(dialog) : self->parent_);
     return TRUE;

@@ -11,6 +11,7 @@
 
 #include "WinTestSupport.h"
 #include "platform/win32/Win32Profile.h"
+#include "shell/CommandTable.h"
 
 namespace wayloom {
 namespace {
@@ -75,6 +76,11 @@ class ToolbarWinTest : public ::testing::Test {
   HWND parent = nullptr;
   Toolbar toolbar;
 };
+
+// The window's command table and the toolbar give each command the same image.
+TEST(ToolbarImages, CommandTableAgreesWithTheToolbar) {
+  for (const CommandEntry& entry : MainCommands()) EXPECT_EQ(entry.toolbarImage, ToolbarImageOf(entry.id)) << entry.id;
+}
 
 TEST_F(ToolbarWinTest, DefaultLayoutIsGroupedAndAChangedLayoutIsWrittenAndReadBack) {
   Create();
