@@ -115,6 +115,8 @@ const wchar_t* TooltipText(int command) {
 
 }  // namespace
 
+Toolbar::Toolbar() { store_.fill(TBSTATE_ENABLED); }
+
 Toolbar::~Toolbar() { Destroy(); }
 
 void Toolbar::Destroy() {
@@ -136,7 +138,6 @@ bool Toolbar::Create(HWND parent, HINSTANCE instance, Settings& settings, Profil
   settings_ = &settings;
   profile_ = &profile;
   modern_ = modernVisuals;
-  if (std::ranges::all_of(store_, [](BYTE state) { return state == 0; })) store_.fill(TBSTATE_ENABLED);
 
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_CUSTOMERASE |
                 CCS_ADJUSTABLE | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN;

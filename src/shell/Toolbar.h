@@ -30,7 +30,7 @@ struct ToolbarEvents {
 
 class Toolbar {
  public:
-  Toolbar() = default;
+  Toolbar();
   Toolbar(const Toolbar&) = delete;
   Toolbar& operator=(const Toolbar&) = delete;
   ~Toolbar();

@@ -241,8 +241,10 @@ TEST_F(ToolbarWinTest, HeightFollowsVisibilityRowsAndImageSize) {
   SetWindowPos(toolbar.Handle(), nullptr, 0, 0, 300, 100, SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(toolbar.Handle(), TB_AUTOSIZE, 0, 0);
   EXPECT_GT(toolbar.LayoutHeight(), 3 * buttonHeight);
+  toolbar.ToggleWrap();
+  EXPECT_FALSE(settings.Get(Option::WrapToolbar));
+  EXPECT_EQ(toolbar.LayoutHeight(), oneRow);
 
-  settings.Set(Option::WrapToolbar, false);
   toolbar.ToggleLarge();  // recreated with 16-pixel images, not wrapping
   SetWindowPos(toolbar.Handle(), nullptr, 0, 0, 300, 100, SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(toolbar.Handle(), TB_AUTOSIZE, 0, 0);
