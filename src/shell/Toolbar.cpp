@@ -465,7 +465,9 @@ std::optional<LRESULT> Toolbar::OnNotify(const NMHDR& header) {
 HBITMAP Toolbar::MenuBitmap(int image) const {
   // Blended onto the menu colour here: not every system blends a menu bitmap's alpha.
   constexpr int kSize = 16;
-  if (smallPixels_.size() < static_cast<std::size_t>(kToolbarImageCount) * kSize * kSize) return nullptr;
+  if (image < 0 || image >= kToolbarImageCount ||
+      smallPixels_.size() < static_cast<std::size_t>(kToolbarImageCount) * kSize * kSize)
+    return nullptr;
   const COLORREF menu = GetSysColor(COLOR_MENU);
   const std::uint32_t under[3] = {GetBValue(menu), GetGValue(menu), GetRValue(menu)};
   std::uint32_t cut[kSize * kSize];

@@ -67,6 +67,8 @@ class Toolbar {
   // The 16-pixel images, for menu images and dialog icons.
   HIMAGELIST SmallImages() const { return smallImages_; }
   int ImageOf(int command) const { return ToolbarImageOf(command); }
+  // One 16-pixel image as an opaque menu-item bitmap on the menu colour (the caller deletes it).
+  HBITMAP MenuBitmap(int image) const;
 
   ToolbarEvents events;
 
@@ -88,7 +90,6 @@ class Toolbar {
   void ExtendCustomiseDialog(HWND dialog);
   void UpdateCustomiseButtons() const;
   void OnSpacingEdited(bool focusLost);
-  HBITMAP MenuBitmap(int image) const;
 
   static LRESULT CALLBACK ToolbarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   static LRESULT CALLBACK CustomiseProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

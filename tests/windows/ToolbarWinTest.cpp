@@ -12,6 +12,7 @@
 #include "WinTestSupport.h"
 #include "platform/win32/Win32Profile.h"
 #include "shell/CommandTable.h"
+#include "shell/ResourceIds.h"
 
 namespace wayloom {
 namespace {
@@ -80,6 +81,24 @@ class ToolbarWinTest : public ::testing::Test {
 // The window's command table and the toolbar give each command the same image.
 TEST(ToolbarImages, CommandTableAgreesWithTheToolbar) {
   for (const CommandEntry& entry : MainCommands()) EXPECT_EQ(entry.toolbarImage, ToolbarImageOf(entry.id)) << entry.id;
+}
+
+// The made bitmaps load as 32-bit strips of the sizes their users cut them into.
+TEST(ToolbarImages, BitmapsAreStripsOfTheExpectedSizes) {
+  const struct { int id, width, height; } bitmaps[] = {
+      {IDB_TOOLBAR_LARGE, 24 * 51, 24}, {IDB_TOOLBAR_SMALL, 16 * 51, 16}, {IDB_CHEVRON, 2 * 8, 24},
+      {IDB_STATUS_LARGE, 4 * 32, 24}, {IDB_STATUS_SMALL, 4 * 24, 16},
+  };
+  for (const auto& expected : bitmaps) {
+    HANDLE bitmap = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(expected.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    ASSERT_NE(bitmap, nullptr) << expected.id;
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof info, &info);
+    EXPECT_EQ(std::vector({info.bmWidth, info.bmHeight, static_cast<LONG>(info.bmBitsPixel)}),
+              std::vector<LONG>({expected.width, expected.height, 32})) << expected.id;
+    DeleteObject(bitmap);
+  }
+  EXPECT_NE(LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_CHEVRON)), nullptr);
 }
 
 TEST_F(ToolbarWinTest, DefaultLayoutIsGroupedAndAChangedLayoutIsWrittenAndReadBack) {
