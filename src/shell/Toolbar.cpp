@@ -408,6 +408,7 @@ bool Toolbar::OnButtonInfo(NMTOOLBARW& info) const {
   return true;
 }
 
+// The notifications that ask for something are answered in their own structure, hence the casts.
 std::optional<LRESULT> Toolbar::OnNotify(const NMHDR& header) {
   if (!toolbar_) return std::nullopt;
   const HWND tooltips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0));
