@@ -14,8 +14,19 @@ add_library(wayloom_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(wayloom_shell PUBLIC wayloom_platform_win32 wayloom_platform_portable
   comctl32 comdlg32 shlwapi shell32 ole32 uxtheme gdi32 user32 kernel32 version)
 
+# Toolbar, status and chevron images and the chevron cursor, made from the Tango icons.
+set(BITMAPS_DIR ${CMAKE_BINARY_DIR}/generated)
+set(BITMAP_FILES ${BITMAPS_DIR}/ToolbarLarge.bmp ${BITMAPS_DIR}/ToolbarSmall.bmp ${BITMAPS_DIR}/Chevron.bmp
+  ${BITMAPS_DIR}/StatusLarge.bmp ${BITMAPS_DIR}/StatusSmall.bmp ${BITMAPS_DIR}/Chevron.cur)
+add_custom_command(
+  OUTPUT ${BITMAP_FILES}
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_bitmaps.py ${BITMAPS_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_bitmaps.py
+  COMMENT "Making the bitmaps from the Tango icons")
+
 set(WAYLOOM_RC ${CMAKE_SOURCE_DIR}/resources/Wayloom.rc)
-set_source_files_properties(${WAYLOOM_RC} PROPERTIES OBJECT_DEPENDS ${STRINGS_RC})
+set_source_files_properties(${WAYLOOM_RC} PROPERTIES OBJECT_DEPENDS
+  "${STRINGS_RC};${BITMAP_FILES};${CMAKE_SOURCE_DIR}/resources/Bitmaps.rc;${CMAKE_SOURCE_DIR}/src/shell/ResourceIds.h")
 add_executable(Wayloom WIN32 ${CMAKE_SOURCE_DIR}/src/shell/Main.cpp ${WAYLOOM_RC})
 target_include_directories(Wayloom PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(Wayloom PRIVATE wayloom_shell ${WAYLOOM_STATIC_LINK})

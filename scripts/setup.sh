@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine wine64 qemu-user xvfb xauth x11-utils fonts-wqy-microhei fonts-wine imagemagick
+  wine wine64 qemu-user xvfb xauth x11-utils fonts-wqy-microhei fonts-wine imagemagick tango-icon-theme
   gpsbabel
 )
 

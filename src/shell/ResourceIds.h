@@ -1,0 +1,10 @@
+/* Ids of the program's bitmaps and cursors: included by the resource scripts and the code
+   (so plain #defines only). */
+#pragma once
+
+#define IDB_TOOLBAR_LARGE 3000 /* the 51 toolbar images, 24 x 24 */
+#define IDB_TOOLBAR_SMALL 3001 /* the same, 16 x 16 */
+#define IDB_CHEVRON 3002       /* two 8 x 24 images: the large and the small chevron */
+#define IDB_STATUS_LARGE 3003  /* the four row-status images, 32 x 24 */
+#define IDB_STATUS_SMALL 3004  /* the same, 24 x 16 */
+#define IDC_CHEVRON 4000       /* over the toolbar's overflow strip */
