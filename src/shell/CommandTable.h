@@ -1,6 +1,6 @@
-// The one table of the main window's commands: each id with its handler, its toolbar image
-// and its keys. The window dispatches from it, builds its accelerator table and its
-// default toolbar from it, and applies the command states to what it lists.
+// The one table of the main window's commands: each id with its handler and its keys. The
+// window dispatches from it and builds its accelerator table from it; the toolbar's images
+// are core/ToolbarLayout's.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +18,7 @@ struct CommandKey {
 
 struct CommandEntry {
   int id;
-  void (*run)(MainWindowState& state);
-  int toolbarImage;  // index in the toolbar's image list; -1: no button
+  void (*run)(MainWindowState& state);  // nullptr: listed, not handled yet
   CommandKey keys[2];
 };
 

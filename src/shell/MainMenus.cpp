@@ -8,6 +8,7 @@
 #include "core/CommandStates.h"
 #include "core/StringTable.h"
 #include "platform/win32/WideText.h"
+#include "core/ToolbarLayout.h"
 #include "shell/CommandTable.h"
 #include "shell/MainWindow.h"
 #include "shell/RecentFilesMenu.h"
@@ -31,16 +32,20 @@ std::wstring MenuTextWithoutKey(HMENU menu, UINT id) {
   return tab == std::wstring::npos ? shown : shown.substr(0, tab);
 }
 
+}  // namespace
+
 CommandStateInputs WindowInputs(const MainWindowState& state) {
   CommandStateInputs inputs;
   inputs.menuBarShown = GetMenu(state.window) != nullptr;
   inputs.statusBarShown = state.statusBar.Visible();
-  inputs.toolbarShown = state.editor.doc.settings.Get(Option::ShowToolbar);
+  inputs.toolbarShown = state.toolbar.Visible();
   inputs.deviceServiceInstalled = state.deviceServiceInstalled;
   inputs.siblingWindowExists = FindWindowW(ToWide(LoadText(kSiblingClassString)).c_str(), nullptr) != nullptr;
   inputs.backgroundInUse = state.editor.doc.settings.font.useBackground;
   return inputs;
 }
+
+namespace {
 
 void Apply(HMENU popup, UINT id, const CommandState& command) {
   EnableMenuItem(popup, id, MF_BYCOMMAND | (command.enabled ? MF_ENABLED : MF_GRAYED));
@@ -52,6 +57,35 @@ void TrackPopup(MainWindowState& state, HMENU popup, POINT screen) {
 }
 
 }  // namespace
+
+namespace {
+
+void AttachImages(MainWindowState& state, HMENU menu) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      AttachImages(state, sub);
+      continue;
+    }
+    const int image = ToolbarImageOf(static_cast<int>(GetMenuItemID(menu, i)));
+    if (image < 0) continue;
+    HBITMAP bitmap = state.toolbar.MenuBitmap(image);
+    if (!bitmap) continue;
+    state.menuImages.push_back(bitmap);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    item.hbmpItem = bitmap;
+    SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
+  }
+}
+
+}  // namespace
+
+void AttachMenuImages(MainWindowState& state) {
+  if (state.menu) AttachImages(state, state.menu);
+  if (state.contextMenus) AttachImages(state, state.contextMenus);
+}
 
 void AddSystemMenuItems(HWND window, HMENU mainMenu) {
   HMENU system = GetSystemMenu(window, FALSE);
@@ -156,6 +190,8 @@ void OpenContextMenuForKey(MainWindowState& state) {
       state.table.SyncFromTable();
     }
     OpenTableMenu(state, cursor);
+  } else if (under && under == state.toolbar.Handle()) {
+    if (!state.toolbar.OnRightClick(cursor, state.window)) OpenToolbarMenu(state, cursor);
   } else if (under && under == ListView_GetHeader(list)) {
     HDHITTESTINFO hit{};
     hit.pt = cursor;

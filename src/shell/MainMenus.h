@@ -4,9 +4,16 @@
 
 #include <windows.h>
 
+#include "core/CommandStates.h"
+
 namespace wayloom {
 
 struct MainWindowState;
+
+// What only the window knows for the command states: its bars, the companion, the map.
+CommandStateInputs WindowInputs(const MainWindowState& state);
+// Every menu item whose command has a toolbar button shows the button's image.
+void AttachMenuImages(MainWindowState& state);
 
 // 1048, 1049 and 1056 at the top of the system menu, so hidden bars can be brought back.
 void AddSystemMenuItems(HWND window, HMENU mainMenu);

@@ -51,6 +51,24 @@ TableEvents TableEventsOf(MainWindowState& state) {
   return events;
 }
 
+// Toolbar clicks first refresh the states and commit the editor; hovering shows help.
+ToolbarEvents ToolbarEventsOf(MainWindowState& state) {
+  ToolbarEvents events;
+  events.beforeClick = [&state] {
+    state.toolbar.ApplyStates(state.editor.States(WindowInputs(state), false));
+    return state.cellEditor.Commit();
+  };
+  events.showHelp = [&state](int command) {
+    if (state.cellEditor.Visible()) return;
+    if (command) {
+      state.statusBar.SetText(0, LoadText(command));
+    } else {
+      state.editor.doc.statusResetPending = true;
+    }
+  };
+  return events;
+}
+
 bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   LoadSettings(state.profile, state.editor.doc.settings, state.modernVisuals);
   const Settings& settings = state.editor.doc.settings;
@@ -61,10 +79,14 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   state.editor.context.clipboard = state.clipboard.get();
   if (!state.statusBar.Create(state.window, instance, settings.Get(Option::ShowStatusBar))) return false;
   state.statusBar.SetText(0, LoadText(kReadyString));
+  state.toolbar.events = ToolbarEventsOf(state);
+  if (!state.toolbar.Create(state.window, instance, state.editor.doc.settings, state.profile, state.modernVisuals))
+    return false;
 
   state.menu = LoadMenuW(instance, MAKEINTRESOURCEW(kMainResourceId));
   state.contextMenus = LoadMenuW(instance, MAKEINTRESOURCEW(kContextMenusId));
   if (!state.menu || !state.contextMenus) return false;
+  AttachMenuImages(state);
   RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), settings, state.recentItemsShown);
   AddSystemMenuItems(state.window, state.menu);
   if (settings.Get(Option::ShowMenuBar)) SetMenu(state.window, state.menu);
@@ -165,12 +187,20 @@ void OnTimer(MainWindowState& state, UINT_PTR timer) {
     return;
   }
   if (timer != kStatusTimer || state.statusBar.Simple()) return;
+  if (state.toolbar.Visible()) state.toolbar.ApplyStates(state.editor.States(WindowInputs(state), false));
   RefreshStatusParts(state);
 }
 
 // A notification of the table: double-click, right-click, column click; the rest is the
 // table view's.
 LRESULT OnNotify(MainWindowState& state, const NMHDR& header) {
+  if (header.hwndFrom == state.toolbar.Handle() && header.code == NM_RCLICK) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    if (!state.toolbar.OnRightClick(cursor, state.window)) OpenToolbarMenu(state, cursor);
+    return TRUE;
+  }
+  if (auto result = state.toolbar.OnNotify(header)) return *result;
   if (header.hwndFrom != state.table.Handle()) return 0;
   switch (header.code) {
     case NM_DBLCLK: {
@@ -210,6 +240,27 @@ LRESULT OnNotify(MainWindowState& state, const NMHDR& header) {
   }
 }
 
+// The strip between the toolbar and the table: a line under the toolbar and white below it.
+void OnPaint(MainWindowState& state) {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(state.window, &paint);
+  RECT client{};
+  GetClientRect(state.window, &client);
+  RECT table{};
+  GetWindowRect(state.table.Handle(), &table);
+  MapWindowPoints(nullptr, state.window, reinterpret_cast<POINT*>(&table), 2);
+  const int lineY = state.toolbar.Visible() ? state.toolbar.LayoutHeight() - (state.modernVisuals ? 2 : 0) : 0;
+  RECT below{0, lineY, client.right, table.top};
+  FillRect(dc, &below, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (state.toolbar.Visible()) {
+    HBRUSH line = CreateSolidBrush(state.modernVisuals ? RGB(0xB6, 0xBC, 0xCC) : RGB(0xAC, 0xA8, 0x99));
+    RECT edge{0, lineY, client.right, lineY + 1};
+    FillRect(dc, &edge, line);
+    DeleteObject(line);
+  }
+  EndPaint(state.window, &paint);
+}
+
 bool OnClose(MainWindowState& state) {
   if (!state.cellEditor.Commit()) return false;
   if (state.editor.doc.document.modified && !ConfirmDiscard(state.editor.context)) return false;
@@ -223,6 +274,7 @@ void OnDestroy(MainWindowState& state) {
   Settings& settings = state.editor.doc.settings;
   settings.Set(Option::ShowMenuBar, GetMenu(state.window) != nullptr);
   settings.Set(Option::ShowStatusBar, state.statusBar.Visible());
+  settings.Set(Option::ShowToolbar, state.toolbar.Visible());
   bool backgroundExists = IsExistingFile(state, settings.font.background);
   SaveSettings(state.profile, settings, backgroundExists);
 
@@ -237,6 +289,8 @@ void OnDestroy(MainWindowState& state) {
   // A menu that was never attached is not destroyed with the window.
   if (state.menu && GetMenu(state.window) != state.menu) DestroyMenu(state.menu);
   if (state.contextMenus) DestroyMenu(state.contextMenus);
+  for (HBITMAP image : state.menuImages) DeleteObject(image);
+  state.menuImages.clear();
   state.menu = state.contextMenus = nullptr;
   PostQuitMessage(0);
 }
@@ -294,6 +348,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         RefreshStatusParts(*state);
       }
       return 0;
+    case WM_PAINT:
+      OnPaint(*state);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
     case WM_GETMINMAXINFO:
       OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
@@ -338,19 +397,48 @@ bool TranslateMainWindowMessage(MainWindowState& state, HACCEL accelerators, MSG
 }
 
 void Relayout(MainWindowState& state) {
+  if (IsIconic(state.window)) return;
   RECT client{};
   GetClientRect(state.window, &client);
+  const int top = state.modernVisuals ? -2 : 0;
+  int toolbarHeight = 0;
+  if (state.toolbar.Visible()) {
+    // The toolbar's width first: its wrapped rows decide its height.
+    SetWindowPos(state.toolbar.Handle(), nullptr, 0, top, client.right, 1, SWP_NOZORDER | SWP_NOACTIVATE);
+    toolbarHeight = state.toolbar.LayoutHeight();
+    SetWindowPos(state.toolbar.Handle(), nullptr, 0, top, client.right, toolbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   state.statusBar.Resize(client.right);
-  int tableHeight = client.bottom - state.statusBar.Height();
-  SetWindowPos(state.table.Handle(), nullptr, 0, 0, client.right, tableHeight < 0 ? 0 : tableHeight,
+  const int y = top + toolbarHeight + 2;
+  const int tableHeight = client.bottom - state.statusBar.Height() - y;
+  SetWindowPos(state.table.Handle(), nullptr, 0, y, client.right, tableHeight < 0 ? 0 : tableHeight,
                SWP_NOZORDER | SWP_NOACTIVATE);
   state.cellEditor.Reposition();
+  InvalidateRect(state.window, nullptr, TRUE);
 }
 
 void ToggleMenuBar(MainWindowState& state) {
   const bool show = GetMenu(state.window) == nullptr;
   SetMenu(state.window, show ? state.menu : nullptr);
   state.editor.doc.settings.Set(Option::ShowMenuBar, show);
+}
+
+void ToggleToolbar(MainWindowState& state) {
+  state.toolbar.Show(!state.toolbar.Visible());
+  Relayout(state);
+}
+
+void ToolbarCommand(MainWindowState& state, int command) {
+  if (!state.toolbar.Visible()) return;
+  state.toolbar.Press(command, true);
+  switch (command) {
+    case IDM_LARGE_TOOLBAR: state.toolbar.ToggleLarge(); break;
+    case IDM_WRAP_TOOLBAR: state.toolbar.ToggleWrap(); break;
+    case IDM_TOOLBAR_BACKGROUND: state.toolbar.ChooseBackground(state.window); break;
+    case IDM_CUSTOMISE_TOOLBAR: state.toolbar.Customise(); break;
+  }
+  state.toolbar.Press(command, false);
+  Relayout(state);
 }
 
 void ToggleStatusBar(MainWindowState& state) {
@@ -380,6 +468,8 @@ void ShowAboutBox(MainWindowState& state) {
   frame.owner = state.window;
   frame.command = IDM_ABOUT;
   frame.fade = state.editor.doc.settings.Get(Option::FadeWindow);
+  frame.smallImages = state.toolbar.SmallImages();
+  frame.image = state.toolbar.ImageOf(IDM_ABOUT);
   state.ui.PressToolbarButton(IDM_ABOUT, true);
   RunAboutDialog(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(state.window, GWLP_HINSTANCE)), frame);
   state.ui.PressToolbarButton(IDM_ABOUT, false);

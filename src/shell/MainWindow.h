@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/CommandIds.h"
 #include "editing/Editor.h"
@@ -19,6 +20,7 @@
 #include "shell/InPlaceEditor.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
+#include "shell/Toolbar.h"
 #include "shell/Win32Ui.h"
 
 namespace wayloom {
@@ -37,7 +39,7 @@ struct MainWindowState {
         modernVisuals(modern),
         commandLinePath(std::move(startPath)),
         codec(MakeSystemTextCodec()),
-        ui(table, statusBar),
+        ui(table, statusBar, toolbar),
         editor(ui, EditorServices{files, clock, codec.get(), nullptr, &http, &profile}),
         table(editor.doc, modern),
         cellEditor(editor, [this] { AfterCommand(*this); }) {}
@@ -51,6 +53,7 @@ struct MainWindowState {
   Win32Clock clock;
   WinInetHttpClient http;
   StatusBar statusBar;
+  Toolbar toolbar;
   Win32Ui ui;
   Editor editor;
   TableView table;
@@ -60,6 +63,7 @@ struct MainWindowState {
   HWND window = nullptr;
   HMENU menu = nullptr;          // menu 500, attached or not
   HMENU contextMenus = nullptr;  // menu 10000
+  std::vector<HBITMAP> menuImages;  // the toolbar images on menu items
   int recentItemsShown = 0;      // recent items now in the File menu
   int headerColumn = -1;         // the column title last right-clicked
   LPARAM commandParameter = 0;   // lParam of the command being run (1201, 1202)
@@ -80,6 +84,9 @@ bool TranslateMainWindowMessage(MainWindowState& state, HACCEL accelerators, MSG
 
 // Commands of the window itself.
 void ToggleMenuBar(MainWindowState& state);
+void ToggleToolbar(MainWindowState& state);
+// 1050-1053: the toolbar's size, wrapping, colour and buttons.
+void ToolbarCommand(MainWindowState& state, int command);
 void ToggleStatusBar(MainWindowState& state);
 void OpenWebLink(MainWindowState& state, int command);
 void ShowAboutBox(MainWindowState& state);

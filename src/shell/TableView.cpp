@@ -3,12 +3,15 @@
 #include <uxtheme.h>
 
 #include "core/StringTable.h"
+#include "shell/ResourceIds.h"
+#include "shell/Toolbar.h"
 #include "platform/win32/WideText.h"
 
 namespace wayloom {
 namespace {
 
 constexpr int kColumnTitleStrings[kColumnCount] = {14100, 14101, 14102, 14103, 14104};
+constexpr int kStatusImageWidth = 24;
 constexpr COLORREF kBaseRowColour = RGB(0, 0, 255);
 constexpr COLORREF kNoCoordinateColour = RGB(255, 0, 0);
 constexpr wchar_t kPinnedGlyph = 171;  // Wingdings: a star in a circle
@@ -28,10 +31,17 @@ bool TableView::Create(HWND parent, HINSTANCE instance, TableEvents events) {
   if (!modernVisuals_) extended |= LVS_EX_GRIDLINES;
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   SetWindowTheme(list_, L"Explorer", nullptr);
+  // The rows' status images: the small set for the usual font heights.
+  statusImages_ = LoadImageStrip(instance, IDB_STATUS_SMALL, kStatusImageWidth);
+  if (statusImages_) SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(statusImages_));
   InsertColumns();
   ResetColumns();
   SetWindowSubclass(list_, Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
   return true;
+}
+
+TableView::~TableView() {
+  if (statusImages_) ImageList_Destroy(statusImages_);
 }
 
 void TableView::InsertColumns() {
@@ -231,6 +241,8 @@ LRESULT TableView::OnNotify(const NMHDR& header) {
 
 void TableView::FillCell(NMLVDISPINFOW& info) const {
   LVITEMW& item = info.item;
+  if ((item.mask & LVIF_IMAGE) && item.iItem >= 0 && static_cast<std::size_t>(item.iItem) < doc_.table.RowCount())
+    item.iImage = static_cast<int>(doc_.table.Row(item.iItem).status);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   item.pszText[0] = L'\0';
   // The control may ask for rows a running read has not given it yet.

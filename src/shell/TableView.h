@@ -24,6 +24,7 @@ class TableView {
   TableView(DocumentState& doc, bool modernVisuals) : doc_(doc), modernVisuals_(modernVisuals) {}
 
   bool Create(HWND parent, HINSTANCE instance, TableEvents events);
+  ~TableView();
   HWND Handle() const { return list_; }
 
   // Widths, alignment and display order of a new document.
@@ -57,6 +58,7 @@ class TableView {
   DocumentState& doc_;
   bool modernVisuals_;
   HWND list_ = nullptr;
+  HIMAGELIST statusImages_ = nullptr;  // by EntryStatus
   TableEvents events_;
   // Set while the control is being told the rows' selection, so its echoes are ignored.
   bool pushingSelection_ = false;

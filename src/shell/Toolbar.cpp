@@ -115,6 +115,10 @@ const wchar_t* TooltipText(int command) {
 
 }  // namespace
 
+HIMAGELIST LoadImageStrip(HINSTANCE instance, int bitmapId, int imageWidth) {
+  return MakeImageList(LoadPixels(instance, bitmapId), imageWidth, Unchanged);
+}
+
 Toolbar::Toolbar() { store_.fill(TBSTATE_ENABLED); }
 
 Toolbar::~Toolbar() { Destroy(); }

@@ -19,6 +19,10 @@
 
 namespace wayloom {
 
+// An image list cut from a 32-bit bitmap strip of the resources (alpha kept); the caller
+// destroys it.
+HIMAGELIST LoadImageStrip(HINSTANCE instance, int bitmapId, int imageWidth);
+
 struct ToolbarEvents {
   // Before a click reaches a button (the window refreshes the command states and commits
   // the in-place editor); false swallows the click.

@@ -148,6 +148,8 @@ void Win32Ui::HideCellEditor() {
   if (cellEditor_) cellEditor_->Hide();
 }
 
+void Win32Ui::PressToolbarButton(int command, bool pressed) { toolbar_.Press(command, pressed); }
+
 void Win32Ui::PostCommand(int command, long long parameter) {
   if (owner_) PostMessageW(owner_, WM_COMMAND, static_cast<WPARAM>(command), static_cast<LPARAM>(parameter));
 }

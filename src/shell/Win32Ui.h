@@ -8,6 +8,7 @@
 #include "shell/InPlaceEditor.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
+#include "shell/Toolbar.h"
 
 namespace wayloom {
 
@@ -16,7 +17,8 @@ constexpr UINT_PTR kAutoSaveTimer = 10;
 
 class Win32Ui : public EditorUi {
  public:
-  Win32Ui(TableView& table, StatusBar& statusBar) : table_(table), statusBar_(statusBar) {}
+  Win32Ui(TableView& table, StatusBar& statusBar, Toolbar& toolbar)
+      : table_(table), statusBar_(statusBar), toolbar_(toolbar) {}
   void SetOwner(HWND owner) { owner_ = owner; }
   void SetCellEditor(InPlaceEditor* editor) { cellEditor_ = editor; }
 
@@ -43,6 +45,7 @@ class Win32Ui : public EditorUi {
   void ShowCellEditor(const CellEditorRequest& request) override;
   void HideCellEditor() override;
   void PostCommand(int command, long long parameter) override;
+  void PressToolbarButton(int command, bool pressed) override;
   void RestartAutoSaveTimer(int minutes) override;
 
  private:
@@ -50,6 +53,7 @@ class Win32Ui : public EditorUi {
   InPlaceEditor* cellEditor_ = nullptr;
   TableView& table_;
   StatusBar& statusBar_;
+  Toolbar& toolbar_;
 };
 
 // MB_ flags of a message box as the portable code asks for it.

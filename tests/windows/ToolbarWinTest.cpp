@@ -78,11 +78,6 @@ class ToolbarWinTest : public ::testing::Test {
   Toolbar toolbar;
 };
 
-// The window's command table and the toolbar give each command the same image.
-TEST(ToolbarImages, CommandTableAgreesWithTheToolbar) {
-  for (const CommandEntry& entry : MainCommands()) EXPECT_EQ(entry.toolbarImage, ToolbarImageOf(entry.id)) << entry.id;
-}
-
 // The made bitmaps load as 32-bit strips of the sizes their users cut them into.
 TEST(ToolbarImages, BitmapsAreStripsOfTheExpectedSizes) {
   const struct { int id, width, height; } bitmaps[] = {
