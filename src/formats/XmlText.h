@@ -59,6 +59,9 @@ class XmlScanner {
   std::string_view data_;
 };
 
+// Whether c ends an element name ("<trk" followed by it is a trk element, not a trkpt).
+inline bool EndsTagName(std::uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '>' || c == '/'; }
+
 // A string table text as lower-case UTF-8, for XmlScanner searches.
 std::string LoadTag(int id);
 
