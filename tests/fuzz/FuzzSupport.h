@@ -10,7 +10,9 @@
 
 namespace {
 
-// Answers every question; the duplicate question alternates keep and drop, so both paths run.
+// Answers every question; the duplicate question alternates keep and drop, and the path
+// question of files without waypoints cycles through the route, tracks of 2 to 49 entries
+// and cancel, so that every path runs.
 class SilentUi : public wayloom::Ui {
  public:
   wayloom::MessageResult ShowMessage(int, const wayloom::FormatArg&, wayloom::MessageIcon, wayloom::MessageButtons,
@@ -18,9 +20,16 @@ class SilentUi : public wayloom::Ui {
     return wayloom::MessageResult::Ok;
   }
   int AskDuplicate(wayloom::TextView) override { return answer_++ % 2 ? wayloom::kDrop : wayloom::kKeep; }
+  wayloom::PathChoice AskPathChoice(wayloom::TextView, const wayloom::PathSummary&) override {
+    const int turn = pathTurn_++;
+    if (turn % 3 == 2) return {};
+    return {turn % 3 ? wayloom::PathAnswer::Track : wayloom::PathAnswer::RoutePoints,
+            static_cast<std::size_t>(2 + turn % 48)};
+  }
 
  private:
   int answer_ = 0;
+  int pathTurn_ = 0;
 };
 
 class MemoryFile : public wayloom::OutputFile {
