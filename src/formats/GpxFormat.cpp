@@ -4,6 +4,7 @@
 
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
+#include "formats/FileFormat.h"
 #include "formats/ItnFormat.h"
 #include "formats/PathPoints.h"
 #include "formats/XmlText.h"
@@ -122,8 +123,6 @@ bool ScanWaypoint(const XmlScanner& scan, std::size_t i, Waypoint& waypoint) {
   return true;
 }
 
-bool IsSpace(std::uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // Reads the attributes of a route or track point from i up to the tag's '>': any
 // attributes, values in either quotes, lat and lon kept. Route and track points come
 // from many programs, so this is more forgiving than the waypoint scan. Returns the
@@ -131,16 +130,16 @@ bool IsSpace(std::uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c ==
 std::size_t ScanPointAttributes(const XmlScanner& scan, std::size_t i, PathPoint& point) {
   const GpxTags& tags = Tags();
   for (;;) {
-    while (IsSpace(scan.At(i))) ++i;
+    while (IsXmlSpace(scan.At(i))) ++i;
     if (i >= scan.Size()) return kNotFound;
     if (scan.At(i) == '>' || scan.At(i) == '/') break;
     const std::size_t nameBegin = i;
-    while (i < scan.Size() && scan.At(i) != '=' && scan.At(i) != '>' && !IsSpace(scan.At(i))) ++i;
+    while (i < scan.Size() && scan.At(i) != '=' && scan.At(i) != '>' && !IsXmlSpace(scan.At(i))) ++i;
     const std::size_t nameEnd = i;
-    while (IsSpace(scan.At(i))) ++i;
+    while (IsXmlSpace(scan.At(i))) ++i;
     if (scan.At(i) != '=') break;
     ++i;
-    while (IsSpace(scan.At(i))) ++i;
+    while (IsXmlSpace(scan.At(i))) ++i;
     const std::uint8_t quote = scan.At(i);
     if (quote != '"' && quote != '\'') break;
     const std::size_t close = scan.Find(quote == '"' ? "\"" : "'", i + 1);
@@ -184,9 +183,7 @@ PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
     const std::size_t open = scan.Find("<", pos);
     if (open == kNotFound) return found;
     pos = open + 1;
-    const auto element = [&](const std::string& tag) {
-      return scan.StartsWith(open, tag) && EndsTagName(scan.At(open + tag.size()));
-    };
+    const auto element = [&](const std::string& tag) { return scan.StartsElement(open, tag); };
     const bool routePoint = element(tags.routePoint);
     if (routePoint || element(tags.trackPoint)) {
       const std::string& tag = routePoint ? tags.routePoint : tags.trackPoint;
@@ -214,7 +211,12 @@ int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   bool hasWaypoints = false;
   for (;;) {
     const std::size_t start = scan.Find(waypointTag, pos);
-    if (start == kNotFound) return hasWaypoints ? 0 : ReadPathRows(context, ScanPaths(context, scan), mode);
+    if (start == kNotFound) {
+      // Route points read from a route stay a route when the document is saved again.
+      if (!hasWaypoints && ReadPathRows(context, ScanPaths(context, scan), mode) == PathAnswer::RoutePoints)
+        context.format = kGpxRouteFormat;
+      return 0;
+    }
     pos = start + waypointTag.size();
     if (scan.At(pos) != ' ') continue;  // another element whose name starts the same way
     hasWaypoints = true;

@@ -14,7 +14,8 @@ namespace wayloom {
 // any terminator will do). Every named waypoint adds a row, status 0; import selects the
 // rows. A waypoint tag with attributes other than lat and lon, values not in double
 // quotes, or attributes separated by anything but spaces fails the read. A file without
-// any waypoint offers its route and track points instead (ReadPathRows). Returns 0 or
+// any waypoint offers its route and track points instead (ReadPathRows); route points
+// set context.format to the route format, so that a save writes a route. Returns 0 or
 // 14225; rows read before an error stay.
 int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode);
 

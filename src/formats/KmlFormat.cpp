@@ -51,16 +51,14 @@ const KmlPathTags& PathTags() {
   return tags;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // The white-space separated words of text.
 std::vector<std::string_view> Words(std::string_view text) {
   std::vector<std::string_view> words;
   std::size_t i = 0;
   while (i < text.size()) {
-    while (i < text.size() && IsSpace(text[i])) ++i;
+    while (i < text.size() && IsXmlSpace(text[i])) ++i;
     const std::size_t begin = i;
-    while (i < text.size() && !IsSpace(text[i])) ++i;
+    while (i < text.size() && !IsXmlSpace(text[i])) ++i;
     if (i > begin) words.push_back(text.substr(begin, i - begin));
   }
   return words;
@@ -89,9 +87,7 @@ PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
     const std::size_t open = scan.Find("<", pos);
     if (open == kNotFound) return found;
     pos = open + 1;
-    const auto element = [&](const std::string& tag) {
-      return scan.StartsWith(open, tag) && EndsTagName(scan.At(open + tag.size()));
-    };
+    const auto element = [&](const std::string& tag) { return scan.StartsElement(open, tag); };
     const std::size_t pointsBefore = found.trackPoints.size();
     if (element(pathTags.lineString)) {
       const std::size_t end = scan.Find(pathTags.lineStringEnd, open);
@@ -190,7 +186,10 @@ int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   bool hasPoints = false;
   for (;;) {
     const std::size_t start = scan.Find(Tags().placemark, pos);
-    if (start == kNotFound) return hasPoints ? 0 : ReadPathRows(context, ScanPaths(context, scan), mode);
+    if (start == kNotFound) {
+      if (!hasPoints) ReadPathRows(context, ScanPaths(context, scan), mode);
+      return 0;
+    }
     if (!ScanPlacemark(scan, start, placemark)) return kFileContentProblem;
     pos = placemark.next;
     if (context.progress) context.progress->Report(scan.Size(), pos);

@@ -135,9 +135,9 @@ std::vector<std::size_t> ReducePath(std::span<const GeoPoint> points, std::size_
   return kept;
 }
 
-int ReadPathRows(ReadContext& context, const PathsFound& found, TransferMode mode) {
+PathAnswer ReadPathRows(ReadContext& context, const PathsFound& found, TransferMode mode) {
   const PathSummary summary = found.Summary();
-  if (summary.routePoints == 0 && summary.trackPoints == 0) return 0;
+  if (summary.routePoints == 0 && summary.trackPoints == 0) return PathAnswer::Cancel;
   const PathChoice choice = context.ui.AskPathChoice(PathQuestion(summary), summary);
 
   // The points to add, each with the number its default name gives it.
@@ -173,7 +173,7 @@ int ReadPathRows(ReadContext& context, const PathsFound& found, TransferMode mod
     const long long row = AppendReadRow(context, name, 0, mode);
     if (row >= 0) SetPointCoordinates(context.doc, static_cast<std::size_t>(row), *point);
   }
-  return 0;
+  return choice.answer;
 }
 
 }  // namespace wayloom

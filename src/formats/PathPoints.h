@@ -30,8 +30,8 @@ Text PathQuestion(const PathSummary& summary);
 // Asks which points to read (nothing is asked when there are none) and appends them as
 // rows, status 0, through the duplicate-name rule: the route points with their names (an
 // unnamed one is "路線點 N"), or the track reduced to the chosen number of entries (an
-// unnamed point is "軌跡點 N", N its number in the whole track). Returns 0.
-int ReadPathRows(ReadContext& context, const PathsFound& found, TransferMode mode);
+// unnamed point is "軌跡點 N", N its number in the whole track). Returns the answer.
+PathAnswer ReadPathRows(ReadContext& context, const PathsFound& found, TransferMode mode);
 
 struct GeoPoint {
   double longitude = 0, latitude = 0;  // degrees

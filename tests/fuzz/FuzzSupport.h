@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
+#include "core/CoordinateText.h"
+#include "core/DocumentState.h"
 #include "platform/FileStore.h"
 #include "platform/Ui.h"
 
@@ -42,5 +45,21 @@ class MemoryFile : public wayloom::OutputFile {
   bool Commit() override { return true; }
   std::vector<std::uint8_t> bytes_;
 };
+
+// Every row a POI file reader (Garmin POI, OV2) gives is a valid entry: status 2, a name
+// of 1 to 255 units, each coordinate empty or in range.
+inline void CheckPoiRows(const wayloom::DocumentState& doc) {
+  using namespace wayloom;
+  for (std::size_t row = 0; row < doc.table.RowCount(); ++row) {
+    const ItineraryEntry& entry = doc.table.Row(row);
+    if (entry.status != kStatusDestination || entry.Name().empty() || entry.Name().size() > 255) std::abort();
+    for (Axis axis : {Axis::Longitude, Axis::Latitude}) {
+      const TextView cell = entry.Cell(axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn);
+      if (cell.empty()) continue;
+      const auto units = CoordinateTextToUnits(cell, doc.Format());
+      if (!units || *units < -AxisLimitUnits(axis) || *units > AxisLimitUnits(axis)) std::abort();
+    }
+  }
+}
 
 }  // namespace

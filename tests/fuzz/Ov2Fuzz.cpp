@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "core/CoordinateText.h"
 #include "formats/Ov2Format.h"
 
 namespace {
@@ -26,16 +25,10 @@ int Read(wayloom::DocumentState& doc, const std::uint8_t* data, std::size_t size
 // The rows with both coordinates, sorted; every row is checked on the way.
 std::vector<Point> Points(const wayloom::DocumentState& doc) {
   using namespace wayloom;
+  CheckPoiRows(doc);
   std::vector<Point> points;
   for (std::size_t row = 0; row < doc.table.RowCount(); ++row) {
     const ItineraryEntry& entry = doc.table.Row(row);
-    if (entry.status != kStatusDestination || entry.Name().empty() || entry.Name().size() > 255) std::abort();
-    for (Axis axis : {Axis::Longitude, Axis::Latitude}) {
-      const TextView cell = entry.Cell(axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn);
-      if (cell.empty()) continue;
-      const auto units = CoordinateTextToUnits(cell, doc.Format());
-      if (!units || *units < -AxisLimitUnits(axis) || *units > AxisLimitUnits(axis)) std::abort();
-    }
     if (entry.HasBothCoordinates())
       points.emplace_back(Text(entry.Name()), Text(entry.Cell(kLongitudeColumn)), Text(entry.Cell(kLatitudeColumn)));
   }

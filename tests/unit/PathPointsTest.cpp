@@ -106,6 +106,8 @@ TEST(ReadPathRows, EachAnswerGivesItsRows) {
     EXPECT_EQ(testing::Rows(doc), c.rows);
     EXPECT_EQ(ui.duplicateQuestions, c.duplicates);
     EXPECT_EQ(doc.table.SelectedCount(), c.mode == TransferMode::Import ? c.rows.size() : 0u);
+    // Route points stay a route when saved again.
+    EXPECT_EQ(context.format, c.choice.answer == PathAnswer::RoutePoints ? kGpxRouteFormat : 3);
   }
 }
 
