@@ -137,7 +137,10 @@ std::vector<std::size_t> ReducePath(std::span<const GeoPoint> points, std::size_
 
 PathAnswer ReadPathRows(ReadContext& context, const PathsFound& found, TransferMode mode) {
   const PathSummary summary = found.Summary();
-  if (summary.routePoints == 0 && summary.trackPoints == 0) return PathAnswer::Cancel;
+  // No dialog opens while the document is saved automatically or a folder is converted:
+  // such files read as empty, as they did before they were asked about.
+  if ((summary.routePoints == 0 && summary.trackPoints == 0) || context.doc.document.autoSaving)
+    return PathAnswer::Cancel;
   const PathChoice choice = context.ui.AskPathChoice(PathQuestion(summary), summary);
 
   // The points to add, each with the number its default name gives it.

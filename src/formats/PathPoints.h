@@ -27,7 +27,8 @@ struct PathsFound {
 // "此檔案沒有航點，但有 1 條路線 (55 點) 和 2 條軌跡 (3,201 點)".
 Text PathQuestion(const PathSummary& summary);
 
-// Asks which points to read (nothing is asked when there are none) and appends them as
+// Asks which points to read (nothing is asked when there are none, nor while the document
+// is autoSaving, which batch conversion also sets: then nothing is read) and appends them as
 // rows, status 0, through the duplicate-name rule: the route points with their names (an
 // unnamed one is "路線點 N"), or the track reduced to the chosen number of entries (an
 // unnamed point is "軌跡點 N", N its number in the whole track). Returns the answer.

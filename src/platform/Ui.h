@@ -30,7 +30,7 @@ struct PathSummary {
 enum class PathAnswer { Cancel, RoutePoints, Track };
 struct PathChoice {
   PathAnswer answer = PathAnswer::Cancel;
-  std::size_t trackEntries = 48;  // the track is reduced to at most this many entries
+  std::size_t trackEntries = 48;  // the track is reduced to at most this many (the device reads 48)
 };
 
 struct FileChoice {

@@ -131,6 +131,22 @@ TEST(Cli, PlanReordersByStraightLine) {
   EXPECT_EQ(RunCli("plan " + in + " " + Quote(folder / "x.itn") + " --mode circle").exitCode, 2);
 }
 
+// POI files in folder conversion both ways; a route-only GPX file is no waypoint file there
+// (no question is asked) and is passed over as empty.
+TEST(Cli, ConvertFolderWithOv2) {
+  TempFolder folder;
+  WriteBytes(folder / "c.itn", "12150000|2503300|C|0\r\n-100|-200|D|2\r\n");
+  WriteBytes(folder / "route.gpx", "<gpx><rte><rtept lat=\"1\" lon=\"2\"></rtept></rte></gpx>");
+  const std::string dir = Quote(folder.path());
+  EXPECT_EQ(RunCli("convert-folder " + dir + " --from-itn ov2").out, "已經完成轉換 1 個檔案\n");
+  EXPECT_EQ(RunCli("dump " + Quote(folder / "c.ov2")).out, "C\t121.50000\t25.03300\t2\nD\t-0.00100\t-0.00200\t2\n");
+  std::filesystem::remove(folder / "c.itn");
+  const CliRun run = RunCli("convert-folder " + dir + " --to-itn --route");
+  EXPECT_EQ(run.out, "已經完成轉換 1 個檔案\n");
+  EXPECT_EQ(ReadBytes(folder / "c.itn"), "12150000|2503300|C|2\r\n-000100|-000200|D|2\r\n");
+  EXPECT_FALSE(std::filesystem::exists(folder / "route.itn"));
+}
+
 // A route or track file: nothing without --route or --track (as before), the chosen
 // points with them; past 48 entries a plain note, once, instead of the program's question.
 TEST(Cli, RoutesTracksAndTheEntryLimitNote) {

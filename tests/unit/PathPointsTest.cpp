@@ -112,7 +112,8 @@ TEST(ReadPathRows, EachAnswerGivesItsRows) {
 }
 
 // A file with waypoints (even unnamed ones) or KML points reads as before, without a question;
-// files whose paths hold no point ask nothing either.
+// files whose paths hold no point ask nothing either, nor does a folder conversion (which
+// shows no dialog but its own).
 TEST(ReadPathRows, NoQuestionForWaypointsOrEmptyPaths) {
   const std::pair<int, std::string> files[] = {
       {3, "<wpt lat=\"1\" lon=\"2\"></wpt><rte><rtept lat=\"1\" lon=\"2\"></rtept></rte>"},
@@ -120,9 +121,11 @@ TEST(ReadPathRows, NoQuestionForWaypointsOrEmptyPaths) {
       {2, "<Placemark><name>p</name><Point><coordinates>1,2</coordinates></Point></Placemark>"
           "<Placemark><LineString><coordinates>1,2 3,4</coordinates></LineString></Placemark>"},
       {2, "<LineString><coordinates>1,2 3,4</coordinates>"},  // the path does not end
+      {3, kGpxPaths},
   };
   for (const auto& [format, file] : files) {
     DocumentState doc;
+    doc.document.autoSaving = file == kGpxPaths;
     ScriptedUi ui;
     ReadContext context{doc, ui, nullptr, nullptr, format};
     EXPECT_EQ(testing::ReadBytesAs(context, file), 0) << file;
