@@ -11,7 +11,7 @@ constexpr int kConvertingStatus = 13172;
 constexpr int kConvertingFileStatus = 13173;
 constexpr int kFolderProblem = 14405;
 
-// Sources when converting into itineraries, by extension: kml, gpx, gpi, csv, asc, poi, txt.
+// Sources when converting into itineraries, by extension: kml, gpx, gpi, csv, asc, poi, ov2, txt.
 int SourceFormat(TextView extension) {
   if (extension.empty() || EqualsIgnoringAsciiCase(extension, u"itn")) return 0;
   const int format = FormatForOpening(extension);
@@ -121,7 +121,8 @@ class Conversion {
 int ConversionTargetFormat(int position) {
   if (position <= 0) return 2;
   if (position == 1) return 3;
-  return position < kConversionTargetCount ? position + 7 : 20;
+  if (position == kOv2ConversionTarget) return kOv2Format;
+  return position < kOv2ConversionTarget ? position + 7 : 20;
 }
 
 TextView ConversionTargetExtension(int position) { return GetFileFormat(ConversionTargetFormat(position)).Extension(); }
@@ -129,6 +130,7 @@ TextView ConversionTargetExtension(int position) { return GetFileFormat(Conversi
 int ConversionTargetForFormat(int format) {
   if (format == 2) return 0;
   if (format == 3) return 1;
+  if (format == kOv2Format) return kOv2ConversionTarget;
   return format >= 9 && format <= 20 ? format - 7 : -1;
 }
 

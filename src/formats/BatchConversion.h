@@ -6,16 +6,17 @@
 
 namespace wayloom {
 
-constexpr int kConversionTargetCount = 14;
+constexpr int kConversionTargetCount = 15;
+constexpr int kOv2ConversionTarget = 14;
 constexpr int kConversionDone = 14460;  // the final report: "%d files converted"
 
 struct ConversionChoice {
   bool toItn = true;
-  int target = 0;    // position 0..13: kml, gpx, then csv, asc, poi, txt in ANSI, Unicode, UTF-8
+  int target = 0;    // position 0..14: kml, gpx, then csv, asc, poi, txt in ANSI, Unicode, UTF-8, then ov2
   Text lastFolder;
 };
 
-// The format index a target position writes (2, 3, 9..20) and its extension.
+// The format index a target position writes (2, 3, 9..20, 22) and its extension.
 int ConversionTargetFormat(int position);
 TextView ConversionTargetExtension(int position);
 // The target position of a format (-1 when the format is not a conversion target).

@@ -9,6 +9,7 @@
 #include "formats/GpxFormat.h"
 #include "formats/ItnFormat.h"
 #include "formats/KmlFormat.h"
+#include "formats/Ov2Format.h"
 
 namespace wayloom {
 
@@ -40,12 +41,14 @@ const std::array<FileFormat, kFormatCount> kFormats = {{
     {18, 14244, u"*.txt", "txt-ansi", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
     {19, 14245, u"*.txt", "txt-unicode", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
     {20, 14246, u"*.txt", "txt-utf8", ReadDelimited, WriteDelimited, kCarriageReturnTerminator},
+    {21, 14612, u"*.gpx", "gpx-route", ReadGpx, WriteGpxRoute, kXmlTerminator},
+    {22, 14613, u"*.ov2", "ov2", ReadOv2, WriteOv2, {}},
 }};
 
-// Formats 1-7 open by their extension, 8 (tab-separated text) anything else.
-constexpr int kOpenList[] = {1, 2, 3, 4, 5, 6, 7, 8};
+// Formats 1-7 and 22 open by their extension, 8 (tab-separated text) anything else.
+constexpr int kOpenList[] = {1, 2, 3, 4, 5, 6, 7, 8, kOv2Format};
 constexpr int kOtherTextFormat = 8;
-constexpr int kSaveList[] = {1, 2, 3, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+constexpr int kSaveList[] = {1, 2, 3, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, kGpxRouteFormat, kOv2Format};
 
 bool Is(TextView extension, TextView name) { return EqualsIgnoringAsciiCase(extension, name); }
 
@@ -73,13 +76,15 @@ bool IsKnownExtension(TextView extension, bool dropping) {
 }
 
 int FormatForSaving(TextView extension, int chosenListPosition) {
-  // itn, kml, gpx, gpi: the format of the extension.
-  for (int format = 1; format <= 4; ++format)
+  // itn, kml, gpx, gpi, ov2: the format of the extension; a gpx name with the route entry
+  // chosen writes a route.
+  const int chosen = FormatFromSaveListPosition(chosenListPosition);
+  if (chosen == kGpxRouteFormat && Is(extension, GetFileFormat(kGpxRouteFormat).Extension())) return kGpxRouteFormat;
+  for (int format : {1, 2, 3, 4, kOv2Format})
     if (Is(extension, GetFileFormat(format).Extension())) return format;
   // Delimited text: the layout of the extension (tab-separated for any other) in the
   // encoding of the chosen entry; the formats of a layout are ANSI, Unicode, UTF-8.
-  const int chosen = FormatFromSaveListPosition(chosenListPosition);
-  const int encoding = chosen >= 9 ? (chosen - 9) % 3 : 0;
+  const int encoding = chosen >= 9 && chosen <= 20 ? (chosen - 9) % 3 : 0;
   for (int layout = 9; layout < 18; layout += 3)
     if (Is(extension, GetFileFormat(layout).Extension())) return layout + encoding;
   return 18 + encoding;
@@ -115,10 +120,13 @@ std::vector<DialogFilter> FileDialogFilters(bool saving) {
 }
 
 int OpenListPosition(int format) {
+  if (format == kGpxRouteFormat) return 3;
+  if (format == kOv2Format) return 9;
   if (format >= 9) return (format - 9) / 3 + 5;
   return format >= 1 ? format : 1;
 }
 
+// Positions 16 and 17 (gpx-route, ov2) follow from the same arithmetic as 4-15.
 int SaveListPosition(int format) {
   if (format == 4) return 1;
   if (format >= 5) return format - 5 >= 1 ? format - 5 : 1;

@@ -31,20 +31,22 @@ struct FileFormat {
   }
 };
 
-constexpr int kFormatCount = 21;
+constexpr int kFormatCount = 23;
+constexpr int kGpxRouteFormat = 21;
+constexpr int kOv2Format = 22;
 const FileFormat& GetFileFormat(int index);
 // The format of a wayloom-cli name (exactly as the table spells it), -1 for none.
 int FormatByName(std::string_view name);
 
 // The format an extension (without its dot, any case) opens as: itn 1, kml 2, gpx 3,
-// gpi 4, csv 5, asc 6, poi 7, anything else 8.
+// gpi 4, csv 5, asc 6, poi 7, ov2 22, anything else 8.
 int FormatForOpening(TextView extension);
 // One of the known extensions (without its dot, any case): itn, kml, gpx, gpi, csv, asc,
-// poi, and for dropped files also txt.
+// poi, ov2, and for dropped files also txt.
 bool IsKnownExtension(TextView extension, bool dropping);
-// The format a save-as or export writes: itn 1, kml 2, gpx 3, gpi 4 (see SaveTargetFor),
-// csv/asc/poi/other 9/12/15/18 plus the encoding of the chosen list entry (ANSI when the
-// entry has none: itn, kml, gpx).
+// The format a save-as or export writes: itn 1, kml 2, gpx 3 (21, a route, when that entry
+// is chosen), gpi 4 (see SaveTargetFor), ov2 22, csv/asc/poi/other 9/12/15/18 plus the
+// encoding of the chosen list entry (ANSI when the entry has none: itn, kml, gpx, ov2).
 int FormatForSaving(TextView extension, int chosenListPosition);
 
 // What a save-as or export to path writes: the format FormatForSaving gives for its
@@ -60,7 +62,7 @@ struct DialogFilter {
   Text text;     // "TomTom 行程檔案 (*.itn)"
   Text pattern;  // "*.itn"
 };
-// The open list (8 entries: formats 1-8) or the save list (15 entries: 1-3, 9-20).
+// The open list (9 entries: formats 1-8, 22) or the save list (17 entries: 1-3, 9-22).
 std::vector<DialogFilter> FileDialogFilters(bool saving);
 // List positions (1-based) from and to format indexes.
 int OpenListPosition(int format);

@@ -4,7 +4,9 @@
 
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
+#include "formats/FileFormat.h"
 #include "formats/ItnFormat.h"
+#include "formats/PathPoints.h"
 #include "formats/XmlText.h"
 
 namespace wayloom {
@@ -18,6 +20,10 @@ constexpr int kWaypointStartString = 14413;
 constexpr int kNameLineString = 14414;
 constexpr int kWaypointEndString = 14415;
 constexpr int kFooterString = 14416;
+constexpr int kRouteStartString = 14640;
+constexpr int kRoutePointStartString = 14641;
+constexpr int kRoutePointEndString = 14642;
+constexpr int kRouteEndString = 14643;
 
 struct GpxTags {
   std::string waypoint = LoadTag(14406);
@@ -30,6 +36,20 @@ struct GpxTags {
 
 const GpxTags& Tags() {
   static const GpxTags tags;
+  return tags;
+}
+
+struct GpxPathTags {
+  std::string route = LoadTag(14620);
+  std::string routePoint = LoadTag(14621);
+  std::string routePointEnd = LoadTag(14622);
+  std::string track = LoadTag(14623);
+  std::string trackPoint = LoadTag(14624);
+  std::string trackPointEnd = LoadTag(14625);
+};
+
+const GpxPathTags& PathTags() {
+  static const GpxPathTags tags;
   return tags;
 }
 
@@ -103,6 +123,84 @@ bool ScanWaypoint(const XmlScanner& scan, std::size_t i, Waypoint& waypoint) {
   return true;
 }
 
+// Reads the attributes of a route or track point from i up to the tag's '>': any
+// attributes, values in either quotes, lat and lon kept. Route and track points come
+// from many programs, so this is more forgiving than the waypoint scan. Returns the
+// position of the '>', or kNotFound when the tag does not end.
+std::size_t ScanPointAttributes(const XmlScanner& scan, std::size_t i, PathPoint& point) {
+  const GpxTags& tags = Tags();
+  for (;;) {
+    while (IsXmlSpace(scan.At(i))) ++i;
+    if (i >= scan.Size()) return kNotFound;
+    if (scan.At(i) == '>' || scan.At(i) == '/') break;
+    const std::size_t nameBegin = i;
+    while (i < scan.Size() && scan.At(i) != '=' && scan.At(i) != '>' && !IsXmlSpace(scan.At(i))) ++i;
+    const std::size_t nameEnd = i;
+    while (IsXmlSpace(scan.At(i))) ++i;
+    if (scan.At(i) != '=') break;
+    ++i;
+    while (IsXmlSpace(scan.At(i))) ++i;
+    const std::uint8_t quote = scan.At(i);
+    if (quote != '"' && quote != '\'') break;
+    const std::size_t close = scan.Find(quote == '"' ? "\"" : "'", i + 1);
+    if (close == kNotFound) return kNotFound;
+    const std::string_view name = scan.Bytes(nameBegin, nameEnd);
+    const std::string_view value = scan.Bytes(i + 1, close);
+    if (name.size() == 3 && scan.StartsWith(nameBegin, tags.longitude)) point.longitude = value;
+    if (name.size() == 3 && scan.StartsWith(nameBegin, tags.latitude)) point.latitude = value;
+    i = close + 1;
+  }
+  return scan.Find(">", i);
+}
+
+// Scans the point whose attributes start at i, up to its end tag. Returns the position
+// after the point, or kNotFound when the point does not end.
+std::size_t ScanPathPoint(const XmlScanner& scan, std::size_t i, const std::string& endTag, PathPoint& point) {
+  const GpxTags& tags = Tags();
+  point = PathPoint();
+  const std::size_t tagEnd = ScanPointAttributes(scan, i, point);
+  if (tagEnd == kNotFound) return kNotFound;
+  if (scan.At(tagEnd - 1) == '/') return tagEnd + 1;  // self-closing: no name
+  const std::size_t end = scan.Find(endTag, tagEnd + 1);
+  if (end == kNotFound) return kNotFound;
+  const std::size_t nameTag = scan.Find(tags.name, tagEnd + 1, end);
+  if (nameTag != kNotFound) {
+    const std::size_t nameBegin = nameTag + tags.name.size();
+    const std::size_t nameEnd = scan.FindAtCharacterStart(tags.nameEnd, nameBegin);
+    if (nameEnd != kNotFound && nameEnd < end) point.name = DecodeXmlName(scan.Bytes(nameBegin, nameEnd));
+  }
+  return end + endTag.size();
+}
+
+// The routes and tracks of a file without waypoints. A point that does not end ends the
+// scan; what was found before it is offered.
+PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
+  const GpxPathTags& tags = PathTags();
+  PathsFound found;
+  PathPoint point;
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t open = scan.Find("<", pos);
+    if (open == kNotFound) return found;
+    pos = open + 1;
+    const auto element = [&](const std::string& tag) { return scan.StartsElement(open, tag); };
+    const bool routePoint = element(tags.routePoint);
+    if (routePoint || element(tags.trackPoint)) {
+      const std::string& tag = routePoint ? tags.routePoint : tags.trackPoint;
+      pos = ScanPathPoint(scan, open + tag.size(), routePoint ? tags.routePointEnd : tags.trackPointEnd, point);
+      if (pos == kNotFound) return found;
+      std::size_t& containers = routePoint ? found.routes : found.tracks;
+      if (containers == 0) containers = 1;  // a point outside any route or track
+      (routePoint ? found.routePoints : found.trackPoints).push_back(point);
+      if (context.progress) context.progress->Report(scan.Size(), pos);
+    } else if (element(tags.route)) {
+      ++found.routes;
+    } else if (element(tags.track)) {
+      ++found.tracks;
+    }
+  }
+}
+
 }  // namespace
 
 int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
@@ -110,11 +208,18 @@ int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   const std::string& waypointTag = Tags().waypoint;
   std::size_t pos = 0;
   Waypoint waypoint;
+  bool hasWaypoints = false;
   for (;;) {
     const std::size_t start = scan.Find(waypointTag, pos);
-    if (start == kNotFound) return 0;
+    if (start == kNotFound) {
+      // Route points read from a route stay a route when the document is saved again.
+      if (!hasWaypoints && ReadPathRows(context, ScanPaths(context, scan), mode) == PathAnswer::RoutePoints)
+        context.format = kGpxRouteFormat;
+      return 0;
+    }
     pos = start + waypointTag.size();
     if (scan.At(pos) != ' ') continue;  // another element whose name starts the same way
+    hasWaypoints = true;
     if (!ScanWaypoint(scan, pos, waypoint)) return kFileContentProblem;
     pos = waypoint.next;
     if (context.progress) context.progress->Report(scan.Size(), pos);
@@ -131,19 +236,30 @@ int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   }
 }
 
-int WriteGpx(WriteContext& context) {
+namespace {
+
+// The lines of one written point and what surrounds them all.
+struct GpxLayout {
+  int pointStart, pointEnd;
+  int listStart = 0, listEnd = 0;  // 0: none
+};
+
+int WriteGpxPoints(WriteContext& context, const GpxLayout& layout) {
   const DocumentState& doc = context.doc;
   const ItineraryTable& table = doc.table;
   BufferedWriter& out = context.out;
   const bool exporting = context.mode == TransferMode::Export;
   const std::size_t first = exporting ? 0 : doc.FirstWrittenRow();
   const std::size_t candidates = exporting ? table.SelectedCount() : table.RowCount() - first;
+  const auto write = [&out](int id) {
+    const std::string text = id ? LoadUtf8(id) : std::string();
+    return out.Write(text.data(), text.size());
+  };
 
-  const std::string header = LoadUtf8(kHeaderString);
-  if (!out.Write(header.data(), header.size())) return kDiskWriteError;
-  const std::string startFormat = LoadUtf8(kWaypointStartString);
+  if (!write(kHeaderString) || !write(layout.listStart)) return kDiskWriteError;
+  const std::string startFormat = LoadUtf8(layout.pointStart);
   const std::string nameFormat = LoadUtf8(kNameLineString);
-  const std::string waypointEnd = LoadUtf8(kWaypointEndString);
+  const std::string pointEnd = LoadUtf8(layout.pointEnd);
   const CoordinateFormat format = doc.Format();
   std::size_t done = 0;
   std::string lines;
@@ -156,12 +272,19 @@ int WriteGpx(WriteContext& context) {
     lines = FillTemplate(startFormat, {TextToUtf8(DisplayToDecimal(entry.Cell(kLatitudeColumn), format)),
                                        TextToUtf8(DisplayToDecimal(entry.Cell(kLongitudeColumn), format))});
     lines += FillTemplate(nameFormat, {TextToUtf8(EscapeXml(entry.Name()))});
-    lines += waypointEnd;
+    lines += pointEnd;
     if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
   }
-  const std::string footer = LoadUtf8(kFooterString);
-  if (!out.Write(footer.data(), footer.size())) return kDiskWriteError;
+  if (!write(layout.listEnd) || !write(kFooterString)) return kDiskWriteError;
   return out.Flush() ? 0 : kDiskWriteError;
+}
+
+}  // namespace
+
+int WriteGpx(WriteContext& context) { return WriteGpxPoints(context, {kWaypointStartString, kWaypointEndString}); }
+
+int WriteGpxRoute(WriteContext& context) {
+  return WriteGpxPoints(context, {kRoutePointStartString, kRoutePointEndString, kRouteStartString, kRouteEndString});
 }
 
 }  // namespace wayloom

@@ -1,11 +1,13 @@
 #include "formats/KmlFormat.h"
 
 #include <string>
+#include <vector>
 
 #include "core/NumberText.h"
 #include "core/RowOperations.h"
 #include "core/TextRules.h"
 #include "formats/ItnFormat.h"
+#include "formats/PathPoints.h"
 #include "formats/XmlText.h"
 
 namespace wayloom {
@@ -33,6 +35,88 @@ struct KmlTags {
 const KmlTags& Tags() {
   static const KmlTags tags;
   return tags;
+}
+
+struct KmlPathTags {
+  std::string lineString = LoadTag(14626);
+  std::string lineStringEnd = LoadTag(14627);
+  std::string track = LoadTag(14628);
+  std::string trackEnd = LoadTag(14629);
+  std::string coord = LoadTag(14630);
+  std::string coordEnd = LoadTag(14631);
+};
+
+const KmlPathTags& PathTags() {
+  static const KmlPathTags tags;
+  return tags;
+}
+
+// The white-space separated words of text.
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsXmlSpace(text[i])) ++i;
+    const std::size_t begin = i;
+    while (i < text.size() && !IsXmlSpace(text[i])) ++i;
+    if (i > begin) words.push_back(text.substr(begin, i - begin));
+  }
+  return words;
+}
+
+// A LineString's tuples "lon,lat[,alt]", separated by white space.
+void AddLineStringPoints(std::string_view coordinates, std::vector<PathPoint>& points) {
+  for (std::string_view tuple : Words(coordinates)) {
+    const std::size_t comma = tuple.find(',');
+    if (comma == std::string_view::npos) continue;
+    std::string_view latitude = tuple.substr(comma + 1);
+    points.push_back({Text(), tuple.substr(0, comma), latitude.substr(0, latitude.find(','))});
+  }
+}
+
+// The paths of a file without points: every LineString (also inside a MultiGeometry) and
+// every gx:Track is a track; a gx:Track's points are its gx:coord elements "lon lat alt"
+// (the empty ones, written for lost fixes, are passed over). An element that does not end
+// ends the scan; what was found before it is offered.
+PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
+  const KmlTags& tags = Tags();
+  const KmlPathTags& pathTags = PathTags();
+  PathsFound found;
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t open = scan.Find("<", pos);
+    if (open == kNotFound) return found;
+    pos = open + 1;
+    const auto element = [&](const std::string& tag) { return scan.StartsElement(open, tag); };
+    const std::size_t pointsBefore = found.trackPoints.size();
+    if (element(pathTags.lineString)) {
+      const std::size_t end = scan.Find(pathTags.lineStringEnd, open);
+      if (end == kNotFound) return found;
+      const std::size_t coordinates = scan.Find(tags.coordinates, open, end);
+      if (coordinates != kNotFound) {
+        const std::size_t begin = coordinates + tags.coordinates.size();
+        const std::size_t coordinatesEnd = scan.Find(tags.coordinatesEnd, begin, end);
+        if (coordinatesEnd != kNotFound) AddLineStringPoints(scan.Bytes(begin, coordinatesEnd), found.trackPoints);
+      }
+      pos = end + pathTags.lineStringEnd.size();
+    } else if (element(pathTags.track)) {
+      const std::size_t end = scan.Find(pathTags.trackEnd, open);
+      if (end == kNotFound) return found;
+      for (std::size_t coord = scan.Find(pathTags.coord, open, end); coord != kNotFound;
+           coord = scan.Find(pathTags.coord, coord + 1, end)) {
+        const std::size_t begin = coord + pathTags.coord.size();
+        const std::size_t coordEnd = scan.Find(pathTags.coordEnd, begin, end);
+        if (coordEnd == kNotFound) break;
+        const std::vector<std::string_view> words = Words(scan.Bytes(begin, coordEnd));
+        if (words.size() >= 2) found.trackPoints.push_back({Text(), words[0], words[1]});
+      }
+      pos = end + pathTags.trackEnd.size();
+    } else {
+      continue;
+    }
+    if (found.trackPoints.size() > pointsBefore) ++found.tracks;
+    if (context.progress) context.progress->Report(scan.Size(), pos);
+  }
 }
 
 // Where one placemark's pieces lie; a placemark without a name or without a point
@@ -99,13 +183,18 @@ int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   const XmlScanner scan(buffer, byteCount);
   std::size_t pos = 0;
   Placemark placemark;
+  bool hasPoints = false;
   for (;;) {
     const std::size_t start = scan.Find(Tags().placemark, pos);
-    if (start == kNotFound) return 0;
+    if (start == kNotFound) {
+      if (!hasPoints) ReadPathRows(context, ScanPaths(context, scan), mode);
+      return 0;
+    }
     if (!ScanPlacemark(scan, start, placemark)) return kFileContentProblem;
     pos = placemark.next;
     if (context.progress) context.progress->Report(scan.Size(), pos);
     if (!placemark.hasRow) continue;
+    hasPoints = true;
     Text name = DecodeXmlName(scan.Bytes(placemark.nameBegin, placemark.nameEnd));
     if (!NormaliseName(name)) continue;
     const long long row = AppendReadRow(context, name, 0, mode);

@@ -12,7 +12,9 @@ namespace wayloom {
 
 // Reads the placemarks of buffer[0, byteCount) (the reader never looks past byteCount, so
 // any terminator will do). Every placemark with a name and a point adds a row, status 0;
-// import selects the rows. Returns 0 or 14225; rows read before an error stay.
+// import selects the rows. A file without any such placemark offers its paths
+// (LineString, gx:Track) as tracks instead (ReadPathRows). Returns 0 or 14225; rows read
+// before an error stay.
 int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode);
 
 // Writes the rows that have both coordinates: save every row (less the pinned base row),

@@ -33,6 +33,8 @@ std::string FillTemplate(std::string_view format, std::initializer_list<std::str
 // A string table text as UTF-8 bytes.
 std::string LoadUtf8(int id);
 
+inline bool IsXmlSpace(std::uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 // Searches the file's bytes [0, size) for tags, ignoring the case of ASCII letters.
 // Nothing past size is ever read, whatever follows the data in the buffer.
 class XmlScanner {
@@ -49,6 +51,12 @@ class XmlScanner {
 
   // Whether text (lower case) stands at i, in any case.
   bool StartsWith(std::size_t i, std::string_view text) const;
+  // Whether the start tag "<name" (lower case) stands at i and its name ends there:
+  // "<trk" is not found in "<trkpt".
+  bool StartsElement(std::size_t i, std::string_view tag) const {
+    const std::uint8_t next = At(i + tag.size());
+    return StartsWith(i, tag) && (IsXmlSpace(next) || next == '>' || next == '/');
+  }
   // The first place in [from, to) where text (lower case) begins and ends, or kNotFound.
   std::size_t Find(std::string_view text, std::size_t from, std::size_t to = kNotFound) const;
   // As Find, but only at UTF-8 character starts: lead bytes F0-FF step over 4 bytes,
@@ -58,6 +66,7 @@ class XmlScanner {
  private:
   std::string_view data_;
 };
+
 
 // A string table text as lower-case UTF-8, for XmlScanner searches.
 std::string LoadTag(int id);

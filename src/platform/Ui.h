@@ -2,6 +2,7 @@
 // The Win32 shell implements it with real windows; tests script the answers.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 
 #include "core/StringTable.h"
@@ -19,6 +20,18 @@ enum DuplicateAnswer : int { kKeepAll = 2, kDrop = 5002, kDropAll = 5003, kKeep 
 enum OverwriteAnswer : int { kOverwriteYes = 6, kOverwriteAll = 5002, kOverwriteNo = 7, kOverwriteNone = 5003, kOverwriteCancel = 2 };
 
 enum class TransferMode { Open, Save, Import, Export };
+
+// What a file without waypoints holds instead (GPX routes and tracks, KML paths), with
+// their point counts, and the reader's choice among them.
+struct PathSummary {
+  std::size_t routes = 0, routePoints = 0;
+  std::size_t tracks = 0, trackPoints = 0;
+};
+enum class PathAnswer { Cancel, RoutePoints, Track };
+struct PathChoice {
+  PathAnswer answer = PathAnswer::Cancel;
+  std::size_t trackEntries = 48;  // the track is reduced to at most this many (the device reads 48)
+};
 
 struct FileChoice {
   Text path;
@@ -50,6 +63,10 @@ class Ui {
   virtual int AskDuplicate(TextView name) { return kKeep; }
   // Dialog 6001 for a conversion target that exists: returns an OverwriteAnswer.
   virtual int AskOverwrite(TextView fileName) { return kOverwriteNo; }
+
+  // Asks which points of a file without waypoints to read: question is the text describing
+  // what the file holds. Cancel reads nothing.
+  virtual PathChoice AskPathChoice(TextView question, const PathSummary& summary) { return {}; }
 
   // The open or save dialog. title is the dialog title; filters come from FileDialogFilters.
   virtual std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,

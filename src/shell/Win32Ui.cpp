@@ -6,6 +6,7 @@
 
 #include "formats/FileFormat.h"
 #include "platform/win32/WideText.h"
+#include "shell/dialogs/PathChoiceDialog.h"
 
 namespace wayloom {
 namespace {
@@ -91,6 +92,10 @@ std::optional<FileChoice> Win32Ui::ChooseFileDialog(TransferMode mode, TextView 
   choice.path = FromWide(path.data());
   choice.listPosition = static_cast<int>(dialog.nFilterIndex);
   return choice;
+}
+
+PathChoice Win32Ui::AskPathChoice(TextView question, const PathSummary& summary) {
+  return ShowPathChoiceDialog(owner_, question, summary);
 }
 
 void Win32Ui::ShowStatusText(TextView text) { statusBar_.SetText(0, text); }

@@ -26,6 +26,7 @@ class Win32Ui : public EditorUi {
                             bool defaultCancel) override;
   std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
                                              TextView initialFolder, int listPosition) override;
+  PathChoice AskPathChoice(TextView question, const PathSummary& summary) override;
 
   void ShowStatusText(TextView text) override;
   void ShowProgress(TextView text, int percent) override;

@@ -149,5 +149,42 @@ TEST(Cli, PlanBestWritesTheShortestOrder) {
   EXPECT_EQ(RunCli("convert " + in + " " + Quote(folder / "x.itn") + " --best").exitCode, 2);
 }
 
+// POI files in folder conversion both ways; a route-only GPX file is no waypoint file there
+// (no question is asked) and is passed over as empty.
+TEST(Cli, ConvertFolderWithOv2) {
+  TempFolder folder;
+  WriteBytes(folder / "c.itn", "12150000|2503300|C|0\r\n-100|-200|D|2\r\n");
+  WriteBytes(folder / "route.gpx", "<gpx><rte><rtept lat=\"1\" lon=\"2\"></rtept></rte></gpx>");
+  const std::string dir = Quote(folder.path());
+  EXPECT_EQ(RunCli("convert-folder " + dir + " --from-itn ov2").out, "已經完成轉換 1 個檔案\n");
+  EXPECT_EQ(RunCli("dump " + Quote(folder / "c.ov2")).out, "C\t121.50000\t25.03300\t2\nD\t-0.00100\t-0.00200\t2\n");
+  std::filesystem::remove(folder / "c.itn");
+  const CliRun run = RunCli("convert-folder " + dir + " --to-itn --route");
+  EXPECT_EQ(run.out, "已經完成轉換 1 個檔案\n");
+  EXPECT_EQ(ReadBytes(folder / "c.itn"), "12150000|2503300|C|2\r\n-000100|-000200|D|2\r\n");
+  EXPECT_FALSE(std::filesystem::exists(folder / "route.itn"));
+}
+
+// A route or track file: nothing without --route or --track (as before), the chosen
+// points with them; past 48 entries a plain note, once, instead of the program's question.
+TEST(Cli, RoutesTracksAndTheEntryLimitNote) {
+  TempFolder folder;
+  std::string gpx = "<gpx><rte>";
+  for (int i = 0; i < 50; ++i) gpx += "<rtept lat=\"25\" lon=\"121." + std::to_string(10 + i) + "\"></rtept>";
+  gpx += "</rte><trk><trkseg><trkpt lat=\"1\" lon=\"2\"/><trkpt lat=\"1.5\" lon=\"2\"/><trkpt lat=\"1\" lon=\"3\"/>";
+  WriteBytes(folder / "in.gpx", gpx + "</trkseg></trk></gpx>");
+  const std::string in = Quote(folder / "in.gpx"), out = Quote(folder / "out.itn");
+  EXPECT_EQ(RunCli("dump " + in).out, "");
+  EXPECT_EQ(RunCli("dump " + in + " --track 2").out, "軌跡點 1\t2.00000\t1.00000\t0\n軌跡點 3\t3.00000\t1.00000\t0\n");
+  const CliRun route = RunCli("convert " + in + " " + out + " --route");
+  EXPECT_EQ(route.exitCode, 0);
+  EXPECT_EQ(route.err, "共 50 個行程，導航裝置只會取用前 48 個\n");
+  const std::string itn = ReadBytes(folder / "out.itn");
+  EXPECT_EQ(itn.rfind("\xEF\xBB\xBF" "12110000|2500000|路線點 1|0\r\n12111000|2500000|路線點 2|0\r\n", 0), 0u);
+  EXPECT_EQ(std::count(itn.begin(), itn.end(), '\n'), 50);
+  for (const char* bad : {" --track 1", " --track x", " --track", " --route --track 5", " --route --route"})
+    EXPECT_EQ(RunCli("dump " + in + bad).exitCode, 2) << bad;
+}
+
 }  // namespace
 }  // namespace wayloom

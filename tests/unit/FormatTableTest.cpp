@@ -26,13 +26,13 @@ std::vector<int> Writable() {
   return formats;
 }
 
-// What a format gives back of rows: KML and GPX keep no status and no row without both
-// coordinates.
+// What a format gives back of rows: KML, GPX and OV2 keep no status (OV2 POIs are
+// destinations) and no row without both coordinates.
 Lines Kept(int format, const Lines& rows) {
-  if (format != 2 && format != 3) return rows;
+  if (format != 2 && format != 3 && format != kGpxRouteFormat && format != kOv2Format) return rows;
   Lines kept;
   for (std::string row : rows) {
-    row.back() = '0';
+    row.back() = format == kOv2Format ? '2' : '0';
     if (row.find("||") == std::string::npos) kept.push_back(row);
   }
   return kept;
@@ -208,7 +208,9 @@ const CorpusCase kCorpus[] = {
     {"tkrajina_gpxpy/gpx1.1_with_all_fields.gpx", 1, {{0, "example name|45.60000|12.30000|0"}}},
     // No waypoint, or (wpt.gpx) forty waypoints, none named.
     {"tkrajina_gpxpy/gpx1.1_with_extensions.gpx", 0, {}}, {"tkrajina_gpxpy/gpx_with_garmin_extension.gpx", 0, {}},
-    {"tkrajina_gpxpy/route.gpx", 0, {}},                  {"mapbox_togeojson/wpt.gpx", 0, {}},
+    {"mapbox_togeojson/wpt.gpx", 0, {}},
+    // No waypoint but a route: its points, as the scripted question answers.
+    {"tkrajina_gpxpy/route.gpx", 55, {{0, "#001|13.72670|45.27876|0"}, {54, "#055|13.72666|45.27878|0"}}},
     // The self-closing second waypoint ends the read.
     {"mapbox_togeojson/gdal.gpx", 1, {{0, "waypoint name|1.00000|0.00000|0"}}, kFileContentProblem},
     {"GPSBabel_gpsbabel/garmin_gpi.gpi", 86, {{0, "5058ROAD|-71.12092|42.43999|2"}, {85, "SOAPBOX|-71.10748|42.45596|2"}}},
@@ -236,6 +238,9 @@ const CorpusCase kCorpus[] = {
     {"GPSBabel_gpsbabel/libreoffice.csv", 2, {{1, "-105.2705|1.00000|40.01500|2"}}},
     {"GPSBabel_gpsbabel/unidelim.csv", 2, {{0, "foo; bar;|||2"}, {1, "this|41.90270|12.49624|2"}}},
     {"GPSBabel_gpsbabel/grapheme.csv", 4, {{1, "9.9534||49.79130|2"}}},
+    // Latin-1 names under a tree of skippers.
+    {"GPSBabel_gpsbabel/tomtom.ov2", 54,
+     {{0, "Aebi Frères, Bogis-Bossey|6.17021|46.35438|2"}, {53, "Trocknungsge.Eiken|7.99154|47.54497|2"}}},
     {"Akiat_TomTomRecordsModifier/MapSettings.cfg", 2,
      {{0, "De Maten 6, Kampen|5.91530|52.54197|2"}, {1, "Johan De Wittlaan 16, Den Haag|4.28615|52.08791|2"}}},
 };

@@ -34,6 +34,21 @@ TEST(WriteGpx, ByteExactFile) {
   EXPECT_EQ(Write(DocumentState()), kHeader + kFooter);
 }
 
+// The same rows as one route, for route planners and device apps.
+TEST(WriteGpxRoute, ByteExactFile) {
+  DocumentState doc;
+  testing::AddRow(doc, u"Taipei 101", u"121.565", u"25.033");
+  testing::AddRow(doc, u"No latitude", u"1", u"");
+  testing::AddRow(doc, u"Fish & Chips <\"Best\"> 'Inn'", u"-0.5", u"0");
+  const auto point = [](const std::string& lat, const std::string& lon, const std::string& name) {
+    return "<rtept lat=\"" + lat + "\" lon=\"" + lon + "\">\r\n<name>" + name + "</name>\r\n</rtept>\r\n";
+  };
+  EXPECT_EQ(testing::WriteAs(kGpxRouteFormat, doc),
+            kHeader + "<rte>\r\n" + point("25.03300", "121.56500", "Taipei 101") +
+                point("0.00000", "-0.50000", "Fish &amp; Chips &lt;&quot;Best&quot;&gt; 'Inn'") + "</rte>\r\n" + kFooter);
+  EXPECT_EQ(testing::WriteAs(kGpxRouteFormat, DocumentState()), kHeader + "<rte>\r\n</rte>\r\n" + kFooter);
+}
+
 TEST(ReadGpx, WaypointTags) {
   const struct {
     const char* what;

@@ -52,6 +52,12 @@ class ScriptedUi : public Ui {
     overwriteQuestions.push_back(TextToUtf8(name));
     return Next(overwriteAnswers, int{kOverwriteNo});
   }
+  // Files without waypoints: the route points unless scripted otherwise, so that a
+  // written route reads back.
+  PathChoice AskPathChoice(TextView question, const PathSummary&) override {
+    pathQuestions.push_back(TextToUtf8(question));
+    return Next(pathChoices, PathChoice{PathAnswer::RoutePoints});
+  }
   // Esc is "pressed" at the poll with this number (counted from 1); 0: never.
   bool PollStop(bool checkEsc) override { return checkEsc && ++polls == stopAtPoll; }
 
@@ -71,6 +77,8 @@ class ScriptedUi : public Ui {
   std::vector<std::string> statusTexts;
   std::vector<std::string> overwriteQuestions;
   std::deque<int> overwriteAnswers;
+  std::vector<std::string> pathQuestions;
+  std::deque<PathChoice> pathChoices;
   int polls = 0;
   int stopAtPoll = 0;
 

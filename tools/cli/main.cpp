@@ -4,7 +4,9 @@
 //   wayloom-cli convert IN OUT [--to NAME]
 //   wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none] [--check-names keep|drop]
 //   wayloom-cli plan IN OUT --mode round|open|fixed [--best] [--to NAME]
-//   common option: --codepage N (the ANSI code page of delimited text)
+//   common options: --codepage N (the ANSI code page of delimited text); --route or
+//   --track N (a GPX or KML file without waypoints: read its route points, or its track
+//   reduced to at most N entries)
 //
 // Failures print the program's own message to stderr and exit with 1; usage errors exit with 2.
 #include <cstdio>
@@ -27,13 +29,26 @@
 namespace wayloom {
 namespace {
 
+constexpr int kEntryLimitQuestion = 14220;
+constexpr int kEntryLimitNote = 14614;
+
 // Messages go to stderr; questions take the answer a script wants: write past the entry
-// limit, never clear a file's read-only attribute, and the answers given on the command
-// line for duplicates and existing conversion targets.
+// limit (noting it once per file instead of printing a question nobody answers), never
+// clear a file's read-only attribute, and the answers given on the command line for
+// duplicates, existing conversion targets and the paths of files without waypoints.
 class ConsoleUi : public EditorUi {
  public:
   MessageResult ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
                             bool defaultCancel) override {
+    if (stringId == kEntryLimitQuestion) {
+      // One output file per run, so one note.
+      if (!entryLimitNoted) {
+        const long long rows = static_cast<long long>(doc->table.RowCount() - doc->FirstWrittenRow());
+        std::fprintf(stderr, "%s\n", TextToUtf8(FormatString(kEntryLimitNote, {rows, arg})).c_str());
+      }
+      entryLimitNoted = true;
+      return MessageResult::Ok;
+    }
     const std::string text = TextToUtf8(FormatString(stringId, arg));
     std::fprintf(icon == MessageIcon::Information && reportToStdout ? stdout : stderr, "%s\n", text.c_str());
     if (buttons == MessageButtons::OkCancel) return stringId == kReadOnlyQuestion ? MessageResult::Cancel : MessageResult::Ok;
@@ -42,7 +57,11 @@ class ConsoleUi : public EditorUi {
   }
   int AskDuplicate(TextView) override { return duplicateAnswer; }
   int AskOverwrite(TextView) override { return overwriteAnswer; }
+  PathChoice AskPathChoice(TextView, const PathSummary&) override { return pathChoice; }
 
+  const DocumentState* doc = nullptr;  // the rows counted in the entry-limit note
+  bool entryLimitNoted = false;
+  PathChoice pathChoice;  // --route / --track N; cancel without them
   int duplicateAnswer = kKeepAll;
   int overwriteAnswer = kOverwriteNone;
   bool reportToStdout = false;  // a folder conversion's final report is its output
@@ -59,6 +78,7 @@ struct Arguments {
   std::optional<std::string> to, fromItn, overwrite, checkNames, mode;
   bool toItn = false;
   bool best = false;  // plan: the shortest-route planner
+  PathChoice path;
   unsigned codePage = 0;
   bool ok = true;
 };
@@ -88,6 +108,16 @@ Arguments Parse(int argc, char** argv) {
       args.mode = value();
     } else if (arg == "--check-names") {
       args.checkNames = value();
+    } else if (arg == "--route") {
+      args.ok = args.ok && args.path.answer == PathAnswer::Cancel;
+      args.path.answer = PathAnswer::RoutePoints;
+    } else if (arg == "--track") {
+      const auto text = value();
+      char* end = nullptr;
+      const unsigned long entries = text ? std::strtoul(text->c_str(), &end, 10) : 0;
+      if (!text || *end != '\0' || entries < 2 || entries > 1000000 || args.path.answer != PathAnswer::Cancel)
+        args.ok = false;
+      args.path = {PathAnswer::Track, entries};
     } else if (arg == "--codepage") {
       const auto text = value();
       char* end = nullptr;
@@ -221,7 +251,9 @@ int Usage() {
                "  wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none]\n"
                "                             [--check-names keep|drop]\n"
                "  wayloom-cli plan IN OUT --mode round|open|fixed [--best] [--to NAME]\n"
-               "  option of every command: --codepage N (the ANSI code page; default %u)\n"
+               "  options of every command: --codepage N (the ANSI code page; default %u)\n"
+               "    --route | --track N (a gpx or kml file without waypoints: its route points,\n"
+               "                         or its track reduced to at most N entries)\n"
                "%s",
                MakeSystemTextCodec()->SystemCodePage(), NameList().c_str());
   return 2;
@@ -238,6 +270,7 @@ int main(int argc, char** argv) {
   if (!args.ok) return Usage();
 
   ConsoleUi ui;
+  ui.pathChoice = args.path;
   auto files = MakeSystemFileStore();
   auto codec = MakeSystemTextCodec(args.codePage);
   if (args.codePage != 0 && !codec->IsAvailable(args.codePage)) {
@@ -249,6 +282,7 @@ int main(int argc, char** argv) {
   editor.doc.settings = DefaultSettings(true);
   editor.doc.settings.Set(Option::RecentFile, false);
   CommandContext& context = editor.context;
+  ui.doc = &editor.doc;
   const auto& positional = args.positional;
   if (args.best && command != "plan") return Usage();
   if (command == "dump" && positional.size() == 1 && !args.to) return Dump(context, ArgumentText(positional[0]));
