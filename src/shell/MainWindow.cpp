@@ -71,6 +71,7 @@ ToolbarEvents ToolbarEventsOf(MainWindowState& state) {
 
 bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   LoadSettings(state.profile, state.editor.doc.settings, state.modernVisuals);
+  state.ui.SetSettings(&state.editor.doc.settings);
   const Settings& settings = state.editor.doc.settings;
   if (!state.table.Create(state.window, instance, TableEventsOf(state))) return false;
   if (!state.cellEditor.Create(state.table.Handle(), instance)) return false;
@@ -464,12 +465,7 @@ void OpenWebLink(MainWindowState& state, int command) {
 }
 
 void ShowAboutBox(MainWindowState& state) {
-  DialogFrame frame;
-  frame.owner = state.window;
-  frame.command = IDM_ABOUT;
-  frame.fade = state.editor.doc.settings.Get(Option::FadeWindow);
-  frame.smallImages = state.toolbar.SmallImages();
-  frame.image = state.toolbar.ImageOf(IDM_ABOUT);
+  DialogFrame frame = state.ui.FrameFor(IDM_ABOUT);
   state.ui.PressToolbarButton(IDM_ABOUT, true);
   RunAboutDialog(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(state.window, GWLP_HINSTANCE)), frame);
   state.ui.PressToolbarButton(IDM_ABOUT, false);

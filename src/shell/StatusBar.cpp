@@ -99,6 +99,30 @@ void StatusBar::ShowProgress(TextView text, int percent) {
 
 void StatusBar::HideProgress() {
   if (progress_) ShowWindow(progress_, SW_HIDE);
+  if (marquee_) DestroyWindow(marquee_);
+  marquee_ = nullptr;
+}
+
+void StatusBar::ShowMarquee(TextView text) {
+  constexpr int kMarqueeId = 17006;
+  constexpr UINT kMarqueeStepMilliseconds = 20;
+  if (!bar_) return;
+  SetText(0, text);
+  if (!marquee_) {
+    marquee_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_MARQUEE, 0, 0, 0, 0, bar_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMarqueeId)), nullptr, nullptr);
+    if (!marquee_) return;
+    SendMessageW(marquee_, PBM_SETMARQUEE, TRUE, kMarqueeStepMilliseconds);
+  }
+  RECT part{};
+  SendMessageW(bar_, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+  RECT bar{};
+  GetClientRect(bar_, &bar);
+  const int left = part.left + MeasureText(bar_, ToWide(ShortenedStatusText(text))) + kProgressGap;
+  const int right = part.right - 8;
+  SetWindowPos(marquee_, nullptr, left, 4, right > left ? right - left : 0, bar.bottom - 6,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  UpdateWindow(bar_);
 }
 
 }  // namespace wayloom

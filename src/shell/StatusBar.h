@@ -28,10 +28,13 @@ class StatusBar {
   // The bar right after part 0's text.
   void ShowProgress(TextView text, int percent);
   void HideProgress();
+  // A busy bar that runs without a percentage, after part 0's text.
+  void ShowMarquee(TextView text);
 
  private:
   HWND bar_ = nullptr;
   HWND progress_ = nullptr;
+  HWND marquee_ = nullptr;  // control 17006, while a marquee runs
   int partWidths_[3] = {0, 0, 0};  // [1] and [2] used
   int clientWidth_ = 0;
   bool simple_ = false;

@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "core/CommandIds.h"
 #include "formats/FileFormat.h"
+#include "shell/dialogs/PlanDialog.h"
 #include "platform/win32/WideText.h"
 #include "shell/dialogs/PathChoiceDialog.h"
 
@@ -154,6 +156,24 @@ void Win32Ui::HideCellEditor() {
 }
 
 void Win32Ui::PressToolbarButton(int command, bool pressed) { toolbar_.Press(command, pressed); }
+
+void Win32Ui::ShowMarquee(TextView text) { statusBar_.ShowMarquee(text); }
+
+DialogFrame Win32Ui::FrameFor(int command) const {
+  DialogFrame frame;
+  frame.owner = owner_;
+  frame.command = command;
+  frame.fade = settings_ && settings_->Get(Option::FadeWindow);
+  frame.smallImages = toolbar_.SmallImages();
+  frame.image = toolbar_.ImageOf(command);
+  return frame;
+}
+
+bool Win32Ui::AskPlanOptions(PlanOptions& options, std::size_t rowCount) {
+  DialogFrame frame = FrameFor(IDM_PLAN);
+  return RunPlanDialog(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE)), frame, options,
+                       rowCount);
+}
 
 void Win32Ui::PostCommand(int command, long long parameter) {
   if (owner_) PostMessageW(owner_, WM_COMMAND, static_cast<WPARAM>(command), static_cast<LPARAM>(parameter));

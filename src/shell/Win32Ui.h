@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "editing/Editor.h"
+#include "shell/DialogSupport.h"
 #include "shell/InPlaceEditor.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
@@ -21,6 +22,9 @@ class Win32Ui : public EditorUi {
       : table_(table), statusBar_(statusBar), toolbar_(toolbar) {}
   void SetOwner(HWND owner) { owner_ = owner; }
   void SetCellEditor(InPlaceEditor* editor) { cellEditor_ = editor; }
+  void SetSettings(const Settings* settings) { settings_ = settings; }
+  // What a dialog opened by command needs: owner, icon, fading.
+  DialogFrame FrameFor(int command) const;
 
   MessageResult ShowMessage(int stringId, const FormatArg& arg, MessageIcon icon, MessageButtons buttons,
                             bool defaultCancel) override;
@@ -47,11 +51,15 @@ class Win32Ui : public EditorUi {
   void HideCellEditor() override;
   void PostCommand(int command, long long parameter) override;
   void PressToolbarButton(int command, bool pressed) override;
+  void ShowMarquee(TextView text) override;
+
+  bool AskPlanOptions(PlanOptions& options, std::size_t rowCount) override;
   void RestartAutoSaveTimer(int minutes) override;
 
  private:
   HWND owner_ = nullptr;
   InPlaceEditor* cellEditor_ = nullptr;
+  const Settings* settings_ = nullptr;
   TableView& table_;
   StatusBar& statusBar_;
   Toolbar& toolbar_;
