@@ -144,6 +144,24 @@ class MainWindowWinTest : public ::testing::Test {
     state->table.SyncFromTable();
   }
 
+  // The next dialog with this caption that opens (inside a command's modal loop) is
+  // answered with button after the given check boxes and radios are clicked.
+  static void AnswerDialog(const wchar_t* caption, std::vector<int> clicks, int button) {
+    pendingCaption = caption;
+    pendingClicks = std::move(clicks);
+    pendingButton = button;
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
+      HWND dialog = FindWindowW(L"#32770", pendingCaption);
+      if (!dialog) return;
+      KillTimer(nullptr, timer);
+      for (int control : pendingClicks) SendDlgItemMessageW(dialog, control, BM_CLICK, 0, 0);
+      PostMessageW(dialog, WM_COMMAND, pendingButton, 0);
+    });
+  }
+  static inline const wchar_t* pendingCaption = nullptr;
+  static inline std::vector<int> pendingClicks;
+  static inline int pendingButton = IDOK;
+
   WinTempFolder folder;
   std::unique_ptr<Win32Profile> profile;
   std::unique_ptr<MainWindowState> state;
@@ -278,6 +296,26 @@ TEST_F(MainWindowWinTest, IniWrittenAtExitIsReadAtTheNextStartAndGarbageGivesDef
   Start();
   EXPECT_TRUE(IsWindowVisible(state->statusBar.Handle()));
   EXPECT_NE(GetMenu(window), nullptr);
+}
+
+// Alt+E opens the planning dialog; a one-way trip of 8 stops on a line comes back in order
+// along it as one undo step, and Cancel changes nothing.
+TEST_F(MainWindowWinTest, PlanDialogPlansARoundTripAsOneUndoStep) {
+  std::string rows;
+  for (int stop : {0, 5, 2, 7, 1, 6, 3, 4})
+    rows += "1210" + std::to_string(stop) + "000|2500000|S" + std::to_string(stop) + "|0\r\n";
+  WriteBytes(folder / L"line.itn", rows);
+  Start(FromWide((folder / L"line.itn").wstring()));
+  SetFocus(state->table.Handle());
+  AnswerDialog(L"\x81EA\x52D5\x898F\x5283\x884C\x7A0B", {}, IDCANCEL);  // 自動規劃行程
+  Key('E', {VK_MENU});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"S0", "S5", "S2", "S7", "S1", "S6", "S3", "S4"}));
+  AnswerDialog(L"\x81EA\x52D5\x898F\x5283\x884C\x7A0B", {5302, 5308}, IDOK);
+  Key('E', {VK_MENU});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7"}));
+  EXPECT_TRUE(state->editor.doc.settings.shortestRoute);
+  Key('Z', {VK_CONTROL});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"S0", "S5", "S2", "S7", "S1", "S6", "S3", "S4"}));
 }
 
 }  // namespace
