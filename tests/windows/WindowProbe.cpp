@@ -1,9 +1,11 @@
 // Starts Wayloom.exe with an itinerary file, waits for its main window, reads the table
 // from the outside as a user would see it, closes the program and reports.
 //
-//   WindowProbe.exe <Wayloom.exe> <itn file> <expected title> <expected rows> [--first-name <name>] [--save]
+//   WindowProbe.exe <Wayloom.exe> <itn file> <expected title> <expected rows> [--first-name <name>] [--keys] [--save]
 //
 // --first-name   the first row's name must be this text
+// --keys         presses Ctrl+A, Del (the table empties, the title gains "*"), then Ctrl+Z
+//                (every row back) on the program's window, as a user would
 // --save         sends the save command before closing (the caller checks the file)
 //
 // The probe and the program must be built for the same word size: the list view's item
@@ -102,6 +104,40 @@ bool ReadCellText(HANDLE process, HWND list, int row, int column, std::wstring& 
   return ok;
 }
 
+// Presses keys on the focused program window: one key with its modifiers.
+void Press(WORD key, std::initializer_list<WORD> modifiers) {
+  std::vector<INPUT> inputs;
+  auto add = [&inputs](WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  for (WORD m : modifiers) add(m, false);
+  add(key, false);
+  add(key, true);
+  for (WORD m : modifiers) add(m, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Select all and delete, then undo: the program's own keys, as a user presses them.
+bool PressKeys(HWND window, HWND list, const std::wstring& title, long long rows) {
+  SetForegroundWindow(window);
+  WaitFor(5000, [&] { return GetForegroundWindow() == window; });
+  Press('A', {VK_CONTROL});
+  Press(VK_DELETE, {});
+  const std::wstring modifiedTitle = title.substr(0, title.find(L" - ")) + L"* - Wayloom";
+  if (!WaitFor(10000, [&] { return ItemCount(list) == 0 && WindowText(window) == modifiedTitle; }))
+    return Fail(L"Ctrl+A, Del: " + std::to_wstring(ItemCount(list)) + L" rows, title \"" + WindowText(window) + L"\"") == 0;
+  Print(L"probe: Ctrl+A, Del emptied the table, title \"" + modifiedTitle + L"\"");
+  Press('Z', {VK_CONTROL});
+  if (!WaitFor(10000, [&] { return ItemCount(list) == rows; }))
+    return Fail(L"Ctrl+Z brought back " + std::to_wstring(ItemCount(list)) + L" rows") == 0;
+  Print(L"probe: Ctrl+Z brought back " + std::to_wstring(rows) + L" rows");
+  return true;
+}
+
 // Ends the program if a check failed before it could be closed.
 struct ProgramRun {
   PROCESS_INFORMATION info{};
@@ -119,15 +155,17 @@ int wmain(int argc, wchar_t** argv) {
   wchar_t* end = nullptr;
   const long long expectedRows = argc >= 5 ? std::wcstoll(argv[4], &end, 10) : -1;
   const wchar_t* firstName = nullptr;
-  bool save = false, usage = expectedRows < 0 || *end != L'\0';
+  bool save = false, keys = false, usage = expectedRows < 0 || *end != L'\0';
   for (int i = 5; i < argc && !usage; ++i) {
     const std::wstring argument = argv[i];
     if (argument == L"--save") save = true;
+    else if (argument == L"--keys") keys = true;
     else if (argument == L"--first-name" && i + 1 < argc) firstName = argv[++i];
     else usage = true;
   }
   if (usage) {
-    Print(L"usage: WindowProbe.exe <Wayloom.exe> <itn file> <expected title> <expected rows> [--first-name <name>] [--save]");
+    Print(L"usage: WindowProbe.exe <Wayloom.exe> <itn file> <expected title> <expected rows> [--first-name <name>] "
+          L"[--keys] [--save]");
     return 2;
   }
   const std::wstring program = argv[1], title = argv[3];
@@ -170,6 +208,7 @@ int wmain(int argc, wchar_t** argv) {
     ok = Fail(L"the table has " + std::to_wstring(rows) + L" rows, expected " + std::to_wstring(expectedRows)) == 0;
   if (firstName && (!readName || name != firstName))
     ok = Fail(L"first row name \"" + name + L"\", expected \"" + firstName + L"\"") == 0;
+  if (keys && ok) ok = PressKeys(window, list, title, expectedRows);
   if (save) PostMessageW(window, WM_COMMAND, IDM_SAVE, 0);
 
   PostMessageW(window, WM_CLOSE, 0, 0);

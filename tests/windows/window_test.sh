@@ -43,6 +43,7 @@ printf 'v0.1.0.0 same version' >"$work/site/WayloomApp/Version.inf"
 python3 -m http.server --bind 127.0.0.1 --directory "$work/site" 0 >"$work/http.log" 2>&1 &
 http_server=$!
 trap 'kill $http_server 2>/dev/null; wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+check_nothing_left() { ! pgrep -f "$(basename "$work").*Wayloom.exe" >/dev/null; }
 for _ in $(seq 50); do grep -q "Serving HTTP" "$work/http.log" && break; sleep 0.1; done
 http_port="$(sed -n 's/.*port \([0-9]*\).*/\1/p' "$work/http.log" | head -1)"
 { printf '\xFF\xFE'; printf '[Services]\r\nVersion Check=http://127.0.0.1:%s/WayloomApp/Version.inf\r\n' "$http_port" |
@@ -63,8 +64,8 @@ probe() {
   return $status
 }
 
-check "file on the command line: window title, 3 rows, first name, clean exit" \
-  probe "$itinerary" "台北 行程 - Wayloom" 3 --first-name "台北 101" --save
+check "file on the command line: window title, 3 rows, first name, keys delete and undo, clean exit" \
+  probe "$itinerary" "台北 行程 - Wayloom" 3 --first-name "台北 101" --keys --save
 
 # The save command replaced the file through a temporary file that must be gone.
 saved() {
@@ -99,6 +100,8 @@ check "folder on the command line: new document" probe "$work" "未命名 - Wayl
 { printf '\xFF\xFE'; sed 's/^Open Last=.*/Open Last=1/; s/$/\r/' "$work/ini.txt" | iconv -f UTF-8 -t UTF-16LE; } >"$ini"
 check "missing file on the command line with Open Last: last file reopened" \
   probe "$work/missing.itn" "台北 行程 - Wayloom" 3 --first-name "台北 101"
+
+check "no Wayloom.exe left running" check_nothing_left
 
 if [[ $failed -ne 0 ]]; then
   echo "--- Wayloom.ini"
