@@ -16,6 +16,7 @@
 #include "planning/SortTable.h"
 #include "shell/MainMenus.h"
 #include "shell/MainWindow.h"
+#include "shell/TableLook.h"
 
 namespace wayloom {
 namespace {
@@ -28,7 +29,7 @@ constexpr BYTE kAlt = FALT;
 constexpr BYTE kShift = FSHIFT;
 
 // Commands of the map and the device (1022, 1029, 1030, 1045-1047) and those whose dialogs
-// are still to come (1002, 1007, 1054, 1057) have a place here but no handler yet.
+// are still to come (1002, 1007, 1057) have a place here but no handler yet.
 constexpr CommandEntry kCommands[] = {
     {IDM_NEW, [](MainWindowState& s) { NewDocument(Context(s)); }, {{kCtrl, 'N'}}},
     {IDM_OPEN, [](MainWindowState& s) { OpenDocument(Context(s)); }, {{kCtrl, 'O'}}},
@@ -86,8 +87,8 @@ constexpr CommandEntry kCommands[] = {
     {IDM_WRAP_TOOLBAR, [](MainWindowState& s) { ToolbarCommand(s, IDM_WRAP_TOOLBAR); }, {}},
     {IDM_TOOLBAR_BACKGROUND, [](MainWindowState& s) { ToolbarCommand(s, IDM_TOOLBAR_BACKGROUND); }, {}},
     {IDM_CUSTOMISE_TOOLBAR, [](MainWindowState& s) { ToolbarCommand(s, IDM_CUSTOMISE_TOOLBAR); }, {}},
-    {IDM_TABLE_FONT, nullptr, {}},
-    {IDM_TABLE_PICTURE, nullptr, {}},
+    {IDM_TABLE_FONT, [](MainWindowState& s) { ChooseTableFont(s); }, {}},
+    {IDM_TABLE_PICTURE, [](MainWindowState& s) { ToggleTablePicture(s); }, {}},
     {IDM_SHOW_STATUS_BAR, [](MainWindowState& s) { ToggleStatusBar(s); }, {{kCtrl | kAlt, 'S'}}},
     {IDM_PREFERENCES, nullptr, {{0, VK_F12}}},
     {IDM_LINK_DEVICE_MAKER, [](MainWindowState& s) { OpenWebLink(s, IDM_LINK_DEVICE_MAKER); }, {}},

@@ -14,6 +14,7 @@
 #include "shell/CommandTable.h"
 #include "shell/MainMenus.h"
 #include "shell/RecentFilesMenu.h"
+#include "shell/TableLook.h"
 #include "shell/VersionNotice.h"
 #include "shell/dialogs/AboutDialog.h"
 
@@ -88,6 +89,7 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   state.contextMenus = LoadMenuW(instance, MAKEINTRESOURCEW(kContextMenusId));
   if (!state.menu || !state.contextMenus) return false;
   AttachMenuImages(state);
+  ApplyStoredTableLook(state);
   RebuildRecentFilesMenu(state.window, GetSubMenu(state.menu, 0), settings, state.recentItemsShown);
   AddSystemMenuItems(state.window, state.menu);
   if (settings.Get(Option::ShowMenuBar)) SetMenu(state.window, state.menu);
@@ -291,6 +293,8 @@ void OnDestroy(MainWindowState& state) {
   if (state.menu && GetMenu(state.window) != state.menu) DestroyMenu(state.menu);
   if (state.contextMenus) DestroyMenu(state.contextMenus);
   for (HBITMAP image : state.menuImages) DeleteObject(image);
+  if (state.tableFont) DeleteObject(state.tableFont);
+  state.tableFont = nullptr;
   state.menuImages.clear();
   state.menu = state.contextMenus = nullptr;
   PostQuitMessage(0);

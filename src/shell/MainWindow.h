@@ -64,6 +64,7 @@ struct MainWindowState {
   HMENU menu = nullptr;          // menu 500, attached or not
   HMENU contextMenus = nullptr;  // menu 10000
   std::vector<HBITMAP> menuImages;  // the toolbar images on menu items
+  HFONT tableFont = nullptr;        // the table's own font, once one was chosen
   int recentItemsShown = 0;      // recent items now in the File menu
   int headerColumn = -1;         // the column title last right-clicked
   LPARAM commandParameter = 0;   // lParam of the command being run (1201, 1202)

@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kColumnTitleStrings[kColumnCount] = {14100, 14101, 14102, 14103, 14104};
 constexpr int kStatusImageWidth = 24;
+constexpr int kLargeStatusImageWidth = 32;
 constexpr COLORREF kBaseRowColour = RGB(0, 0, 255);
 constexpr COLORREF kNoCoordinateColour = RGB(255, 0, 0);
 constexpr wchar_t kPinnedGlyph = 171;  // Wingdings: a star in a circle
@@ -31,13 +32,22 @@ bool TableView::Create(HWND parent, HINSTANCE instance, TableEvents events) {
   if (!modernVisuals_) extended |= LVS_EX_GRIDLINES;
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
   SetWindowTheme(list_, L"Explorer", nullptr);
-  // The rows' status images: the small set for the usual font heights.
-  statusImages_ = LoadImageStrip(instance, IDB_STATUS_SMALL, kStatusImageWidth);
-  if (statusImages_) SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(statusImages_));
+  instance_ = instance;
+  ChooseStatusImages(0);
   InsertColumns();
   ResetColumns();
   SetWindowSubclass(list_, Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
   return true;
+}
+
+void TableView::ChooseStatusImages(int fontHeight) {
+  const bool large = fontHeight < -15;
+  HIMAGELIST images = LoadImageStrip(instance_, large ? IDB_STATUS_LARGE : IDB_STATUS_SMALL,
+                                     large ? kLargeStatusImageWidth : kStatusImageWidth);
+  if (!images) return;
+  SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+  if (statusImages_) ImageList_Destroy(statusImages_);
+  statusImages_ = images;
 }
 
 TableView::~TableView() {

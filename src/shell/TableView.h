@@ -38,6 +38,8 @@ class TableView {
   void FitColumn(int column, bool explicitFit);
   void FitColumns(bool explicitFit);
   void ApplyColumnOrder();
+  // The status images for a font height: the large set for fonts taller than 15 pixels.
+  void ChooseStatusImages(int fontHeight);
   // The header's sort arrow on column (-1: none).
   void ShowSortArrow(int column, bool ascending);
 
@@ -59,6 +61,7 @@ class TableView {
   bool modernVisuals_;
   HWND list_ = nullptr;
   HIMAGELIST statusImages_ = nullptr;  // by EntryStatus
+  HINSTANCE instance_ = nullptr;
   TableEvents events_;
   // Set while the control is being told the rows' selection, so its echoes are ignored.
   bool pushingSelection_ = false;
