@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "SendKeys.h"
 #include "WinTestSupport.h"
 #include "platform/win32/Win32Profile.h"
 #include "shell/CommandTable.h"
@@ -73,19 +74,7 @@ class MainWindowWinTest : public ::testing::Test {
   }
 
   void Key(WORD key, std::initializer_list<WORD> modifiers = {}) {
-    std::vector<INPUT> inputs;
-    auto add = [&inputs](WORD vk, bool up) {
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      input.ki.wVk = vk;
-      input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-      inputs.push_back(input);
-    };
-    for (WORD m : modifiers) add(m, false);
-    add(key, false);
-    add(key, true);
-    for (WORD m : modifiers) add(m, true);
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    testing::PressKey(key, modifiers);
     Pump();
   }
 

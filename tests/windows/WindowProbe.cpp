@@ -17,7 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "SendKeys.h"
+
 #include "core/CommandIds.h"
+
+using wayloom::testing::PressKey;
 
 namespace {
 
@@ -104,34 +108,17 @@ bool ReadCellText(HANDLE process, HWND list, int row, int column, std::wstring& 
   return ok;
 }
 
-// Presses keys on the focused program window: one key with its modifiers.
-void Press(WORD key, std::initializer_list<WORD> modifiers) {
-  std::vector<INPUT> inputs;
-  auto add = [&inputs](WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    inputs.push_back(input);
-  };
-  for (WORD m : modifiers) add(m, false);
-  add(key, false);
-  add(key, true);
-  for (WORD m : modifiers) add(m, true);
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 // Select all and delete, then undo: the program's own keys, as a user presses them.
 bool PressKeys(HWND window, HWND list, const std::wstring& title, long long rows) {
   SetForegroundWindow(window);
   WaitFor(5000, [&] { return GetForegroundWindow() == window; });
-  Press('A', {VK_CONTROL});
-  Press(VK_DELETE, {});
+  PressKey('A', {VK_CONTROL});
+  PressKey(VK_DELETE);
   const std::wstring modifiedTitle = title.substr(0, title.find(L" - ")) + L"* - Wayloom";
   if (!WaitFor(10000, [&] { return ItemCount(list) == 0 && WindowText(window) == modifiedTitle; }))
     return Fail(L"Ctrl+A, Del: " + std::to_wstring(ItemCount(list)) + L" rows, title \"" + WindowText(window) + L"\"") == 0;
   Print(L"probe: Ctrl+A, Del emptied the table, title \"" + modifiedTitle + L"\"");
-  Press('Z', {VK_CONTROL});
+  PressKey('Z', {VK_CONTROL});
   if (!WaitFor(10000, [&] { return ItemCount(list) == rows; }))
     return Fail(L"Ctrl+Z brought back " + std::to_wstring(ItemCount(list)) + L" rows") == 0;
   Print(L"probe: Ctrl+Z brought back " + std::to_wstring(rows) + L" rows");
