@@ -200,7 +200,7 @@ void OpenContextMenuForKey(MainWindowState& state) {
     OpenHeaderMenu(state, (hit.flags & HHT_ONHEADER) ? item : -1, cursor);
   } else if (GetFocus() == list) {
     // From the keyboard with the mouse elsewhere: the table's menu at its focused row.
-    RECT row{LVIR_BOUNDS};
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
     const long long focused = state.editor.doc.table.FocusedRow();
     POINT at{8, 8};
     if (focused >= 0 && SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&row)))

@@ -6,7 +6,9 @@
 
 #include "core/CommandIds.h"
 #include "formats/FileFormat.h"
+#include "shell/dialogs/ClearFieldsDialog.h"
 #include "shell/dialogs/PlanDialog.h"
+#include "shell/dialogs/SearchDialog.h"
 #include "platform/win32/WideText.h"
 #include "shell/dialogs/PathChoiceDialog.h"
 
@@ -169,10 +171,26 @@ DialogFrame Win32Ui::FrameFor(int command) const {
   return frame;
 }
 
+HINSTANCE Win32Ui::Instance() const { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE)); }
+
 bool Win32Ui::AskPlanOptions(PlanOptions& options, std::size_t rowCount) {
   DialogFrame frame = FrameFor(IDM_PLAN);
-  return RunPlanDialog(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner_, GWLP_HINSTANCE)), frame, options,
-                       rowCount);
+  return RunPlanDialog(Instance(), frame, options, rowCount);
+}
+
+std::optional<SearchOptions> Win32Ui::AskFind(const SearchOptions& shown) {
+  DialogFrame frame = FrameFor(IDM_FIND);
+  return RunSearchDialog(Instance(), frame, shown, false);
+}
+
+std::optional<SearchOptions> Win32Ui::AskReplace(const SearchOptions& shown) {
+  DialogFrame frame = FrameFor(IDM_REPLACE);
+  return RunSearchDialog(Instance(), frame, shown, true);
+}
+
+std::optional<ClearFieldsChoice> Win32Ui::AskClearFields() {
+  DialogFrame frame = FrameFor(IDM_CLEAR_FIELDS);
+  return RunClearFieldsDialog(Instance(), frame);
 }
 
 void Win32Ui::PostCommand(int command, long long parameter) {

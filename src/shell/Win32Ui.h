@@ -54,9 +54,14 @@ class Win32Ui : public EditorUi {
   void ShowMarquee(TextView text) override;
 
   bool AskPlanOptions(PlanOptions& options, std::size_t rowCount) override;
+  std::optional<SearchOptions> AskFind(const SearchOptions& shown) override;
+  std::optional<SearchOptions> AskReplace(const SearchOptions& shown) override;
+  std::optional<ClearFieldsChoice> AskClearFields() override;
   void RestartAutoSaveTimer(int minutes) override;
 
  private:
+  HINSTANCE Instance() const;
+
   HWND owner_ = nullptr;
   InPlaceEditor* cellEditor_ = nullptr;
   const Settings* settings_ = nullptr;

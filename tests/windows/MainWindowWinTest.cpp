@@ -134,22 +134,30 @@ class MainWindowWinTest : public ::testing::Test {
   }
 
   // The next dialog with this caption that opens (inside a command's modal loop) is
-  // answered with button after the given check boxes and radios are clicked.
-  static void AnswerDialog(const wchar_t* caption, std::vector<int> clicks, int button) {
+  // answered with button after its edits get the texts given and the given check boxes
+  // and radios are clicked. Whether OK was enabled then is kept in okEnabled.
+  static void AnswerDialog(const wchar_t* caption, std::vector<int> clicks, int button,
+                           std::vector<std::pair<int, std::wstring>> texts = {}) {
     pendingCaption = caption;
     pendingClicks = std::move(clicks);
+    pendingTexts = std::move(texts);
     pendingButton = button;
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR timer, DWORD) {
-      HWND dialog = FindWindowW(L"#32770", pendingCaption);
-      if (!dialog) return;
-      KillTimer(nullptr, timer);
-      for (int control : pendingClicks) SendDlgItemMessageW(dialog, control, BM_CLICK, 0, 0);
-      PostMessageW(dialog, WM_COMMAND, pendingButton, 0);
-    });
+    SetTimer(nullptr, 0, 100, AnswerPendingDialog);
+  }
+  static void CALLBACK AnswerPendingDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", pendingCaption);
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    for (const auto& [control, text] : pendingTexts) SetDlgItemTextW(dialog, control, text.c_str());
+    for (int control : pendingClicks) SendDlgItemMessageW(dialog, control, BM_CLICK, 0, 0);
+    okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+    PostMessageW(dialog, WM_COMMAND, pendingButton, 0);
   }
   static inline const wchar_t* pendingCaption = nullptr;
   static inline std::vector<int> pendingClicks;
+  static inline std::vector<std::pair<int, std::wstring>> pendingTexts;
   static inline int pendingButton = IDOK;
+  static inline bool okEnabled = false;
 
   WinTempFolder folder;
   std::unique_ptr<Win32Profile> profile;
@@ -305,6 +313,30 @@ TEST_F(MainWindowWinTest, PlanDialogPlansARoundTripAsOneUndoStep) {
   EXPECT_TRUE(state->editor.doc.settings.shortestRoute);
   Key('Z', {VK_CONTROL});
   EXPECT_EQ(Names(), (std::vector<std::string>{"S0", "S5", "S2", "S7", "S1", "S6", "S3", "S4"}));
+}
+
+// Ctrl+H replaces every match in one undo step; F4 replaces the next match; Ctrl+L clears
+// the ticked fields and has OK only while a box is ticked.
+TEST_F(MainWindowWinTest, ReplaceAndClearFieldsDialogs) {
+  WriteBytes(folder / L"four.itn", kFourStops);
+  Start(FromWide((folder / L"four.itn").wstring()));
+  SetFocus(state->table.Handle());
+  AnswerDialog(L"\x53D6\x4EE3\x884C\x7A0B", {5153, 5154}, IDOK, {{5150, L"Tai"}, {5151, L"Tay"}});  // 取代行程
+  Key('H', {VK_CONTROL});
+  EXPECT_TRUE(okEnabled);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taychung", "Taynan"}));
+  Key('Z', {VK_CONTROL});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung", "Tainan"}));
+
+  Select({});  // no selection: every row
+  AnswerDialog(L"\x6E05\x9664\x6B04\x4F4D\x8CC7\x6599", {}, IDCANCEL);  // 清除欄位資料
+  Key('L', {VK_CONTROL});
+  EXPECT_FALSE(okEnabled);
+  AnswerDialog(L"\x6E05\x9664\x6B04\x4F4D\x8CC7\x6599", {5103}, IDOK);
+  Key('L', {VK_CONTROL});
+  EXPECT_TRUE(okEnabled);
+  for (std::size_t row = 0; row < 4; ++row) EXPECT_TRUE(state->editor.doc.table.Cell(row, kLatitudeColumn).empty());
+  EXPECT_FALSE(state->editor.doc.table.Cell(0, kLongitudeColumn).empty());
 }
 
 }  // namespace
