@@ -7,6 +7,7 @@
 #include "core/CommandIds.h"
 #include "formats/FileFormat.h"
 #include "shell/dialogs/ClearFieldsDialog.h"
+#include "shell/dialogs/MergeFieldsDialog.h"
 #include "shell/dialogs/PlanDialog.h"
 #include "shell/dialogs/SearchDialog.h"
 #include "platform/win32/WideText.h"
@@ -186,6 +187,11 @@ std::optional<SearchOptions> Win32Ui::AskFind(const SearchOptions& shown) {
 std::optional<SearchOptions> Win32Ui::AskReplace(const SearchOptions& shown) {
   DialogFrame frame = FrameFor(IDM_REPLACE);
   return RunSearchDialog(Instance(), frame, shown, true);
+}
+
+std::optional<MergeFieldsChoice> Win32Ui::AskMergeFields() {
+  DialogFrame frame = FrameFor(IDM_MERGE_FIELDS);
+  return RunMergeFieldsDialog(Instance(), frame);
 }
 
 std::optional<ClearFieldsChoice> Win32Ui::AskClearFields() {

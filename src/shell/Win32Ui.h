@@ -57,6 +57,7 @@ class Win32Ui : public EditorUi {
   std::optional<SearchOptions> AskFind(const SearchOptions& shown) override;
   std::optional<SearchOptions> AskReplace(const SearchOptions& shown) override;
   std::optional<ClearFieldsChoice> AskClearFields() override;
+  std::optional<MergeFieldsChoice> AskMergeFields() override;
   void RestartAutoSaveTimer(int minutes) override;
 
  private:

@@ -315,9 +315,9 @@ TEST_F(MainWindowWinTest, PlanDialogPlansARoundTripAsOneUndoStep) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"S0", "S5", "S2", "S7", "S1", "S6", "S3", "S4"}));
 }
 
-// Ctrl+H replaces every match in one undo step; F4 replaces the next match; Ctrl+L clears
-// the ticked fields and has OK only while a box is ticked.
-TEST_F(MainWindowWinTest, ReplaceAndClearFieldsDialogs) {
+// Ctrl+H replaces every match in one undo step; Ctrl+W puts a text before every name;
+// Ctrl+L clears the ticked fields and has OK only while a box is ticked.
+TEST_F(MainWindowWinTest, ReplaceMergeAndClearFieldsDialogs) {
   WriteBytes(folder / L"four.itn", kFourStops);
   Start(FromWide((folder / L"four.itn").wstring()));
   SetFocus(state->table.Handle());
@@ -329,6 +329,11 @@ TEST_F(MainWindowWinTest, ReplaceAndClearFieldsDialogs) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung", "Tainan"}));
 
   Select({});  // no selection: every row
+  AnswerDialog(L"\x5408\x4F75\x6B04\x4F4D\x8CC7\x6599", {}, IDOK, {{5051, L"1-"}});  // 合併欄位資料
+  Key('W', {VK_CONTROL});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"1-台北", "1-Banqiao", "1-Taichung", "1-Tainan"}));
+  Key('Z', {VK_CONTROL});
+
   AnswerDialog(L"\x6E05\x9664\x6B04\x4F4D\x8CC7\x6599", {}, IDCANCEL);  // 清除欄位資料
   Key('L', {VK_CONTROL});
   EXPECT_FALSE(okEnabled);
