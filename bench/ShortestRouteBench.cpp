@@ -3,8 +3,8 @@
 //
 //   build/bench/bench/ShortestRouteBench --benchmark_filter=Tsplib      gaps to the best known tours
 //   build/bench/bench/ShortestRouteBench --benchmark_filter=BruteForce  exact mode, 1,000 itineraries of 9 stops per case
-//   /usr/bin/time -v build/bench/bench/ShortestRouteBench --benchmark_filter='Straight/10000$'   time and peak memory
-//   /usr/bin/time -v build/bench/bench/ShortestRouteBench --benchmark_filter='Straight/100000$'
+//   /usr/bin/time -v build/bench/bench/ShortestRouteBench --benchmark_filter='ShortestByStraight/10000/0/'   time and peak memory
+//   /usr/bin/time -v build/bench/bench/ShortestRouteBench --benchmark_filter='ShortestByStraight/100000/0/'
 //
 // TSPLIB instances: WAYLOOM_SHARED_DIR/bench/tsplib (GEO coordinates are degrees and
 // minutes, DDD.MM). Each is planned twice as a round trip from its first city: from a table
