@@ -29,7 +29,7 @@ constexpr BYTE kAlt = FALT;
 constexpr BYTE kShift = FSHIFT;
 
 // Commands of the map and the device (1022, 1029, 1030, 1045-1047) and those whose dialogs
-// are still to come (1002, 1007, 1057) have a place here but no handler yet.
+// are still to come (1002, 1007) have a place here but no handler yet.
 constexpr CommandEntry kCommands[] = {
     {IDM_NEW, [](MainWindowState& s) { NewDocument(Context(s)); }, {{kCtrl, 'N'}}},
     {IDM_OPEN, [](MainWindowState& s) { OpenDocument(Context(s)); }, {{kCtrl, 'O'}}},
@@ -90,7 +90,7 @@ constexpr CommandEntry kCommands[] = {
     {IDM_TABLE_FONT, [](MainWindowState& s) { ChooseTableFont(s); }, {}},
     {IDM_TABLE_PICTURE, [](MainWindowState& s) { ToggleTablePicture(s); }, {}},
     {IDM_SHOW_STATUS_BAR, [](MainWindowState& s) { ToggleStatusBar(s); }, {{kCtrl | kAlt, 'S'}}},
-    {IDM_PREFERENCES, nullptr, {{0, VK_F12}}},
+    {IDM_PREFERENCES, [](MainWindowState& s) { ShowPreferences(s); }, {{0, VK_F12}}},
     {IDM_LINK_DEVICE_MAKER, [](MainWindowState& s) { OpenWebLink(s, IDM_LINK_DEVICE_MAKER); }, {}},
     {IDM_LINK_FORUM, [](MainWindowState& s) { OpenWebLink(s, IDM_LINK_FORUM); }, {}},
     {IDM_LINK_HOME_PAGE, [](MainWindowState& s) { OpenWebLink(s, IDM_LINK_HOME_PAGE); }, {}},

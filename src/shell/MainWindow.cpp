@@ -9,6 +9,7 @@
 #include "core/WindowPlacement.h"
 #include "editing/CellEdit.h"
 #include "editing/DocumentCommands.h"
+#include "editing/Preferences.h"
 #include "planning/SortTable.h"
 #include "platform/win32/WideText.h"
 #include "shell/CommandTable.h"
@@ -17,6 +18,7 @@
 #include "shell/TableLook.h"
 #include "shell/VersionNotice.h"
 #include "shell/dialogs/AboutDialog.h"
+#include "shell/dialogs/PreferencesDialog.h"
 
 namespace wayloom {
 namespace {
@@ -473,6 +475,29 @@ void ShowAboutBox(MainWindowState& state) {
   state.ui.PressToolbarButton(IDM_ABOUT, true);
   RunAboutDialog(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(state.window, GWLP_HINSTANCE)), frame);
   state.ui.PressToolbarButton(IDM_ABOUT, false);
+}
+
+void ShowPreferences(MainWindowState& state) {
+  Settings& settings = state.editor.doc.settings;
+  const Settings before = settings;
+  DialogFrame frame = state.ui.FrameFor(IDM_PREFERENCES);
+  state.ui.PressToolbarButton(IDM_PREFERENCES, true);
+  const bool ok = RunPreferencesDialog(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(state.window, GWLP_HINSTANCE)),
+                                       frame, settings, state.modernVisuals);
+  state.ui.PressToolbarButton(IDM_PREFERENCES, false);
+  if (!ok) return;
+  // The toggles run as the user's own commands, after this one (the recent menu follows
+  // the list when this command ends).
+  const PreferencesChange change = ApplyPreferences(before, settings);
+  for (int command : change.commands) PostMessageW(state.window, WM_COMMAND, command, 0);
+  if (change.shadingChanged) InvalidateRect(state.table.Handle(), nullptr, TRUE);
+  if (change.backupChanged) {
+    if (settings.Get(Option::BackupFile)) {
+      state.ui.RestartAutoSaveTimer(settings.backupInterval);
+    } else {
+      KillTimer(state.window, kAutoSaveTimer);
+    }
+  }
 }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {

@@ -91,5 +91,7 @@ void ToolbarCommand(MainWindowState& state, int command);
 void ToggleStatusBar(MainWindowState& state);
 void OpenWebLink(MainWindowState& state, int command);
 void ShowAboutBox(MainWindowState& state);
+// 1057: the preferences dialog, its changes applied through the commands they belong to.
+void ShowPreferences(MainWindowState& state);
 
 }  // namespace wayloom

@@ -344,5 +344,19 @@ TEST_F(MainWindowWinTest, ReplaceMergeAndClearFieldsDialogs) {
   EXPECT_FALSE(state->editor.doc.table.Cell(0, kLongitudeColumn).empty());
 }
 
+// F12: the preferences go through the commands they belong to (the status bar hides, the
+// coordinates turn to degrees-minutes-seconds).
+TEST_F(MainWindowWinTest, PreferencesApplyThroughTheirCommands) {
+  WriteBytes(folder / L"four.itn", kFourStops);
+  Start(FromWide((folder / L"four.itn").wstring()));
+  SetFocus(state->table.Handle());
+  AnswerDialog(L"\x504F\x597D\x9078\x9805", {5455, 5465}, IDOK);  // 偏好選項
+  Key(VK_F12);
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(state->statusBar.Handle()));
+  EXPECT_TRUE(state->editor.doc.settings.Get(Option::DmsFormat));
+  EXPECT_EQ(TextToUtf8(state->editor.doc.table.Cell(0, kLongitudeColumn)), "121\u00B0 33' 54.00\"");
+}
+
 }  // namespace
 }  // namespace wayloom
