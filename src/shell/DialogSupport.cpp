@@ -1,6 +1,7 @@
 #include "shell/DialogSupport.h"
 
 #include "core/WindowPlacement.h"
+#include "platform/win32/WideText.h"
 
 namespace wayloom {
 namespace {
@@ -61,6 +62,23 @@ void OpenDialogFrame(HWND dialog, DialogFrame& frame) {
 }
 
 DialogFrame* FrameOf(HWND dialog) { return reinterpret_cast<DialogFrame*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+
+bool RunFramedDialog(HINSTANCE instance, int id, DialogFrame& frame, void* data, DLGPROC procedure) {
+  frame.data = data;
+  return DialogBoxParamW(instance, MAKEINTRESOURCEW(id), frame.owner, procedure, reinterpret_cast<LPARAM>(&frame)) ==
+         IDOK;
+}
+
+Text DialogItemText(HWND dialog, int control) {
+  HWND item = GetDlgItem(dialog, control);
+  const int length = GetWindowTextLengthW(item);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(item, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return FromWide(text);
+}
+
+bool IsTicked(HWND dialog, int control) { return IsDlgButtonChecked(dialog, control) == BST_CHECKED; }
 
 void CloseDialogFrame(HWND dialog, INT_PTR result) {
   DialogFrame* frame = FrameOf(dialog);

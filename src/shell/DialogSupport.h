@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/Text.h"
+
 namespace wayloom {
 
 // What a dialog needs from the window that opens it; handed over as the dialog's
@@ -32,5 +34,12 @@ void OpenDialogFrame(HWND dialog, DialogFrame& frame);
 DialogFrame* FrameOf(HWND dialog);
 // Fades out, destroys the icon and ends the dialog with result.
 void CloseDialogFrame(HWND dialog, INT_PTR result);
+
+// Runs dialog id modally with frame (its data set to data) as the WM_INITDIALOG parameter;
+// true when it ended with OK.
+bool RunFramedDialog(HINSTANCE instance, int id, DialogFrame& frame, void* data, DLGPROC procedure);
+// The text of a dialog's control, and whether a check box or radio is ticked.
+Text DialogItemText(HWND dialog, int control);
+bool IsTicked(HWND dialog, int control);
 
 }  // namespace wayloom

@@ -52,8 +52,7 @@ INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 void RunAboutDialog(HINSTANCE instance, DialogFrame& frame) {
-  DialogBoxParamW(instance, MAKEINTRESOURCEW(kAboutDialogId), frame.owner, AboutProcedure,
-                  reinterpret_cast<LPARAM>(&frame));
+  RunFramedDialog(instance, kAboutDialogId, frame, nullptr, AboutProcedure);
 }
 
 }  // namespace wayloom

@@ -5,10 +5,9 @@ namespace {
 
 constexpr int kLeading = 5100, kTrailing = 5101, kLongitude = 5102, kLatitude = 5103;
 
-bool Ticked(HWND dialog, int box) { return IsDlgButtonChecked(dialog, box) == BST_CHECKED; }
-
 ClearFieldsChoice Choice(HWND dialog) {
-  return {Ticked(dialog, kLeading), Ticked(dialog, kTrailing), Ticked(dialog, kLongitude), Ticked(dialog, kLatitude)};
+  return {IsTicked(dialog, kLeading), IsTicked(dialog, kTrailing), IsTicked(dialog, kLongitude),
+          IsTicked(dialog, kLatitude)};
 }
 
 void UpdateOk(HWND dialog) {
@@ -47,10 +46,7 @@ INT_PTR CALLBACK ClearFieldsProcedure(HWND dialog, UINT message, WPARAM wParam, 
 
 std::optional<ClearFieldsChoice> RunClearFieldsDialog(HINSTANCE instance, DialogFrame& frame) {
   ClearFieldsChoice choice;
-  frame.data = &choice;
-  if (DialogBoxParamW(instance, MAKEINTRESOURCEW(kClearFieldsDialogId), frame.owner, ClearFieldsProcedure,
-                      reinterpret_cast<LPARAM>(&frame)) != IDOK)
-    return std::nullopt;
+  if (!RunFramedDialog(instance, kClearFieldsDialogId, frame, &choice, ClearFieldsProcedure)) return std::nullopt;
   return choice;
 }
 

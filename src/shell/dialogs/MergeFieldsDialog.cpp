@@ -20,21 +20,12 @@ MergeField FieldOf(HWND dialog, int list) {
   return fields[index >= 0 && index < 3 ? index : 0];
 }
 
-Text EditText(HWND dialog, int edit) {
-  HWND control = GetDlgItem(dialog, edit);
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(control, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return FromWide(text);
-}
-
 MergeFieldsChoice Choice(HWND dialog) {
   MergeFieldsChoice choice;
   choice.prefix = FieldOf(dialog, kPrefixList);
   choice.suffix = FieldOf(dialog, kSuffixList);
   // The one enabled edit holds the text or the first number.
-  choice.text = EditText(dialog, choice.prefix != MergeField::Name ? kPrefixEdit : kSuffixEdit);
+  choice.text = DialogItemText(dialog, choice.prefix != MergeField::Name ? kPrefixEdit : kSuffixEdit);
   return choice;
 }
 
@@ -100,10 +91,7 @@ INT_PTR CALLBACK MergeFieldsProcedure(HWND dialog, UINT message, WPARAM wParam, 
 
 std::optional<MergeFieldsChoice> RunMergeFieldsDialog(HINSTANCE instance, DialogFrame& frame) {
   MergeFieldsChoice choice;
-  frame.data = &choice;
-  if (DialogBoxParamW(instance, MAKEINTRESOURCEW(kMergeFieldsDialogId), frame.owner, MergeFieldsProcedure,
-                      reinterpret_cast<LPARAM>(&frame)) != IDOK)
-    return std::nullopt;
+  if (!RunFramedDialog(instance, kMergeFieldsDialogId, frame, &choice, MergeFieldsProcedure)) return std::nullopt;
   return choice;
 }
 

@@ -12,16 +12,15 @@ struct PlanDialogState {
   std::size_t rows;
 };
 
-bool Checked(HWND dialog, int control) { return IsDlgButtonChecked(dialog, control) == BST_CHECKED; }
 void Enable(HWND dialog, int control, bool on) { EnableWindow(GetDlgItem(dialog, control), on); }
 
 // The labels and the fixed-last box follow the trip chosen.
 void ApplyEnableRules(HWND dialog) {
-  const bool round = Checked(dialog, kRoundTrip);
+  const bool round = IsTicked(dialog, kRoundTrip);
   Enable(dialog, kRoundTripLabel, round);
   Enable(dialog, kOneWayLabel, !round);
   Enable(dialog, kFixedLast, !round);
-  Enable(dialog, kFixedLastLabel, !round && Checked(dialog, kFixedLast));
+  Enable(dialog, kFixedLastLabel, !round && IsTicked(dialog, kFixedLast));
 }
 
 void Initialise(HWND dialog, const PlanDialogState& state) {
@@ -60,10 +59,10 @@ INT_PTR CALLBACK PlanProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
           return TRUE;
         case IDOK: {
           PlanOptions& options = *state->options;
-          options.roundTrip = Checked(dialog, kRoundTrip);
-          options.fixedLast = Checked(dialog, kFixedLast);
-          options.roadDistance = Checked(dialog, kRoad);
-          options.shortestRoute = Checked(dialog, kShortest);
+          options.roundTrip = IsTicked(dialog, kRoundTrip);
+          options.fixedLast = IsTicked(dialog, kFixedLast);
+          options.roadDistance = IsTicked(dialog, kRoad);
+          options.shortestRoute = IsTicked(dialog, kShortest);
           CloseDialogFrame(dialog, IDOK);
           return TRUE;
         }
@@ -80,9 +79,7 @@ INT_PTR CALLBACK PlanProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 bool RunPlanDialog(HINSTANCE instance, DialogFrame& frame, PlanOptions& options, std::size_t rowCount) {
   PlanDialogState state{&options, rowCount};
-  frame.data = &state;
-  return DialogBoxParamW(instance, MAKEINTRESOURCEW(kPlanDialogId), frame.owner, PlanProcedure,
-                         reinterpret_cast<LPARAM>(&frame)) == IDOK;
+  return RunFramedDialog(instance, kPlanDialogId, frame, &state, PlanProcedure);
 }
 
 }  // namespace wayloom

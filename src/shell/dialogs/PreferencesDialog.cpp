@@ -23,7 +23,7 @@ struct PreferencesState {
   bool modern;
 };
 
-bool Ticked(HWND dialog, Option option) { return IsDlgButtonChecked(dialog, BoxOf(option)) == BST_CHECKED; }
+bool Ticked(HWND dialog, Option option) { return IsTicked(dialog, BoxOf(option)); }
 
 void Enable(HWND dialog, std::initializer_list<int> controls, bool on) {
   for (int control : controls) EnableWindow(GetDlgItem(dialog, control), on);
@@ -79,7 +79,7 @@ bool Accept(HWND dialog, Settings& settings) {
     return false;
   if (Ticked(dialog, Option::BackupFile) && !ReadNumber(dialog, kIntervalEdit, 1, 99, kBadInterval, interval))
     return false;
-  for (int i = 0; i < kOptionCount; ++i) settings.options[i] = IsDlgButtonChecked(dialog, kOptionBoxes[i]) == BST_CHECKED;
+  for (int i = 0; i < kOptionCount; ++i) settings.options[i] = IsTicked(dialog, kOptionBoxes[i]);
   settings.fileCount = fileCount;
   settings.backupInterval = interval;
   const LRESULT language = SendDlgItemMessageW(dialog, kLanguageList, CB_GETCURSEL, 0, 0);
@@ -118,9 +118,7 @@ INT_PTR CALLBACK PreferencesProcedure(HWND dialog, UINT message, WPARAM wParam, 
 
 bool RunPreferencesDialog(HINSTANCE instance, DialogFrame& frame, Settings& settings, bool modernVisuals) {
   PreferencesState state{&settings, modernVisuals};
-  frame.data = &state;
-  return DialogBoxParamW(instance, MAKEINTRESOURCEW(kPreferencesDialogId), frame.owner, PreferencesProcedure,
-                         reinterpret_cast<LPARAM>(&frame)) == IDOK;
+  return RunFramedDialog(instance, kPreferencesDialogId, frame, &state, PreferencesProcedure);
 }
 
 }  // namespace wayloom

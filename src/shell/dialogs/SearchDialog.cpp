@@ -13,15 +13,6 @@ struct SearchState {
   bool replacing;
 };
 
-Text ControlText(HWND dialog, int control) {
-  HWND edit = GetDlgItem(dialog, control);
-  const int length = GetWindowTextLengthW(edit);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(edit, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return FromWide(text);
-}
-
 void UpdateOk(HWND dialog) { EnableWindow(GetDlgItem(dialog, IDOK), GetWindowTextLengthW(GetDlgItem(dialog, kFindEdit)) > 0); }
 
 void Initialise(HWND dialog, const SearchState& state) {
@@ -52,11 +43,11 @@ INT_PTR CALLBACK SearchProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
       if (HIWORD(wParam) == EN_CHANGE) UpdateOk(dialog);
       return TRUE;
     case IDOK:
-      state.options.findText = ControlText(dialog, kFindEdit);
-      if (state.replacing) state.options.replaceText = ControlText(dialog, kReplaceEdit);
-      state.options.matchCase = IsDlgButtonChecked(dialog, kMatchCase) == BST_CHECKED;
-      state.options.namesOnly = IsDlgButtonChecked(dialog, kNamesOnly) == BST_CHECKED;
-      state.options.allMatches = IsDlgButtonChecked(dialog, kAllMatches) == BST_CHECKED;
+      state.options.findText = DialogItemText(dialog, kFindEdit);
+      if (state.replacing) state.options.replaceText = DialogItemText(dialog, kReplaceEdit);
+      state.options.matchCase = IsTicked(dialog, kMatchCase);
+      state.options.namesOnly = IsTicked(dialog, kNamesOnly);
+      state.options.allMatches = IsTicked(dialog, kAllMatches);
       CloseDialogFrame(dialog, IDOK);
       return TRUE;
     case IDCANCEL:
@@ -71,10 +62,8 @@ INT_PTR CALLBACK SearchProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
 std::optional<SearchOptions> RunSearchDialog(HINSTANCE instance, DialogFrame& frame, const SearchOptions& shown,
                                              bool replacing) {
   SearchState state{shown, replacing};
-  frame.data = &state;
-  const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(replacing ? kReplaceDialogId : kFindDialogId),
-                                         frame.owner, SearchProcedure, reinterpret_cast<LPARAM>(&frame));
-  if (result != IDOK) return std::nullopt;
+  if (!RunFramedDialog(instance, replacing ? kReplaceDialogId : kFindDialogId, frame, &state, SearchProcedure))
+    return std::nullopt;
   return state.options;
 }
 
