@@ -63,8 +63,17 @@ void OpenDialogFrame(HWND dialog, DialogFrame& frame) {
 
 DialogFrame* FrameOf(HWND dialog) { return reinterpret_cast<DialogFrame*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
+namespace {
+int openModals = 0;  // only the user-interface thread opens dialogs
+}  // namespace
+
+int OpenModalCount() { return openModals; }
+ModalScope::ModalScope() { ++openModals; }
+ModalScope::~ModalScope() { --openModals; }
+
 bool RunFramedDialog(HINSTANCE instance, int id, DialogFrame& frame, void* data, DLGPROC procedure) {
   frame.data = data;
+  ModalScope modal;
   return DialogBoxParamW(instance, MAKEINTRESOURCEW(id), frame.owner, procedure, reinterpret_cast<LPARAM>(&frame)) ==
          IDOK;
 }

@@ -35,6 +35,18 @@ DialogFrame* FrameOf(HWND dialog);
 // Fades out, destroys the icon and ends the dialog with result.
 void CloseDialogFrame(HWND dialog, INT_PTR result);
 
+// The program's modal dialogs and message boxes open now: with the checks' own share, the
+// main window's ModalDepth (the companion program is told the window is busy while it is not 0).
+int OpenModalCount();
+// Counts one modal dialog or message box for as long as it lives.
+class ModalScope {
+ public:
+  ModalScope();
+  ~ModalScope();
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+};
+
 // Runs dialog id modally with frame (its data set to data) as the WM_INITDIALOG parameter;
 // true when it ended with OK.
 bool RunFramedDialog(HINSTANCE instance, int id, DialogFrame& frame, void* data, DLGPROC procedure);

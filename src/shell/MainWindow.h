@@ -75,6 +75,9 @@ struct MainWindowState {
   wchar_t shownSeparator = 0;
 };
 
+// Modal dialogs and message boxes open now, the check run's modal scans included.
+inline int ModalDepth(const MainWindowState& state) { return OpenModalCount() + state.editor.checks.modalDepth; }
+
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, MainWindowState& state, int x, int y, int width, int height);
 // Lays the children out (command 1201).

@@ -148,6 +148,7 @@ void ChooseTableFont(MainWindowState& state) {
   chooser.lCustData = reinterpret_cast<LPARAM>(&state);
   state.ui.PressToolbarButton(IDM_TABLE_FONT, true);
   // Cancel keeps what Apply already showed.
+  ModalScope modal;
   if (ChooseFontW(&chooser)) ApplyTableFont(state, font, chooser.rgbColors);
   state.ui.PressToolbarButton(IDM_TABLE_FONT, false);
 }
@@ -180,6 +181,7 @@ void ToggleTablePicture(MainWindowState& state) {
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    ModalScope modal;
     if (GetOpenFileNameW(&dialog)) {
       path.resize(wcslen(path.c_str()));
       const Text chosen = FromWide(path);

@@ -5,6 +5,7 @@
 
 #include "core/StringTable.h"
 #include "platform/win32/WideText.h"
+#include "shell/DialogSupport.h"
 #include "shell/ResourceIds.h"
 
 namespace wayloom {
@@ -539,7 +540,9 @@ bool Toolbar::OnRightClick(POINT screen, HWND owner) {
 }
 
 void Toolbar::Customise() {
-  if (toolbar_) SendMessageW(toolbar_, TB_CUSTOMIZE, 0, 0);
+  if (!toolbar_) return;
+  ModalScope modal;
+  SendMessageW(toolbar_, TB_CUSTOMIZE, 0, 0);
 }
 
 LRESULT CALLBACK Toolbar::ToolbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/StringTable.h"
+#include "shell/DialogSupport.h"
 #include "platform/win32/WideText.h"
 
 namespace wayloom {
@@ -208,6 +209,7 @@ void Toolbar::ChooseBackground(HWND owner) {
   chooser.Flags = CC_FULLOPEN | CC_RGBINIT | CC_ENABLEHOOK;
   chooser.lCustData = reinterpret_cast<LPARAM>(this);
   chooser.lpfnHook = ColourHook;
+  ModalScope modal;
   if (!ChooseColorW(&chooser)) return;  // a colour applied with the added button stays in use
   const bool differsFromInUse = chooser.rgbResult != settings_->toolbarBackground;
   if (differsFromInUse) ApplyBackground(chooser.rgbResult);

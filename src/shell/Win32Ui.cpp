@@ -66,6 +66,7 @@ MessageResult Win32Ui::ShowMessage(int stringId, const FormatArg& arg, MessageIc
                                    bool defaultCancel) {
   std::wstring text = ToWide(FormatString(stringId, arg));
   std::wstring caption = ToWide(LoadText(kProductNameString));
+  ModalScope modal;
   return ResultOf(MessageBoxW(owner_, text.c_str(), caption.c_str(), MessageBoxFlags(icon, buttons, defaultCancel)));
 }
 
@@ -91,6 +92,7 @@ std::optional<FileChoice> Win32Ui::ChooseFileDialog(TransferMode mode, TextView 
   dialog.lpstrDefExt = L"itn";
   dialog.Flags = saving ? (OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT) : (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
 
+  ModalScope modal;
   BOOL chosen = saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
   if (!chosen) return std::nullopt;
   FileChoice choice;

@@ -153,6 +153,7 @@ class MainWindowFixture : public ::testing::Test {
     for (const auto& [control, text] : pendingTexts) SetDlgItemTextW(dialog, control, text.c_str());
     for (int control : pendingClicks) SendDlgItemMessageW(dialog, control, BM_CLICK, 0, 0);
     okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+    modalsWhileOpen = OpenModalCount();
     PostMessageW(dialog, WM_COMMAND, pendingButton, 0);
   }
   static inline const wchar_t* pendingCaption = nullptr;
@@ -160,6 +161,7 @@ class MainWindowFixture : public ::testing::Test {
   static inline std::vector<std::pair<int, std::wstring>> pendingTexts;
   static inline int pendingButton = IDOK;
   static inline bool okEnabled = false;
+  static inline int modalsWhileOpen = -1;
 
   WinTempFolder folder;
   std::unique_ptr<Win32Profile> profile;

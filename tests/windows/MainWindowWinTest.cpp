@@ -152,6 +152,8 @@ TEST_F(MainWindowWinTest, PlanDialogPlansARoundTripAsOneUndoStep) {
   Key('E', {VK_MENU});
   EXPECT_EQ(Names(), (std::vector<std::string>{"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7"}));
   EXPECT_TRUE(state->editor.doc.settings.shortestRoute);
+  EXPECT_EQ(modalsWhileOpen, 1);  // the window is busy for the companion while a dialog is open
+  EXPECT_EQ(ModalDepth(*state), 0);
   Key('Z', {VK_CONTROL});
   EXPECT_EQ(Names(), (std::vector<std::string>{"S0", "S5", "S2", "S7", "S1", "S6", "S3", "S4"}));
 }
