@@ -16,7 +16,7 @@ target_link_libraries(wayloom_shell PUBLIC wayloom_platform_win32 wayloom_platfo
 
 # Toolbar, status and chevron images and the chevron cursor, made from the Tango icons.
 set(BITMAPS_DIR ${CMAKE_BINARY_DIR}/generated)
-set(BITMAP_FILES ${BITMAPS_DIR}/ToolbarLarge.bmp ${BITMAPS_DIR}/ToolbarSmall.bmp ${BITMAPS_DIR}/Chevron.bmp
+set(BITMAP_FILES ${BITMAPS_DIR}/ToolbarLarge.bmp ${BITMAPS_DIR}/ToolbarSmall.bmp ${BITMAPS_DIR}/ToolbarHuge.bmp ${BITMAPS_DIR}/Chevron.bmp
   ${BITMAPS_DIR}/StatusLarge.bmp ${BITMAPS_DIR}/StatusSmall.bmp ${BITMAPS_DIR}/Chevron.cur)
 add_custom_command(
   OUTPUT ${BITMAP_FILES}

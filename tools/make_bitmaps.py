@@ -7,6 +7,7 @@ Writes, as 32-bit BMP files with straight (not premultiplied) alpha that windres
 LoadImage(LR_CREATEDIBSECTION) / ImageList_Add read with their alpha:
     ToolbarLarge.bmp   the 51 toolbar images, 24 x 24 each, in one row (bitmap 3000)
     ToolbarSmall.bmp   the same at 16 x 16 (bitmap 3001)
+    ToolbarHuge.bmp    the same at 32 x 32, for screens above 96 DPI (bitmap 3005)
     Chevron.bmp        two 8 x 24 images: the large and the small chevron (bitmap 3002)
     StatusLarge.bmp    the four row-status images, 32 x 24 each (bitmap 3003)
     StatusSmall.bmp    the same at 24 x 16 (bitmap 3004)
@@ -20,7 +21,7 @@ import struct
 import subprocess
 import sys
 
-SIZES = (24, 16)
+SIZES = (24, 16, 32)
 
 # Tango colours.
 RED, DARK_RED = '#ef2929', '#a40000'
@@ -326,7 +327,7 @@ def main():
     if len(TOOLBAR) != 51:
         sys.exit('make_bitmaps: the toolbar needs 51 images')
     os.makedirs(out, exist_ok=True)
-    for size, name in zip(SIZES, ('ToolbarLarge', 'ToolbarSmall')):
+    for size, name in zip(SIZES, ('ToolbarLarge', 'ToolbarSmall', 'ToolbarHuge')):
         images = [render(layers, size, size, tango) for _, _, layers in TOOLBAR]
         write_bmp(f'{out}/{name}.bmp', strip(images, size, size))
     for (width, height), name in zip(((32, 24), (24, 16)), ('StatusLarge', 'StatusSmall')):

@@ -5,6 +5,7 @@
 #include "core/StringTable.h"
 #include "editing/CellEdit.h"
 #include "platform/win32/WideText.h"
+#include "shell/Dpi.h"
 
 namespace wayloom {
 namespace {
@@ -61,8 +62,8 @@ void InPlaceEditor::Reposition() {
   GetClientRect(list_, &client);
   if (cell.right > client.right) cell.right = client.right;
   if (cell.left < 0) cell.left = 0;
-  const int height = cell.bottom - cell.top + 4;
-  SetWindowPos(edit_, HWND_TOP, cell.left, cell.top - 2, cell.right - cell.left, height, SWP_NOACTIVATE);
+  const int height = cell.bottom - cell.top + Scaled(edit_, 4);
+  SetWindowPos(edit_, HWND_TOP, cell.left, cell.top - Scaled(edit_, 2), cell.right - cell.left, height, SWP_NOACTIVATE);
 }
 
 Text InPlaceEditor::Typed() const {

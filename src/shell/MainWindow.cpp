@@ -13,6 +13,7 @@
 #include "planning/SortTable.h"
 #include "platform/win32/WideText.h"
 #include "shell/CommandTable.h"
+#include "shell/Dpi.h"
 #include "shell/MainMenus.h"
 #include "shell/RecentFilesMenu.h"
 #include "shell/TableLook.h"
@@ -25,6 +26,7 @@ namespace {
 
 constexpr UINT_PTR kStatusTimer = 7;
 constexpr UINT kStatusMilliseconds = 500;
+constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, missing from older headers
 constexpr int kReadyString = 13100;
 constexpr int kRowsString = 14202;
 constexpr int kDeviceServiceKeyString = 14278;
@@ -254,7 +256,8 @@ void OnPaint(MainWindowState& state) {
   RECT table{};
   GetWindowRect(state.table.Handle(), &table);
   MapWindowPoints(nullptr, state.window, reinterpret_cast<POINT*>(&table), 2);
-  const int lineY = state.toolbar.Visible() ? state.toolbar.LayoutHeight() - (state.modernVisuals ? 2 : 0) : 0;
+  const int lineY =
+      state.toolbar.Visible() ? state.toolbar.LayoutHeight() - (state.modernVisuals ? Scaled(state.window, 2) : 0) : 0;
   RECT below{0, lineY, client.right, table.top};
   FillRect(dc, &below, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   if (state.toolbar.Visible()) {
@@ -302,9 +305,9 @@ void OnDestroy(MainWindowState& state) {
   PostQuitMessage(0);
 }
 
-void OnMinMaxInfo(MINMAXINFO& info) {
-  info.ptMinTrackSize.x = kMinWindowWidth;
-  info.ptMinTrackSize.y = kMinWindowHeight;
+void OnMinMaxInfo(HWND window, MINMAXINFO& info) {
+  info.ptMinTrackSize.x = Scaled(window, kMinWindowWidth);
+  info.ptMinTrackSize.y = Scaled(window, kMinWindowHeight);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -360,8 +363,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case kDpiChangedMessage: {
+      // Moved to a screen of another DPI: the system's suggested rectangle, then the layout.
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      Relayout(*state);
+      RefreshStatusParts(*state);
+      return 0;
+    }
     case WM_GETMINMAXINFO:
-      OnMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+      OnMinMaxInfo(window, *reinterpret_cast<MINMAXINFO*>(lParam));
       return 0;
     case WM_SETFOCUS:
       if (state->cellEditor.Visible()) {
@@ -407,7 +419,7 @@ void Relayout(MainWindowState& state) {
   if (IsIconic(state.window)) return;
   RECT client{};
   GetClientRect(state.window, &client);
-  const int top = state.modernVisuals ? -2 : 0;
+  const int top = state.modernVisuals ? -Scaled(state.window, 2) : 0;
   int toolbarHeight = 0;
   if (state.toolbar.Visible()) {
     // The toolbar's width first: its wrapped rows decide its height.
@@ -416,7 +428,7 @@ void Relayout(MainWindowState& state) {
     SetWindowPos(state.toolbar.Handle(), nullptr, 0, top, client.right, toolbarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   state.statusBar.Resize(client.right);
-  const int y = top + toolbarHeight + 2;
+  const int y = top + toolbarHeight + Scaled(state.window, 2);
   const int tableHeight = client.bottom - state.statusBar.Height() - y;
   SetWindowPos(state.table.Handle(), nullptr, 0, y, client.right, tableHeight < 0 ? 0 : tableHeight,
                SWP_NOZORDER | SWP_NOACTIVATE);

@@ -7,4 +7,5 @@
 #define IDB_CHEVRON 3002       /* two 8 x 24 images: the large and the small chevron */
 #define IDB_STATUS_LARGE 3003  /* the four row-status images, 32 x 24 */
 #define IDB_STATUS_SMALL 3004  /* the same, 24 x 16 */
+#define IDB_TOOLBAR_HUGE 3005  /* the toolbar images at 32 x 32, for screens above 96 DPI */
 #define IDC_CHEVRON 4000       /* over the toolbar's overflow strip */

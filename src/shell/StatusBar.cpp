@@ -4,6 +4,7 @@
 
 #include "core/StatusTexts.h"
 #include "platform/win32/WideText.h"
+#include "shell/Dpi.h"
 
 namespace wayloom {
 namespace {
@@ -83,14 +84,14 @@ void StatusBar::ShowProgress(TextView text, int percent) {
   if (!progress_) return;
   RECT part{};
   SendMessageW(bar_, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
-  int left = part.left + MeasureText(bar_, ToWide(text)) + kProgressGap;
-  int width = part.right - left - 4;
-  if (width > kProgressWidth) width = kProgressWidth;
+  int left = part.left + MeasureText(bar_, ToWide(text)) + Scaled(bar_, kProgressGap);
+  int width = part.right - left - Scaled(bar_, 4);
+  if (width > Scaled(bar_, kProgressWidth)) width = Scaled(bar_, kProgressWidth);
   if (width <= 0) {
     ShowWindow(progress_, SW_HIDE);
     return;
   }
-  SetWindowPos(progress_, nullptr, left, part.top + 2, width, part.bottom - part.top - 4,
+  SetWindowPos(progress_, nullptr, left, part.top + Scaled(bar_, 2), width, part.bottom - part.top - Scaled(bar_, 4),
                SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(progress_, PBM_SETPOS, percent, 0);
   ShowWindow(progress_, SW_SHOWNA);
@@ -118,9 +119,9 @@ void StatusBar::ShowMarquee(TextView text) {
   SendMessageW(bar_, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
   RECT bar{};
   GetClientRect(bar_, &bar);
-  const int left = part.left + MeasureText(bar_, ToWide(ShortenedStatusText(text))) + kProgressGap;
-  const int right = part.right - 8;
-  SetWindowPos(marquee_, nullptr, left, 4, right > left ? right - left : 0, bar.bottom - 6,
+  const int left = part.left + MeasureText(bar_, ToWide(ShortenedStatusText(text))) + Scaled(bar_, kProgressGap);
+  const int right = part.right - Scaled(bar_, 8);
+  SetWindowPos(marquee_, nullptr, left, Scaled(bar_, 4), right > left ? right - left : 0, bar.bottom - Scaled(bar_, 6),
                SWP_NOZORDER | SWP_NOACTIVATE);
   UpdateWindow(bar_);
 }

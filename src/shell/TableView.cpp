@@ -3,6 +3,7 @@
 #include <uxtheme.h>
 
 #include "core/StringTable.h"
+#include "shell/Dpi.h"
 #include "shell/ResourceIds.h"
 #include "shell/Toolbar.h"
 #include "platform/win32/WideText.h"
@@ -329,7 +330,7 @@ void TableView::DrawBaseGlyph(const NMLVCUSTOMDRAW& draw) const {
   }
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kBaseRowColour);
-  cell.right -= (modernVisuals_ ? 8 : 6) + unit.cx;
+  cell.right -= Scaled(list_, modernVisuals_ ? 8 : 6) + unit.cx;
   const wchar_t glyph = symbolFont ? (pinned ? kPinnedGlyph : kBaseGlyph) : (pinned ? L'\u272A' : L'\u2295');
   DrawTextW(dc, &glyph, 1, &cell, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SetBkMode(dc, oldMode);

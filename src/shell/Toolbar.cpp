@@ -6,6 +6,7 @@
 #include "core/StringTable.h"
 #include "platform/win32/WideText.h"
 #include "shell/DialogSupport.h"
+#include "shell/Dpi.h"
 #include "shell/ResourceIds.h"
 
 namespace wayloom {
@@ -152,10 +153,11 @@ bool Toolbar::Create(HWND parent, HINSTANCE instance, Settings& settings, Profil
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_HIDECLIPPEDBUTTONS | TBSTYLE_EX_DOUBLEBUFFER);
 
-  const bool large = settings.Get(Option::LargeToolbar);
-  const int size = large ? 24 : 16;
-  const Pixels strip = LoadPixels(instance, large ? IDB_TOOLBAR_LARGE : IDB_TOOLBAR_SMALL);
-  const Pixels small = large ? LoadPixels(instance, IDB_TOOLBAR_SMALL) : strip;
+  // The largest strip not above the chosen size at the window's DPI.
+  const int wanted = Scaled(toolbar_, settings.Get(Option::LargeToolbar) ? 24 : 16);
+  const int size = wanted >= 32 ? 32 : wanted >= 24 ? 24 : 16;
+  const Pixels strip = LoadPixels(instance, size == 32 ? IDB_TOOLBAR_HUGE : size == 24 ? IDB_TOOLBAR_LARGE : IDB_TOOLBAR_SMALL);
+  const Pixels small = size != 16 ? LoadPixels(instance, IDB_TOOLBAR_SMALL) : strip;
   images_ = MakeImageList(strip, size, Unchanged);
   hotImages_ = MakeImageList(strip, size, Brighter);
   disabledImages_ = MakeImageList(strip, size, Greyed);
@@ -167,7 +169,7 @@ bool Toolbar::Create(HWND parent, HINSTANCE instance, Settings& settings, Profil
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
   SendMessageW(toolbar_, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(hotImages_));
   SendMessageW(toolbar_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_));
-  SendMessageW(toolbar_, TB_SETINDENT, kIndent, 0);
+  SendMessageW(toolbar_, TB_SETINDENT, Scaled(toolbar_, kIndent), 0);
   ApplySpacing();
   SetWindowSubclass(toolbar_, ToolbarProc, kToolbarSubclass, reinterpret_cast<DWORD_PTR>(this));
   SetWindowPos(toolbar_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
@@ -218,7 +220,7 @@ int Toolbar::LayoutHeight() const {
   if (count == 0) return HIWORD(SendMessageW(toolbar_, TB_GETBUTTONSIZE, 0, 0));
   RECT last{};
   SendMessageW(toolbar_, TB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
-  return last.bottom + 8;
+  return last.bottom + Scaled(toolbar_, 8);
 }
 
 void Toolbar::SaveState(int command) {
@@ -369,7 +371,7 @@ void Toolbar::PaintBand() const {
   RECT window{};
   GetWindowRect(toolbar_, &window);
   const int width = window.right - window.left;
-  const RECT band{0, 0, width, kBandHeight};
+  const RECT band{0, 0, width, Scaled(toolbar_, kBandHeight)};
   SetBkColor(dc, settings_->toolbarBackground);
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &band, nullptr, 0, nullptr);
   if (!modern_) {
@@ -552,7 +554,7 @@ LRESULT CALLBACK Toolbar::ToolbarProc(HWND window, UINT message, WPARAM wParam, 
     case WM_NCCALCSIZE: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
       RECT* client = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
-      client->top = std::min(client->top + kBandHeight, client->bottom);
+      client->top = std::min(client->top + Scaled(window, kBandHeight), client->bottom);
       return result;
     }
     case WM_NCPAINT: {
