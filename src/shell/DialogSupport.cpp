@@ -12,6 +12,30 @@ constexpr BYTE kDialogAlpha = 243;
 
 Rect RectOf(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 
+// The hook is a child of the file dialog; the frame comes with WM_INITDIALOG.
+UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrW(hook, DWLP_USER, reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
+    return TRUE;
+  }
+  auto* frame = reinterpret_cast<DialogFrame*>(GetWindowLongPtrW(hook, DWLP_USER));
+  if (!frame) return 0;
+  HWND dialog = GetParent(hook);
+  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE) {
+    if (frame->smallImages && frame->image >= 0 && !frame->icon) {
+      frame->icon = ImageList_GetIcon(frame->smallImages, frame->image, ILD_NORMAL);
+      if (frame->icon) SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(frame->icon));
+    }
+    CentreDialog(dialog);
+    FadeWindowIn(dialog, frame->fade, kDialogAlpha, SW_SHOW);
+  } else if (message == WM_DESTROY) {
+    FadeWindowOut(dialog, frame->fade);
+    if (frame->icon) DestroyIcon(frame->icon);
+    frame->icon = nullptr;
+  }
+  return 0;
+}
+
 }  // namespace
 
 void CentreDialog(HWND window) {
@@ -59,6 +83,12 @@ void OpenDialogFrame(HWND dialog, DialogFrame& frame) {
   }
   CentreDialog(dialog);
   FadeWindowIn(dialog, frame.fade, kDialogAlpha, SW_SHOW);
+}
+
+void FrameFileDialog(OPENFILENAMEW& dialog, DialogFrame& frame) {
+  dialog.Flags |= OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING | OFN_HIDEREADONLY;
+  dialog.lpfnHook = FileDialogHook;
+  dialog.lCustData = reinterpret_cast<LPARAM>(&frame);
 }
 
 DialogFrame* FrameOf(HWND dialog) { return reinterpret_cast<DialogFrame*>(GetWindowLongPtrW(dialog, DWLP_USER)); }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include "core/Text.h"
 
@@ -46,6 +47,10 @@ class ModalScope {
   ModalScope(const ModalScope&) = delete;
   ModalScope& operator=(const ModalScope&) = delete;
 };
+
+// The common file dialogs follow the convention through a hook: centred once initialised,
+// the command's icon, faded in and out. frame must outlive the dialog.
+void FrameFileDialog(OPENFILENAMEW& dialog, DialogFrame& frame);
 
 // Runs dialog id modally with frame (its data set to data) as the WM_INITDIALOG parameter;
 // true when it ended with OK.

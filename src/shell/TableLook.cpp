@@ -181,6 +181,8 @@ void ToggleTablePicture(MainWindowState& state) {
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    DialogFrame frame = state.ui.FrameFor(IDM_TABLE_PICTURE);
+    FrameFileDialog(dialog, frame);
     ModalScope modal;
     if (GetOpenFileNameW(&dialog)) {
       path.resize(wcslen(path.c_str()));

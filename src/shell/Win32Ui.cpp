@@ -92,6 +92,9 @@ std::optional<FileChoice> Win32Ui::ChooseFileDialog(TransferMode mode, TextView 
   dialog.lpstrDefExt = L"itn";
   dialog.Flags = saving ? (OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT) : (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
 
+  constexpr int kCommandOfMode[] = {IDM_OPEN, IDM_SAVE_AS, IDM_IMPORT, IDM_EXPORT};
+  DialogFrame frame = FrameFor(kCommandOfMode[static_cast<int>(mode)]);
+  FrameFileDialog(dialog, frame);
   ModalScope modal;
   BOOL chosen = saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
   if (!chosen) return std::nullopt;
