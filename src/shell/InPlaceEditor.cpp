@@ -82,6 +82,11 @@ bool InPlaceEditor::Commit() {
   return ok;
 }
 
+void InPlaceEditor::Cancel() {
+  CancelCellEdit(editor_.context, editor_.cellEditor);
+  afterEdit_();
+}
+
 LRESULT InPlaceEditor::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE:
@@ -92,8 +97,7 @@ LRESULT InPlaceEditor::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       if (wParam == VK_ESCAPE) {
-        CancelCellEdit(editor_.context, editor_.cellEditor);
-        afterEdit_();
+        Cancel();
         return 0;
       }
       if (wParam == VK_TAB) {
