@@ -17,7 +17,9 @@ constexpr int kMinWidth = 320, kMinHeight = 240;
 constexpr BYTE kAlpha = 243;  // the dialogs' own
 constexpr char16_t kSection[] = u"Check ITN";
 // Dialog units of the layout: margin, gap between buttons, button size.
-constexpr int kMargin = 7, kGap = 3, kButtonWidth = 56, kButtonHeight = 14;
+constexpr int kMargin = 6, kGap = 3, kButtonWidth = 50, kButtonHeight = 14;
+// Pixels around a column title (its padding and the sort arrow).
+constexpr int kTitlePadding = 28;
 
 Rect RectOf(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 
@@ -291,8 +293,17 @@ void CheckResultsWindow::FitColumns() {
   LVCOLUMNW spare{};
   spare.mask = LVCF_WIDTH;
   SendMessageW(list_, LVM_INSERTCOLUMNW, kColumnCount, reinterpret_cast<LPARAM>(&spare));
-  for (int column = 0; column < kColumnCount; ++column)
-    ListView_SetColumnWidth(list_, column, results_->ColumnShown(column) ? LVSCW_AUTOSIZE_USEHEADER : 0);
+  for (int column = 0; column < kColumnCount; ++column) {
+    if (!results_->ColumnShown(column)) {
+      ListView_SetColumnWidth(list_, column, 0);
+      continue;
+    }
+    // Some list controls measure the title too tightly and clip it.
+    ListView_SetColumnWidth(list_, column, LVSCW_AUTOSIZE_USEHEADER);
+    const std::wstring title = ToWide(LoadText(kFirstColumnTitle + column));
+    const int titleWidth = ListView_GetStringWidth(list_, title.c_str()) + kTitlePadding;
+    if (ListView_GetColumnWidth(list_, column) < titleWidth) ListView_SetColumnWidth(list_, column, titleWidth);
+  }
   ListView_DeleteColumn(list_, kColumnCount);
 }
 
