@@ -83,6 +83,11 @@ bool InPlaceEditor::Commit() {
   return ok;
 }
 
+void InPlaceEditor::Cancel() {
+  CancelCellEdit(editor_.context, editor_.cellEditor);
+  afterEdit_();
+}
+
 LRESULT InPlaceEditor::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE:
@@ -93,8 +98,7 @@ LRESULT InPlaceEditor::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       if (wParam == VK_ESCAPE) {
-        CancelCellEdit(editor_.context, editor_.cellEditor);
-        afterEdit_();
+        Cancel();
         return 0;
       }
       if (wParam == VK_TAB) {

@@ -28,6 +28,8 @@ class InPlaceEditor {
   // Enter: true when the cell took the text (or nothing was open); a refused text keeps
   // the editor open, and callers then drop the click or command that asked for it.
   bool Commit();
+  // Esc: the cell keeps its text.
+  void Cancel();
   void SetFont(HFONT font);
 
  private:

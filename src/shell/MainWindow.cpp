@@ -81,6 +81,7 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   if (!state.table.Create(state.window, instance, TableEventsOf(state))) return false;
   if (!state.cellEditor.Create(state.table.Handle(), instance)) return false;
   state.ui.SetCellEditor(&state.cellEditor);
+  state.ui.SetCommandContext(&state.editor.context);
   state.clipboard = std::make_unique<Win32ClipboardStore>(state.window);
   state.editor.context.clipboard = state.clipboard.get();
   if (!state.statusBar.Create(state.window, instance, settings.Get(Option::ShowStatusBar))) return false;
@@ -411,6 +412,7 @@ void AfterCommand(MainWindowState& state) {
 
 bool TranslateMainWindowMessage(MainWindowState& state, HACCEL accelerators, MSG& message) {
   if (!message.hwnd) return false;
+  if (HWND checks = state.ui.CheckResultsHandle(); checks && IsDialogMessageW(checks, &message)) return true;
   if (message.message == WM_MOUSEWHEEL && state.table.Handle()) message.hwnd = state.table.Handle();
   return accelerators && !state.cellEditor.Visible() && TranslateAcceleratorW(state.window, accelerators, &message);
 }

@@ -6,6 +6,7 @@
 
 #include "core/CommandIds.h"
 #include "formats/FileFormat.h"
+#include "shell/dialogs/CheckOptionsDialog.h"
 #include "shell/dialogs/ClearFieldsDialog.h"
 #include "shell/dialogs/MergeFieldsDialog.h"
 #include "shell/dialogs/PlanDialog.h"
@@ -203,6 +204,28 @@ std::optional<ClearFieldsChoice> Win32Ui::AskClearFields() {
   DialogFrame frame = FrameFor(IDM_CLEAR_FIELDS);
   return RunClearFieldsDialog(Instance(), frame);
 }
+
+bool Win32Ui::AskCheckOptions(CheckOptions& options, std::size_t rowCount) {
+  DialogFrame frame = FrameFor(IDM_CHECK);
+  const bool metric = !settings_ || settings_->Get(Option::MetricUnit);
+  return RunCheckOptionsDialog(Instance(), frame, options, rowCount, metric);
+}
+
+void Win32Ui::ShowCheckResults(CheckResults& results) {
+  CheckWindowHost host;
+  host.context = context_;
+  host.table = table_.Handle();
+  host.activated = [this] {
+    if (cellEditor_ && cellEditor_->Visible()) cellEditor_->Cancel();
+  };
+  checkWindow_.Show(results, FrameFor(IDM_CHECK), host);
+}
+
+void Win32Ui::CheckResultsChanged(CheckResults& results) { checkWindow_.Refresh(results); }
+
+void Win32Ui::HideCheckResults(CheckResults& results) { checkWindow_.Hide(); }
+
+void Win32Ui::CloseCheckResults(CheckResults& results) { checkWindow_.Close(); }
 
 void Win32Ui::PostCommand(int command, long long parameter) {
   if (owner_) PostMessageW(owner_, WM_COMMAND, static_cast<WPARAM>(command), static_cast<LPARAM>(parameter));

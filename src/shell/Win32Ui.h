@@ -9,6 +9,7 @@
 #include "shell/InPlaceEditor.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
+#include "shell/dialogs/CheckResultsWindow.h"
 #include "shell/Toolbar.h"
 
 namespace wayloom {
@@ -23,6 +24,10 @@ class Win32Ui : public EditorUi {
   void SetOwner(HWND owner) { owner_ = owner; }
   void SetCellEditor(InPlaceEditor* editor) { cellEditor_ = editor; }
   void SetSettings(const Settings* settings) { settings_ = settings; }
+  // The commands the check-results window's buttons run.
+  void SetCommandContext(CommandContext* context) { context_ = context; }
+  // The modeless check-results window while it exists (its keys go through IsDialogMessage).
+  HWND CheckResultsHandle() const { return checkWindow_.Handle(); }
   // What a dialog opened by command needs: owner, icon, fading.
   DialogFrame FrameFor(int command) const;
 
@@ -60,12 +65,20 @@ class Win32Ui : public EditorUi {
   std::optional<MergeFieldsChoice> AskMergeFields() override;
   void RestartAutoSaveTimer(int minutes) override;
 
+  bool AskCheckOptions(CheckOptions& options, std::size_t rowCount) override;
+  void ShowCheckResults(CheckResults& results) override;
+  void CheckResultsChanged(CheckResults& results) override;
+  void HideCheckResults(CheckResults& results) override;
+  void CloseCheckResults(CheckResults& results) override;
+
  private:
   HINSTANCE Instance() const;
 
   HWND owner_ = nullptr;
   InPlaceEditor* cellEditor_ = nullptr;
   const Settings* settings_ = nullptr;
+  CommandContext* context_ = nullptr;
+  CheckResultsWindow checkWindow_;
   TableView& table_;
   StatusBar& statusBar_;
   Toolbar& toolbar_;
