@@ -30,7 +30,7 @@ class CheckDialogsWinTest : public MainWindowFixture {
   // Reads the dialog, ticks the near-distance check, types a bad distance (answering the
   // message), then 20 m and OK.
   static void CALLBACK InspectOptions(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindWindowW(L"#32770", kOptionsCaption);
+    HWND dialog = OwnDialog(kOptionsCaption);
     if (!dialog) return;
     KillTimer(nullptr, timer);
     auto enabled = [dialog](int control) { return IsWindowEnabled(GetDlgItem(dialog, control)) != FALSE; };

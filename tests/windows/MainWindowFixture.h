@@ -147,7 +147,7 @@ class MainWindowFixture : public ::testing::Test {
     SetTimer(nullptr, 0, 100, AnswerPendingDialog);
   }
   static void CALLBACK AnswerPendingDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindWindowW(L"#32770", pendingCaption);
+    HWND dialog = OwnDialog(pendingCaption);
     if (!dialog) return;
     KillTimer(nullptr, timer);
     for (const auto& [control, text] : pendingTexts) SetDlgItemTextW(dialog, control, text.c_str());
@@ -155,6 +155,27 @@ class MainWindowFixture : public ::testing::Test {
     okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK));
     modalsWhileOpen = OpenModalCount();
     PostMessageW(dialog, WM_COMMAND, pendingButton, 0);
+  }
+  // A dialog of this test's thread: other programs on the same Wine server (tests run
+  // side by side) may show dialogs with the same caption.
+  static HWND OwnDialog(const wchar_t* caption) {
+    struct Search {
+      const wchar_t* caption;
+      HWND found;
+    } search{caption, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+          auto& wanted = *reinterpret_cast<Search*>(data);
+          wchar_t className[16] = {}, text[256] = {};
+          GetClassNameW(window, className, 16);
+          GetWindowTextW(window, text, 256);
+          if (std::wstring(className) != L"#32770" || std::wstring(text) != wanted.caption) return TRUE;
+          wanted.found = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
   }
   static inline const wchar_t* pendingCaption = nullptr;
   static inline std::vector<int> pendingClicks;
