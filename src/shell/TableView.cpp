@@ -1,6 +1,7 @@
 #include "shell/TableView.h"
 
 #include <uxtheme.h>
+#include <windowsx.h>
 
 #include "core/StringTable.h"
 #include "shell/Dpi.h"
@@ -155,6 +156,14 @@ LRESULT TableView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
       if (events_.commitEditor && !events_.commitEditor()) return 0;
       break;
+    case WM_MBUTTONDOWN:
+      // A middle-button click selects like a plain left click, but never starts a marquee
+      // or a row drag (the control's own drag tracking is not entered).
+      if (wParam & (MK_SHIFT | MK_CONTROL)) break;
+      if (events_.commitEditor && !events_.commitEditor()) return 0;
+      SetFocus(list_);
+      SelectOnlyRowAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_MOUSEWHEEL: {
@@ -192,6 +201,20 @@ LRESULT TableView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK TableView::Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR self) {
   return reinterpret_cast<TableView*>(self)->OnMessage(message, wParam, lParam);
+}
+
+void TableView::SelectOnlyRowAt(POINT client) {
+  LVHITTESTINFO hit{};
+  hit.pt = client;
+  const int row = static_cast<int>(SendMessageW(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  ItineraryTable& table = doc_.table;
+  table.ClearSelection();
+  if (row >= 0 && static_cast<std::size_t>(row) < table.RowCount()) {
+    table.SetSelected(static_cast<std::size_t>(row), true);
+    table.SetFocused(static_cast<std::size_t>(row));
+    SendMessageW(list_, LVM_SETSELECTIONMARK, 0, row);
+  }
+  SyncFromTable();
 }
 
 void TableView::SyncFromTable() {

@@ -62,6 +62,8 @@ class TableView {
   HWND list_ = nullptr;
   HIMAGELIST statusImages_ = nullptr;  // by EntryStatus
   HINSTANCE instance_ = nullptr;
+  void SelectOnlyRowAt(POINT client);
+
   TableEvents events_;
   // Set while the control is being told the rows' selection, so its echoes are ignored.
   bool pushingSelection_ = false;

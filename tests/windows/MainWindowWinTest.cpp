@@ -201,6 +201,31 @@ TEST_F(MainWindowWinTest, PreferencesApplyThroughTheirCommands) {
   EXPECT_EQ(TextToUtf8(state->editor.doc.table.Cell(0, kLongitudeColumn)), "121\u00B0 33' 54.00\"");
 }
 
+// A middle-button click selects only the row under it, like a left click, and never
+// leaves the control tracking a drag.
+TEST_F(MainWindowWinTest, MiddleClickSelectsTheRowUnderIt) {
+  WriteBytes(folder / L"four.itn", kFourStops);
+  Start(FromWide((folder / L"four.itn").wstring()));
+  Select({0, 1});
+  RECT cell{};
+  cell.left = LVIR_LABEL;
+  SendMessageW(state->table.Handle(), LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&cell));
+  POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+  ClientToScreen(state->table.Handle(), &at);
+  SetCursorPos(at.x, at.y);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+  SendInput(2, input, sizeof(INPUT));
+  Pump();
+  const ItineraryTable& table = state->editor.doc.table;
+  EXPECT_EQ(table.SelectedCount(), 1u);
+  EXPECT_TRUE(table.Row(2).selected);
+  EXPECT_EQ(table.FocusedRow(), 2);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 }  // namespace
 }  // namespace testing_window
 }  // namespace wayloom
