@@ -17,7 +17,8 @@ target_link_libraries(wayloom_shell PUBLIC wayloom_platform_win32 wayloom_platfo
 # Toolbar, status and chevron images and the chevron cursor, made from the Tango icons.
 set(BITMAPS_DIR ${CMAKE_BINARY_DIR}/generated)
 set(BITMAP_FILES ${BITMAPS_DIR}/ToolbarLarge.bmp ${BITMAPS_DIR}/ToolbarSmall.bmp ${BITMAPS_DIR}/ToolbarHuge.bmp ${BITMAPS_DIR}/Chevron.bmp
-  ${BITMAPS_DIR}/StatusLarge.bmp ${BITMAPS_DIR}/StatusSmall.bmp ${BITMAPS_DIR}/Chevron.cur)
+  ${BITMAPS_DIR}/StatusLarge.bmp ${BITMAPS_DIR}/StatusSmall.bmp ${BITMAPS_DIR}/Chevron.cur
+  ${BITMAPS_DIR}/DragNone.cur ${BITMAPS_DIR}/DragMove.cur ${BITMAPS_DIR}/DragCopy.cur ${BITMAPS_DIR}/DragAway.cur)
 add_custom_command(
   OUTPUT ${BITMAP_FILES}
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_bitmaps.py ${BITMAPS_DIR}

@@ -11,6 +11,7 @@ LoadImage(LR_CREATEDIBSECTION) / ImageList_Add read with their alpha:
     Chevron.bmp        two 8 x 24 images: the large and the small chevron (bitmap 3002)
     StatusLarge.bmp    the four row-status images, 32 x 24 each (bitmap 3003)
     StatusSmall.bmp    the same at 24 x 16 (bitmap 3004)
+    Drag*.cur          the row-drag cursors: none, move, copy, move away (cursors 4001-4004)
 and Chevron.cur, an arrow with a chevron beside it (cursor 4000).
 
 The icons are Debian's tango-icon-theme (public domain); ImageMagick's `convert` scales,
@@ -298,12 +299,35 @@ CURSOR = [
 ]
 
 
-def write_cursor(path):
+ARROW = CURSOR[:17]
+
+
+def with_badge(badge):
+    """The arrow with a badge drawn from row 17, column 10 on (the row-drag cursors)."""
+    art = [line.ljust(32) for line in ARROW] + [' ' * 32 for _ in range(32 - len(ARROW))]
+    for dy, row in enumerate(badge):
+        for dx, c in enumerate(row):
+            if c != ' ':
+                line = art[12 + dy]
+                art[12 + dy] = line[:10 + dx] + c + line[11 + dx:]
+    return art
+
+
+PAGE = ['##########', '#........#', '#........#', '#........#', '#........#', '#........#', '##########']
+PLUS = ['##########', '#........#', '#...##...#', '#.######.#', '#...##...#', '#........#', '##########']
+AWAY = ['##########', '#......#.#', '#.....##.#', '#.#######.', '#.....##.#', '#......#.#', '##########']
+NONE = ['  ######  ', ' ##....## ', '##..##..##', '#..#..#..#', '##..##..##', ' ##....## ', '  ######  ']
+# The row-drag cursors by effect: none, move, copy, move to another window.
+DRAG_CURSORS = (('DragNone', with_badge(NONE)), ('DragMove', with_badge(PAGE)),
+                ('DragCopy', with_badge(PLUS)), ('DragAway', with_badge(AWAY)))
+
+
+def write_cursor(path, art=CURSOR):
     size = 32
     pixels = bytearray()
     mask = bytearray()
     for y in reversed(range(size)):
-        line = CURSOR[y] if y < len(CURSOR) else ''
+        line = art[y] if y < len(art) else ''
         mask_bits = 0
         for x in range(size):
             c = line[x] if x < len(line) else ' '
@@ -335,6 +359,8 @@ def main():
         write_bmp(f'{out}/{name}.bmp', strip(images, width, height))
     write_bmp(f'{out}/Chevron.bmp', chevron_bitmap())
     write_cursor(f'{out}/Chevron.cur')
+    for name, art in DRAG_CURSORS:
+        write_cursor(f'{out}/{name}.cur', art)
 
 
 if __name__ == '__main__':

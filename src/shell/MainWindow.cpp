@@ -51,6 +51,10 @@ TableEvents TableEventsOf(MainWindowState& state) {
   TableEvents events;
   events.commitEditor = [&state] { return state.cellEditor.Commit(); };
   events.enter = [&state] { PostMessageW(state.window, WM_COMMAND, IDM_ADD, 0); };
+  events.dropRows = [&state](std::size_t drop, DragEffect effect) {
+    DropSelectedRows(state.editor.context, drop, effect);
+    AfterCommand(state);
+  };
   events.scrolled = [&state] { state.cellEditor.Reposition(); };
   events.headerMenu = [&state](int column, POINT screen) { OpenHeaderMenu(state, column, screen); };
   return events;

@@ -9,3 +9,7 @@
 #define IDB_STATUS_SMALL 3004  /* the same, 24 x 16 */
 #define IDB_TOOLBAR_HUGE 3005  /* the toolbar images at 32 x 32, for screens above 96 DPI */
 #define IDC_CHEVRON 4000       /* over the toolbar's overflow strip */
+#define IDC_DRAG_NONE 4001     /* row drag: no drop here */
+#define IDC_DRAG_MOVE 4002     /* row drag: move */
+#define IDC_DRAG_COPY 4003     /* row drag: copy */
+#define IDC_DRAG_AWAY 4004     /* row drag: move to another window */

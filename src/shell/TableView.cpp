@@ -137,6 +137,7 @@ int TableView::HeaderColumnAt(POINT screen) const {
 }
 
 LRESULT TableView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (drag_.OnMessage(message, wParam, lParam)) return 0;
   switch (message) {
     case WM_KEYDOWN:
       if (wParam == VK_RETURN) {
@@ -265,6 +266,10 @@ LRESULT TableView::OnNotify(const NMHDR& header) {
       return 0;
     case NM_CUSTOMDRAW:
       return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+    case LVN_BEGINDRAG:
+    case LVN_BEGINRDRAG:
+      drag_.Begin(list_, instance_, header.code == LVN_BEGINRDRAG);
+      return 0;
     case LVN_ODSTATECHANGED:
       OnRangeStateChanged(reinterpret_cast<const NMLVODSTATECHANGE&>(header));
       return 0;

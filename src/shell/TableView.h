@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "core/DocumentState.h"
+#include "shell/TableDrag.h"
 
 namespace wayloom {
 
@@ -17,11 +18,15 @@ struct TableEvents {
   std::function<void()> enter;         // Enter: add an entry
   std::function<void()> scrolled;      // the editor follows its cell
   std::function<void(int column, POINT screen)> headerMenu;  // right-click on a column title (-1: none)
+  std::function<void(std::size_t drop, DragEffect effect)> dropRows;  // a row drag ended inside the table
 };
 
 class TableView {
  public:
-  TableView(DocumentState& doc, bool modernVisuals) : doc_(doc), modernVisuals_(modernVisuals) {}
+  TableView(DocumentState& doc, bool modernVisuals)
+      : doc_(doc), modernVisuals_(modernVisuals), drag_(doc, [this](std::size_t drop, DragEffect effect) {
+          if (events_.dropRows) events_.dropRows(drop, effect);
+        }) {}
 
   bool Create(HWND parent, HINSTANCE instance, TableEvents events);
   ~TableView();
@@ -65,6 +70,7 @@ class TableView {
   void SelectOnlyRowAt(POINT client);
 
   TableEvents events_;
+  TableDrag drag_;
   // Set while the control is being told the rows' selection, so its echoes are ignored.
   bool pushingSelection_ = false;
 };

@@ -226,6 +226,50 @@ TEST_F(MainWindowWinTest, MiddleClickSelectsTheRowUnderIt) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// Rows dragged with the mouse: the first two rows dropped below the last move there as
+// one undo step; Esc during a drag drops nothing.
+TEST_F(MainWindowWinTest, RowDragMovesTheSelectionAndEscCancels) {
+  WriteBytes(folder / L"four.itn", kFourStops);
+  Start(FromWide((folder / L"four.itn").wstring()));
+  Select({0, 1});
+  HWND list = state->table.Handle();
+  auto rowPoint = [list](int row, bool below) {
+    RECT cell{};
+    cell.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+    POINT at{(cell.left + cell.right) / 2, below ? cell.bottom + (cell.bottom - cell.top) : (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    return at;
+  };
+  auto mouse = [](DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+  };
+  auto drag = [&](bool cancel) {
+    const POINT from = rowPoint(1, false), to = rowPoint(3, true);
+    SetCursorPos(from.x, from.y);
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 8; ++step) {
+      SetCursorPos(from.x, from.y + (to.y - from.y) * step / 8);
+      mouse(MOUSEEVENTF_MOVE);
+      Pump(1);
+    }
+    if (cancel) Key(VK_ESCAPE);
+    mouse(MOUSEEVENTF_LEFTUP);
+    Pump();
+  };
+  drag(true);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung", "Tainan"}));
+  Select({0, 1});
+  drag(false);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Taichung", "Tainan", "台北", "Banqiao"}));
+  EXPECT_EQ(GetCapture(), nullptr);
+  Key('Z', {VK_CONTROL});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung", "Tainan"}));
+}
+
 }  // namespace
 }  // namespace testing_window
 }  // namespace wayloom

@@ -1,0 +1,167 @@
+#include "shell/TableDrag.h"
+
+#include <commctrl.h>
+
+#include "shell/Dpi.h"
+#include "shell/ResourceIds.h"
+
+namespace wayloom {
+namespace {
+
+constexpr UINT_PTR kScrollTimer = 12;  // the table's own timer while the pointer is beside it
+constexpr UINT kScrollMilliseconds = 100;
+constexpr int kSideScrollPixels = 16;
+
+bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+}  // namespace
+
+void TableDrag::Begin(HWND list, HINSTANCE instance, bool rightButton) {
+  if (Active() || doc_.table.SelectedCount() == 0) return;
+  list_ = list;
+  instance_ = instance;
+  rightButton_ = rightButton;
+  markShown_ = false;
+  SetCapture(list_);
+  SetFocus(list_);
+  Track();
+}
+
+int TableDrag::RowHeight() const {
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  if (SendMessageW(list_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)) && row.bottom > row.top)
+    return row.bottom - row.top;
+  return Scaled(list_, 16);
+}
+
+// The drop position and the effect at the pointer, shown by the mark and the cursor.
+void TableDrag::Track() {
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  ScreenToClient(list_, &pointer);
+  RECT client{};
+  GetClientRect(list_, &client);
+  const bool inside = PtInRect(&client, pointer) != FALSE;
+  DragEffect effect = DragEffect::None;
+  std::size_t position = 0;
+  if (inside) {
+    LVHITTESTINFO hit{};
+    hit.pt = pointer;
+    hit.pt.y = std::min(pointer.y + RowHeight() / 2, client.bottom - 1);
+    const long long row = SendMessageW(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    position = DropPosition(doc_, (hit.flags & LVHT_NOWHERE) ? -1 : row);
+    effect = InsideDragEffect(doc_, position, rightButton_ || KeyDown(VK_CONTROL));
+  }
+  if (markShown_ && (effect == DragEffect::None || position != markPosition_)) ToggleMark();
+  dropPosition_ = position;
+  effect_ = effect;
+  if (!markShown_ && effect != DragEffect::None) ToggleMark();
+  static constexpr int kCursors[] = {IDC_DRAG_NONE, IDC_DRAG_MOVE, IDC_DRAG_COPY, IDC_DRAG_AWAY};
+  HCURSOR cursor = LoadCursorW(instance_, MAKEINTRESOURCEW(kCursors[static_cast<int>(effect)]));
+  SetCursor(cursor ? cursor : LoadCursorW(nullptr, effect == DragEffect::None ? IDC_NO : IDC_ARROW));
+
+  const bool beside = !inside && WindowFromPoint([&] {
+                                   POINT screen = pointer;
+                                   ClientToScreen(list_, &screen);
+                                   return screen;
+                                 }()) == GetParent(list_);
+  if (beside) {
+    SetTimer(list_, kScrollTimer, kScrollMilliseconds, nullptr);
+  } else {
+    KillTimer(list_, kScrollTimer);
+  }
+}
+
+// A line 2 pixels high at the top of the row at the drop position (the bottom of the last
+// row at the end), with ticks at both ends; drawn by inverting, so drawing it again erases it.
+void TableDrag::ToggleMark() {
+  const std::size_t rows = doc_.table.RowCount();
+  const std::size_t position = markShown_ ? markPosition_ : dropPosition_;
+  if (rows == 0) return;
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  const std::size_t anchor = position < rows ? position : rows - 1;
+  if (!SendMessageW(list_, LVM_GETITEMRECT, anchor, reinterpret_cast<LPARAM>(&row))) return;
+  const int y = position < rows ? row.top : row.bottom;
+  const int line = Scaled(list_, 2);
+  const int tick = (row.bottom - row.top - line) / 2;
+  HDC dc = GetDC(list_);
+  PatBlt(dc, row.left, y - line / 2, row.right - row.left, line, DSTINVERT);
+  PatBlt(dc, row.left, y - line / 2 - tick, line, tick, DSTINVERT);
+  PatBlt(dc, row.left, y - line / 2 + line, line, tick, DSTINVERT);
+  PatBlt(dc, row.right - line, y - line / 2 - tick, line, tick, DSTINVERT);
+  PatBlt(dc, row.right - line, y - line / 2 + line, line, tick, DSTINVERT);
+  ReleaseDC(list_, dc);
+  markShown_ = !markShown_;
+  markPosition_ = position;
+}
+
+void TableDrag::ScrollBeside(POINT client) {
+  RECT area{};
+  GetClientRect(list_, &area);
+  int dx = 0, dy = 0;
+  if (client.y < area.top) dy = -RowHeight();
+  if (client.y >= area.bottom) dy = RowHeight();
+  if (client.x < area.left) dx = -Scaled(list_, kSideScrollPixels);
+  if (client.x >= area.right) dx = Scaled(list_, kSideScrollPixels);
+  if (dx == 0 && dy == 0) return;
+  if (markShown_) ToggleMark();
+  SendMessageW(list_, LVM_SCROLL, dx, dy);
+  UpdateWindow(list_);
+  Track();
+}
+
+void TableDrag::End(bool dropped) {
+  HWND list = list_;
+  if (markShown_) ToggleMark();
+  KillTimer(list, kScrollTimer);
+  list_ = nullptr;  // before the capture goes: WM_CAPTURECHANGED must not end it twice
+  if (GetCapture() == list) ReleaseCapture();
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  if (dropped && effect_ != DragEffect::None && drop_) drop_(dropPosition_, effect_);
+}
+
+bool TableDrag::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!Active()) return false;
+  switch (message) {
+    case WM_MOUSEMOVE:
+      Track();
+      return true;
+    case WM_SETCURSOR:
+      return true;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      Track();
+      End(true);
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        effect_ = DragEffect::None;
+        End(false);
+      } else if (wParam == VK_CONTROL || wParam == VK_SHIFT) {
+        Track();  // the effect changes with the keys at once
+      }
+      return true;
+    case WM_TIMER:
+      if (wParam != kScrollTimer) return false;
+      {
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        ScreenToClient(list_, &pointer);
+        ScrollBeside(pointer);
+      }
+      return true;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != list_) End(false);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace wayloom
