@@ -400,43 +400,20 @@ void CutRows(CommandContext& context, std::size_t maxBlockBytes) {
   if (CopyRows(context, maxBlockBytes)) DeleteSelectedEntries(context, /*cutting=*/true);
 }
 
-void PasteRows(CommandContext& context) {
+std::size_t RowInsertionPoint(const DocumentState& doc) {
+  const long long firstSelected = doc.table.FirstSelected();
+  if (firstSelected < 0) return doc.table.RowCount();
+  return firstSelected == 0 && doc.baseRowPinned ? 1 : static_cast<std::size_t>(firstSelected);
+}
+
+void InsertReceivedRows(CommandContext& context, const std::vector<ClipboardRow>& rows, RowBlockFormat format,
+                        std::size_t insertAt) {
   DocumentState& doc = context.doc;
   ItineraryTable& table = doc.table;
   Ui& ui = context.ui;
-  ClipboardStore* clipboard = context.clipboard;
-  ui.SetWaitCursor(true);
-  ui.PressToolbarButton(IDM_PASTE_ROWS, true);
   doc.document.duplicatesDropped = 0;
-  auto finish = [&] {
-    ui.PressToolbarButton(IDM_PASTE_ROWS, false);
-    ui.SetWaitCursor(false);
-    doc.statusResetPending = true;
-  };
-  if (!clipboard || !clipboard->Open()) {
-    ShowInformation(ui, kClipboardUnavailableMessage);
-    finish();
-    return;
-  }
-  ui.SuspendRedraw(true);
-  ui.ShowStatusText(LoadText(kPastingText));
-  BeginUndoGroup(doc.journal);
-  RowBlockFormat format = RowBlockFormat::Own;
-  // The rows are copied out of the block, so the clipboard is free again before any question.
-  const std::optional<std::vector<ClipboardRow>> rows = TakeRowBlock(*clipboard, format);
-  clipboard->Close();
-  if (!rows) {
-    ui.SuspendRedraw(false);
-    ShowInformation(ui, kClipboardMemoryMessage);
-    finish();
-    return;
-  }
-
   doc.document.duplicateAnswer = kKeep;
   const std::size_t rowCountBefore = table.RowCount();
-  const long long firstSelected = table.FirstSelected();
-  std::size_t insertAt = firstSelected < 0 ? rowCountBefore : static_cast<std::size_t>(firstSelected);
-  if (firstSelected == 0 && doc.baseRowPinned) insertAt = 1;
   insertAt = std::min(insertAt, rowCountBefore);
   const std::size_t firstInsertAt = insertAt;
   const EntryStatus passed = insertAt < rowCountBefore ? (table.Row(insertAt).status & kStatusPassed) : 0;
@@ -445,7 +422,7 @@ void PasteRows(CommandContext& context) {
   const bool checkName = doc.settings.Get(Option::CheckName);
   ReadContext reading{doc, ui};
   PendingRows pending;
-  for (const ClipboardRow& row : *rows) {
+  for (const ClipboardRow& row : rows) {
     Text name = row.name;
     if (!NormaliseName(name)) continue;  // a blank name is no row, and no duplicate
     if (checkName) {
@@ -475,6 +452,40 @@ void PasteRows(CommandContext& context) {
     MapSyncAll(doc);
   }
   if (doc.document.duplicatesDropped != 0) ShowInformation(ui, kDuplicatesDroppedMessage, doc.document.duplicatesDropped);
+}
+
+void PasteRows(CommandContext& context) {
+  DocumentState& doc = context.doc;
+  Ui& ui = context.ui;
+  ClipboardStore* clipboard = context.clipboard;
+  ui.SetWaitCursor(true);
+  ui.PressToolbarButton(IDM_PASTE_ROWS, true);
+  doc.document.duplicatesDropped = 0;
+  auto finish = [&] {
+    ui.PressToolbarButton(IDM_PASTE_ROWS, false);
+    ui.SetWaitCursor(false);
+    doc.statusResetPending = true;
+  };
+  if (!clipboard || !clipboard->Open()) {
+    ShowInformation(ui, kClipboardUnavailableMessage);
+    finish();
+    return;
+  }
+  ui.SuspendRedraw(true);
+  ui.ShowStatusText(LoadText(kPastingText));
+  BeginUndoGroup(doc.journal);
+  RowBlockFormat format = RowBlockFormat::Own;
+  // The rows are copied out of the block, so the clipboard is free again before any question.
+  const std::optional<std::vector<ClipboardRow>> rows = TakeRowBlock(*clipboard, format);
+  clipboard->Close();
+  if (!rows) {
+    ui.SuspendRedraw(false);
+    ShowInformation(ui, kClipboardMemoryMessage);
+    finish();
+    return;
+  }
+
+  InsertReceivedRows(context, *rows, format, RowInsertionPoint(doc));
   finish();
 }
 

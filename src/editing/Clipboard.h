@@ -50,6 +50,16 @@ struct ClipboardRow {
   std::uint16_t status = kStatusDestination;  // own block: the record's unit; sibling: destination
 };
 
+// Where received rows go: before the first selected row, never before the pinned base
+// row; at the end without a selection.
+std::size_t RowInsertionPoint(const DocumentState& doc);
+// Inserts rows read from a block (pasted, or sent or dropped by another program) at
+// insertAt, inside the caller's undo group with redrawing suspended: selected and focused,
+// with the passed bit of the row at insertAt; "Check Name" asks about each duplicate and
+// reports the number dropped. Redrawing is resumed.
+void InsertReceivedRows(CommandContext& context, const std::vector<ClipboardRow>& rows, RowBlockFormat format,
+                        std::size_t insertAt);
+
 // Reads a row block from the clipboard (the whole block, which may be longer than its
 // rows). nullopt when the count or a record does not fit the block; a text without its
 // NUL ends at its field's end.
