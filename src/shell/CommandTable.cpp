@@ -1,5 +1,7 @@
 #include "shell/CommandTable.h"
 
+#include "shell/CompanionLink.h"
+
 #include <vector>
 
 #include "core/CommandIds.h"
@@ -60,8 +62,8 @@ constexpr CommandEntry kCommands[] = {
     {IDM_REPLACE_NEXT, [](MainWindowState& s) { ReplaceNext(Context(s), s.editor.search); }, {{0, VK_F4}}},
     {IDM_NUDGE, [](MainWindowState& s) { NudgeCoordinates(Context(s), s.clock); }, {{kAlt, 'M'}}},
     {IDM_CHECK, [](MainWindowState& s) { CheckItinerary(Context(s), s.editor.checks); }, {{kCtrl, 'G'}}},
-    {IDM_ADD_FAVOURITE, nullptr, {{kCtrl, 'R'}}},
-    {IDM_SEND_TO_COMPANION, nullptr, {{kAlt, 'X'}}},
+    {IDM_ADD_FAVOURITE, [](MainWindowState& s) { AddToDeviceFavourites(s); }, {{kCtrl, 'R'}}},
+    {IDM_SEND_TO_COMPANION, [](MainWindowState& s) { SendToCompanion(s); }, {{kAlt, 'X'}}},
     {IDM_SELECT_ALL, [](MainWindowState& s) { SelectAllRows(s.editor.doc); }, {{kCtrl, 'A'}}},
     {IDM_INVERT_SELECTION, [](MainWindowState& s) { InvertSelection(s.editor.doc); }, {{kCtrl, 'B'}}},
     {IDM_DESTINATION, [](MainWindowState& s) { SetDestination(Context(s), true); }, {{0, VK_F7}}},

@@ -13,6 +13,7 @@
 #include "planning/SortTable.h"
 #include "platform/win32/WideText.h"
 #include "shell/CommandTable.h"
+#include "shell/CompanionLink.h"
 #include "shell/Dpi.h"
 #include "shell/MainMenus.h"
 #include "shell/RecentFilesMenu.h"
@@ -55,6 +56,7 @@ TableEvents TableEventsOf(MainWindowState& state) {
     DropSelectedRows(state.editor.context, drop, effect);
     AfterCommand(state);
   };
+  state.table.Drag().SetDropAway([&state](HWND target, DragEffect effect) { DropRowsOnWindow(state, target, effect); });
   events.scrolled = [&state] { state.cellEditor.Reposition(); };
   events.headerMenu = [&state](int column, POINT screen) { OpenHeaderMenu(state, column, screen); };
   return events;
@@ -393,6 +395,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
       OnDestroy(*state);
       return 0;
+    case kExchangeMessage:
+    case kDragMessage:
+      return OnExchangeMessage(*state, message, wParam, lParam);
     case kVersionReplyMessage:
       ShowVersionNotice(window, state->profile, wParam, lParam);
       return 0;

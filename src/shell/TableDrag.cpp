@@ -2,6 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
+#include "core/StringTable.h"
+#include "platform/win32/WideText.h"
+#include "shell/CompanionLink.h"
 #include "shell/Dpi.h"
 #include "shell/ResourceIds.h"
 
@@ -17,11 +22,12 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 }  // namespace
 
 void TableDrag::Begin(HWND list, HINSTANCE instance, bool rightButton) {
-  if (Active() || doc_.table.SelectedCount() == 0) return;
+  if (list_ || doc_.table.SelectedCount() == 0) return;
   list_ = list;
   instance_ = instance;
   rightButton_ = rightButton;
   markShown_ = false;
+  target_ = nullptr;
   SetCapture(list_);
   SetFocus(list_);
   Track();
@@ -35,37 +41,57 @@ int TableDrag::RowHeight() const {
   return Scaled(list_, 16);
 }
 
+DragEffect TableDrag::EffectInside(POINT pointer, bool copy) {
+  RECT client{};
+  GetClientRect(list_, &client);
+  LVHITTESTINFO hit{};
+  hit.pt = pointer;
+  hit.pt.y = std::min(pointer.y + RowHeight() / 2, client.bottom - 1);
+  const long long row = SendMessageW(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  dropPosition_ = DropPosition(doc_, (hit.flags & LVHT_NOWHERE) ? -1 : row);
+  return remote_ ? DragEffect::Copy : InsideDragEffect(doc_, dropPosition_, copy);
+}
+
+DragEffect TableDrag::EffectOutside(POINT screen) {
+  HWND top = GetAncestor(WindowFromPoint(screen), GA_ROOT);
+  if (top == GetAncestor(list_, GA_ROOT) || !IsExchangeWindow(top)) top = nullptr;
+  if (top != target_) LeaveTarget();
+  target_ = top;
+  if (!target_ || !AskDropTarget(target_)) return DragEffect::None;
+  return rightButton_ || KeyDown(VK_SHIFT) ? DragEffect::MoveAway : DragEffect::Copy;
+}
+
+void TableDrag::LeaveTarget() {
+  if (target_) TellDragLeft(target_);
+  target_ = nullptr;
+}
+
 // The drop position and the effect at the pointer, shown by the mark and the cursor.
 void TableDrag::Track() {
-  POINT pointer{};
-  GetCursorPos(&pointer);
+  POINT screen{};
+  GetCursorPos(&screen);
+  POINT pointer = screen;
   ScreenToClient(list_, &pointer);
   RECT client{};
   GetClientRect(list_, &client);
   const bool inside = PtInRect(&client, pointer) != FALSE;
+  const std::size_t shownAt = markPosition_;
   DragEffect effect = DragEffect::None;
-  std::size_t position = 0;
   if (inside) {
-    LVHITTESTINFO hit{};
-    hit.pt = pointer;
-    hit.pt.y = std::min(pointer.y + RowHeight() / 2, client.bottom - 1);
-    const long long row = SendMessageW(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    position = DropPosition(doc_, (hit.flags & LVHT_NOWHERE) ? -1 : row);
-    effect = InsideDragEffect(doc_, position, rightButton_ || KeyDown(VK_CONTROL));
+    LeaveTarget();
+    effect = EffectInside(pointer, rightButton_ || KeyDown(VK_CONTROL));
+  } else {
+    effect = EffectOutside(screen);
   }
-  if (markShown_ && (effect == DragEffect::None || position != markPosition_)) ToggleMark();
-  dropPosition_ = position;
+  const bool markWanted = inside && effect != DragEffect::None;
+  if (markShown_ && (!markWanted || dropPosition_ != shownAt)) ToggleMark();
+  if (!markShown_ && markWanted) ToggleMark();
   effect_ = effect;
-  if (!markShown_ && effect != DragEffect::None) ToggleMark();
   static constexpr int kCursors[] = {IDC_DRAG_NONE, IDC_DRAG_MOVE, IDC_DRAG_COPY, IDC_DRAG_AWAY};
   HCURSOR cursor = LoadCursorW(instance_, MAKEINTRESOURCEW(kCursors[static_cast<int>(effect)]));
   SetCursor(cursor ? cursor : LoadCursorW(nullptr, effect == DragEffect::None ? IDC_NO : IDC_ARROW));
 
-  const bool beside = !inside && WindowFromPoint([&] {
-                                   POINT screen = pointer;
-                                   ClientToScreen(list_, &screen);
-                                   return screen;
-                                 }()) == GetParent(list_);
+  const bool beside = !inside && GetAncestor(WindowFromPoint(screen), GA_ROOT) == GetAncestor(list_, GA_ROOT);
   if (beside) {
     SetTimer(list_, kScrollTimer, kScrollMilliseconds, nullptr);
   } else {
@@ -78,14 +104,18 @@ void TableDrag::Track() {
 void TableDrag::ToggleMark() {
   const std::size_t rows = doc_.table.RowCount();
   const std::size_t position = markShown_ ? markPosition_ : dropPosition_;
-  if (rows == 0) return;
   RECT row{};
   row.left = LVIR_BOUNDS;
   const std::size_t anchor = position < rows ? position : rows - 1;
-  if (!SendMessageW(list_, LVM_GETITEMRECT, anchor, reinterpret_cast<LPARAM>(&row))) return;
+  if (rows == 0) {
+    GetClientRect(list_, &row);
+    row.bottom = row.top + Scaled(list_, 4);
+  } else if (!SendMessageW(list_, LVM_GETITEMRECT, anchor, reinterpret_cast<LPARAM>(&row))) {
+    return;
+  }
   const int y = position < rows ? row.top : row.bottom;
   const int line = Scaled(list_, 2);
-  const int tick = (row.bottom - row.top - line) / 2;
+  const int tick = std::max<int>(0, (row.bottom - row.top - line) / 2);
   HDC dc = GetDC(list_);
   PatBlt(dc, row.left, y - line / 2, row.right - row.left, line, DSTINVERT);
   PatBlt(dc, row.left, y - line / 2 - tick, line, tick, DSTINVERT);
@@ -116,10 +146,42 @@ void TableDrag::End(bool dropped) {
   HWND list = list_;
   if (markShown_) ToggleMark();
   KillTimer(list, kScrollTimer);
+  HWND target = target_;
+  if (!dropped) LeaveTarget();
+  target_ = nullptr;
   list_ = nullptr;  // before the capture goes: WM_CAPTURECHANGED must not end it twice
   if (GetCapture() == list) ReleaseCapture();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-  if (dropped && effect_ != DragEffect::None && drop_) drop_(dropPosition_, effect_);
+  if (!dropped || effect_ == DragEffect::None) return;
+  if (target) {
+    if (dropAway_) dropAway_(target, effect_);
+  } else if (drop_) {
+    drop_(dropPosition_, effect_);
+  }
+}
+
+bool TableDrag::TrackRemote(HWND list) {
+  if (list_ && !remote_) return false;  // a drag of our own is running
+  list_ = list;
+  remote_ = true;
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  ScreenToClient(list_, &pointer);
+  RECT client{};
+  GetClientRect(list_, &client);
+  const bool inside = PtInRect(&client, pointer) != FALSE;
+  const std::size_t shownAt = markPosition_;
+  if (inside) EffectInside(pointer, true);
+  if (markShown_ && (!inside || dropPosition_ != shownAt)) ToggleMark();
+  if (!markShown_ && inside) ToggleMark();
+  return inside;
+}
+
+void TableDrag::EndRemote() {
+  if (!remote_) return;
+  if (markShown_) ToggleMark();
+  remote_ = false;
+  list_ = nullptr;
 }
 
 bool TableDrag::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

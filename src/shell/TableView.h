@@ -31,6 +31,7 @@ class TableView {
   bool Create(HWND parent, HINSTANCE instance, TableEvents events);
   ~TableView();
   HWND Handle() const { return list_; }
+  TableDrag& Drag() { return drag_; }
 
   // Widths, alignment and display order of a new document.
   void ResetColumns();

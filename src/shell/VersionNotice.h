@@ -14,7 +14,7 @@ namespace wayloom {
 
 // Posted by the check with a newer version: wParam the time of the check, lParam a Text*
 // the window takes over (ShowVersionNotice deletes it).
-constexpr UINT kVersionReplyMessage = WM_APP + 1;
+constexpr UINT kVersionReplyMessage = WM_APP + 0x100;  // clear of the exchange messages 0x8000 and 0x8001
 // The balloon's callback message (lParam: the notification).
 constexpr UINT kNotifyIconMessage = 1031;
 

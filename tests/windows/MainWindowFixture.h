@@ -153,6 +153,9 @@ class MainWindowFixture : public ::testing::Test {
     for (const auto& [control, text] : pendingTexts) SetDlgItemTextW(dialog, control, text.c_str());
     for (int control : pendingClicks) SendDlgItemMessageW(dialog, control, BM_CLICK, 0, 0);
     okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, 0xFFFF, text, 512);  // a message box's text
+    answeredText = text;
     modalsWhileOpen = OpenModalCount();
     PostMessageW(dialog, WM_COMMAND, pendingButton, 0);
   }
@@ -183,6 +186,7 @@ class MainWindowFixture : public ::testing::Test {
   static inline int pendingButton = IDOK;
   static inline bool okEnabled = false;
   static inline int modalsWhileOpen = -1;
+  static inline std::wstring answeredText;
 
   WinTempFolder folder;
   std::unique_ptr<Win32Profile> profile;
