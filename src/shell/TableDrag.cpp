@@ -17,7 +17,8 @@ constexpr UINT_PTR kScrollTimer = 12;  // the table's own timer while the pointe
 constexpr UINT kScrollMilliseconds = 100;
 constexpr int kSideScrollPixels = 16;
 
-bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+// The keys as they are now, not as the queue has seen them so far.
+bool KeyDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 
 }  // namespace
 

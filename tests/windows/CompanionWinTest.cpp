@@ -117,6 +117,69 @@ TEST_F(CompanionWinTest, RowsSentOrDroppedByTheCompanionArriveAsOneUndoStep) {
   EXPECT_EQ(state->editor.doc.table.Row(3).status, kStatusDestination);
 }
 
+// Rows dragged onto another window of the program: copied there at the drop position,
+// or moved away with the right button (the source rows deleted). (Shift cannot be held
+// here: Wine takes the modifier keys from the X server's pointer events.)
+TEST_F(CompanionWinTest, RowsDraggedOntoAnotherWindowOfTheProgramAreCopiedOrMovedAway) {
+  WriteBytes(folder / L"three.itn", kThreeStops);
+  Start(FromWide((folder / L"three.itn").wstring()));
+  Win32Profile otherProfile(folder / L"Other.ini");
+  MainWindowState other(otherProfile, true, Text());
+  other.editor.doc.settings = DefaultSettings(true);
+  HWND otherWindow = CreateMainWindow(GetModuleHandleW(nullptr), other, 520, 300, 480, 420);
+  ASSERT_NE(otherWindow, nullptr);
+  ShowWindow(otherWindow, SW_SHOWNOACTIVATE);
+  Pump();
+
+  auto screenOf = [](HWND list, int row) {
+    RECT cell{};
+    cell.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    return at;
+  };
+  auto mouse = [](DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+  };
+  auto dragTo = [&](POINT to, bool rightButton) {
+    const POINT from = screenOf(state->table.Handle(), 1);
+    SetCursorPos(from.x, from.y);
+    mouse(rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 10; ++step) {
+      SetCursorPos(from.x + (to.x - from.x) * step / 10, from.y + (to.y - from.y) * step / 10);
+      mouse(MOUSEEVENTF_MOVE);
+      Pump(1);
+    }
+    mouse(rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    Pump();
+  };
+  RECT otherTable{};
+  GetWindowRect(other.table.Handle(), &otherTable);
+  const POINT intoOther{(otherTable.left + otherTable.right) / 2, otherTable.top + 40};
+
+  Select({1});
+  SetForegroundWindow(window);
+  dragTo(intoOther, false);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung"}));
+  ASSERT_EQ(other.editor.doc.table.RowCount(), 1u);
+  EXPECT_EQ(TextToUtf8(other.editor.doc.table.Cell(0, kNameColumn)), "Banqiao");
+  EXPECT_EQ(TextToUtf8(other.editor.doc.table.Cell(0, kLongitudeColumn)), "121.46000");
+
+  Select({1});
+  SetForegroundWindow(window);
+  dragTo(intoOther, true);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Taichung"}));
+  EXPECT_EQ(other.editor.doc.table.RowCount(), 2u);
+
+  other.editor.doc.document.modified = false;
+  DestroyWindow(otherWindow);
+  Pump();
+}
+
 }  // namespace
 }  // namespace testing_window
 }  // namespace wayloom
