@@ -50,6 +50,8 @@ TEST_F(BasePointsWinTest, AddMoveDeleteThenOkWritesTheListAndCancelWritesNothing
   EXPECT_EQ(ReadBytes(folder / L"Wayloom.ini"), iniBefore);
   EXPECT_EQ(Names(), names);
 
+  SetForegroundWindow(window);  // the next keys to the table again, as at the start
+  SetFocus(state->table.Handle());
   static RECT opened{};
   HandleDialogs({{kBasePointsCaption, [](HWND dialog) {
                     GetWindowRect(dialog, &opened);

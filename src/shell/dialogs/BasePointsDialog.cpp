@@ -143,6 +143,8 @@ void Layout(HWND dialog) {
   moves = DeferWindowPos(moves, ListOf(dialog), nullptr, margin, margin, std::max(0, x - 2 * margin),
                          std::max(0, static_cast<int>(client.bottom) - 2 * margin), SWP_NOZORDER | SWP_NOACTIVATE);
   EndDeferWindowPos(moves);
+  // The buttons move over ground the dialog painted before: paint it all again.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // The size kept in the model (at least the minimum, at most the work area).
