@@ -26,8 +26,10 @@ add_custom_command(
   COMMENT "Making the bitmaps from the Tango icons")
 
 set(WAYLOOM_RC ${CMAKE_SOURCE_DIR}/resources/Wayloom.rc)
+# The dialog templates are included fragments: the resource compiler reports no dependencies.
+file(GLOB DIALOG_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/dialogs/*.rc)
 set_source_files_properties(${WAYLOOM_RC} PROPERTIES OBJECT_DEPENDS
-  "${STRINGS_RC};${BITMAP_FILES};${CMAKE_SOURCE_DIR}/resources/Bitmaps.rc;${CMAKE_SOURCE_DIR}/src/shell/ResourceIds.h")
+  "${STRINGS_RC};${BITMAP_FILES};${CMAKE_SOURCE_DIR}/resources/Bitmaps.rc;${CMAKE_SOURCE_DIR}/src/shell/ResourceIds.h;${DIALOG_FRAGMENTS}")
 add_executable(Wayloom WIN32 ${CMAKE_SOURCE_DIR}/src/shell/Main.cpp ${WAYLOOM_RC})
 target_include_directories(Wayloom PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(Wayloom PRIVATE wayloom_shell ${WAYLOOM_STATIC_LINK})

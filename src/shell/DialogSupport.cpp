@@ -81,6 +81,9 @@ void OpenDialogFrame(HWND dialog, DialogFrame& frame) {
     frame.icon = ImageList_GetIcon(frame.smallImages, frame.image, ILD_NORMAL);
     if (frame.icon) SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(frame.icon));
   }
+  // A question asked in the middle of a read has no command of its own: the program's icon.
+  if (!frame.icon && frame.owner)
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(GetClassLongPtrW(frame.owner, GCLP_HICONSM)));
   CentreDialog(dialog);
   FadeWindowIn(dialog, frame.fade, kDialogAlpha, SW_SHOW);
 }

@@ -30,7 +30,8 @@ void FadeWindowIn(HWND window, bool fade, BYTE alpha, int showCommand);
 // Fades a layered window out (nothing when fading is off).
 void FadeWindowOut(HWND window, bool fade);
 
-// WM_INITDIALOG of every dialog: keeps the frame, sets the icon, centres, fades in.
+// WM_INITDIALOG of every dialog: keeps the frame, sets the icon (the owner's when the frame has
+// no command image), centres, fades in.
 void OpenDialogFrame(HWND dialog, DialogFrame& frame);
 DialogFrame* FrameOf(HWND dialog);
 // Fades out, destroys the icon and ends the dialog with result.

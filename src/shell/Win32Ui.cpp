@@ -7,7 +7,9 @@
 #include "core/CommandIds.h"
 #include "formats/FileFormat.h"
 #include "shell/dialogs/CheckOptionsDialog.h"
+#include "shell/dialogs/BasePointsDialog.h"
 #include "shell/dialogs/ClearFieldsDialog.h"
+#include "shell/dialogs/DuplicateNameDialog.h"
 #include "shell/dialogs/MergeFieldsDialog.h"
 #include "shell/dialogs/PlanDialog.h"
 #include "shell/dialogs/SearchDialog.h"
@@ -106,7 +108,8 @@ std::optional<FileChoice> Win32Ui::ChooseFileDialog(TransferMode mode, TextView 
 }
 
 PathChoice Win32Ui::AskPathChoice(TextView question, const PathSummary& summary) {
-  return ShowPathChoiceDialog(owner_, question, summary);
+  DialogFrame frame = FrameFor(0);  // asked while reading, whichever command reads
+  return RunPathChoiceDialog(Instance(), frame, question, summary);
 }
 
 void Win32Ui::ShowStatusText(TextView text) { statusBar_.SetText(0, text); }
@@ -226,6 +229,22 @@ void Win32Ui::CheckResultsChanged(CheckResults& results) { checkWindow_.Refresh(
 void Win32Ui::HideCheckResults(CheckResults& results) { checkWindow_.Hide(); }
 
 void Win32Ui::CloseCheckResults(CheckResults& results) { checkWindow_.Close(); }
+
+int Win32Ui::AskDuplicate(TextView name) {
+  DialogFrame frame = FrameFor(0);  // asked while reading or pasting, whichever command it is
+  return RunDuplicateNameDialog(Instance(), frame, name);
+}
+
+int Win32Ui::RunBasePointDialog(BasePointDialog& dialog) {
+  DialogFrame frame = FrameFor(IDM_MY_BASE_POINTS);
+  HWND table = table_.Handle();
+  BasePointListLook look;
+  look.font = reinterpret_cast<HFONT>(SendMessageW(table, WM_GETFONT, 0, 0));
+  look.textColour = ListView_GetTextColor(table);
+  look.gridLines = (ListView_GetExtendedListViewStyle(table) & LVS_EX_GRIDLINES) != 0;
+  look.lngFirst = settings_ && settings_->Get(Option::LngFirst);
+  return RunBasePointsDialog(Instance(), frame, dialog, look);
+}
 
 void Win32Ui::PostCommand(int command, long long parameter) {
   if (owner_) PostMessageW(owner_, WM_COMMAND, static_cast<WPARAM>(command), static_cast<LPARAM>(parameter));

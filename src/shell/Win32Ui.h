@@ -63,6 +63,8 @@ class Win32Ui : public EditorUi {
   std::optional<SearchOptions> AskReplace(const SearchOptions& shown) override;
   std::optional<ClearFieldsChoice> AskClearFields() override;
   std::optional<MergeFieldsChoice> AskMergeFields() override;
+  int AskDuplicate(TextView name) override;
+  int RunBasePointDialog(BasePointDialog& dialog) override;
   void RestartAutoSaveTimer(int minutes) override;
 
   bool AskCheckOptions(CheckOptions& options, std::size_t rowCount) override;

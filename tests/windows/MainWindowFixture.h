@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -180,6 +182,34 @@ class MainWindowFixture : public ::testing::Test {
         reinterpret_cast<LPARAM>(&search));
     return search.found;
   }
+  // The dialogs that open next, in order, each handled by its action from inside its modal
+  // loop (keys pressed there reach the dialog once the action returns). stepsLeft tells
+  // how many never opened.
+  struct DialogStep {
+    const wchar_t* caption;
+    std::function<void(HWND)> action;
+  };
+  static void HandleDialogs(std::vector<DialogStep> steps) {
+    pendingSteps.assign(steps.begin(), steps.end());
+    lastStepDialog = nullptr;
+    SetTimer(nullptr, 0, 100, HandleNextDialog);
+  }
+  static void CALLBACK HandleNextDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (pendingSteps.empty()) {
+      KillTimer(nullptr, timer);
+      return;
+    }
+    HWND dialog = OwnDialog(pendingSteps.front().caption);
+    if (!dialog || dialog == lastStepDialog) return;  // not open yet, or still closing
+    lastStepDialog = dialog;
+    const DialogStep step = pendingSteps.front();
+    pendingSteps.pop_front();
+    step.action(dialog);
+  }
+  static std::size_t StepsLeft() { return pendingSteps.size(); }
+  static inline std::deque<DialogStep> pendingSteps;
+  static inline HWND lastStepDialog = nullptr;
+
   static inline const wchar_t* pendingCaption = nullptr;
   static inline std::vector<int> pendingClicks;
   static inline std::vector<std::pair<int, std::wstring>> pendingTexts;

@@ -24,7 +24,7 @@ void SetText(HWND dialog, int control, TextView text) {
 }
 
 void EnableEntries(HWND dialog) {
-  EnableWindow(GetDlgItem(dialog, IDC_PATH_TRACK_ENTRIES), IsDlgButtonChecked(dialog, IDC_PATH_TRACK) == BST_CHECKED);
+  EnableWindow(GetDlgItem(dialog, IDC_PATH_TRACK_ENTRIES), IsTicked(dialog, IDC_PATH_TRACK));
 }
 
 void Initialise(HWND dialog, const PathChoiceState& state) {
@@ -47,39 +47,43 @@ void Initialise(HWND dialog, const PathChoiceState& state) {
 // Copies the controls into the choice; an empty or zero count keeps the default (the
 // reduction itself never keeps fewer than both ends).
 void ReadChoice(HWND dialog, PathChoice& choice) {
-  const bool track = IsDlgButtonChecked(dialog, IDC_PATH_TRACK) == BST_CHECKED;
-  choice.answer = track ? PathAnswer::Track : PathAnswer::RoutePoints;
+  choice.answer = IsTicked(dialog, IDC_PATH_TRACK) ? PathAnswer::Track : PathAnswer::RoutePoints;
   BOOL translated = FALSE;
   const UINT entries = GetDlgItemInt(dialog, IDC_PATH_TRACK_ENTRIES, &translated, FALSE);
   if (translated && entries > 0) choice.trackEntries = entries;
 }
 
-INT_PTR CALLBACK PathChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<PathChoiceState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  switch (message) {
-    case WM_INITDIALOG:
-      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-      Initialise(dialog, *reinterpret_cast<PathChoiceState*>(lParam));
+INT_PTR CALLBACK PathChoiceProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* frame = reinterpret_cast<DialogFrame*>(lParam);
+    Initialise(dialog, *static_cast<PathChoiceState*>(frame->data));
+    OpenDialogFrame(dialog, *frame);
+    return TRUE;
+  }
+  DialogFrame* frame = FrameOf(dialog);
+  if (!frame || message != WM_COMMAND) return FALSE;
+  auto& state = *static_cast<PathChoiceState*>(frame->data);
+  switch (LOWORD(wParam)) {
+    case IDC_PATH_ROUTE:
+    case IDC_PATH_TRACK:
+      EnableEntries(dialog);
       return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_PATH_ROUTE:
-        case IDC_PATH_TRACK: EnableEntries(dialog); return TRUE;
-        case IDOK: ReadChoice(dialog, state->choice); EndDialog(dialog, IDOK); return TRUE;
-        case IDCANCEL: state->choice.answer = PathAnswer::Cancel; EndDialog(dialog, IDCANCEL); return TRUE;
-      }
-      return FALSE;
+    case IDOK:
+      ReadChoice(dialog, state.choice);
+      CloseDialogFrame(dialog, IDOK);
+      return TRUE;
+    case IDCANCEL:
+      CloseDialogFrame(dialog, IDCANCEL);
+      return TRUE;
   }
   return FALSE;
 }
 
 }  // namespace
 
-PathChoice ShowPathChoiceDialog(HWND owner, TextView question, const PathSummary& summary) {
+PathChoice RunPathChoiceDialog(HINSTANCE instance, DialogFrame& frame, TextView question, const PathSummary& summary) {
   PathChoiceState state{question, summary, PathChoice()};
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PATH_CHOICE), owner,
-                                         PathChoiceProc, reinterpret_cast<LPARAM>(&state));
-  if (result != IDOK) return PathChoice();
+  if (!RunFramedDialog(instance, IDD_PATH_CHOICE, frame, &state, PathChoiceProcedure)) return PathChoice();
   return state.choice;
 }
 

@@ -12,15 +12,14 @@
 #define IDC_PATH_ENTRIES_UNIT 6015
 
 #ifndef RC_INVOKED
-#include <windows.h>
-
 #include "platform/Ui.h"
+#include "shell/DialogSupport.h"
 
 namespace wayloom {
 
-// Shows the dialog owned by owner; the choices that the summary has no points for are
-// greyed. Cancel (or Esc) gives PathAnswer::Cancel.
-PathChoice ShowPathChoiceDialog(HWND owner, TextView question, const PathSummary& summary);
+// Runs the dialog in frame; the choices that the summary has no points for are greyed.
+// Cancel (or Esc) gives PathAnswer::Cancel.
+PathChoice RunPathChoiceDialog(HINSTANCE instance, DialogFrame& frame, TextView question, const PathSummary& summary);
 
 }  // namespace wayloom
 #endif
