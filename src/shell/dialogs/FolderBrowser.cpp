@@ -1,0 +1,153 @@
+#include "shell/dialogs/FolderBrowser.h"
+
+#include <shlobj.h>
+
+#include "editing/DocumentCommands.h"
+#include "platform/win32/WideText.h"
+#include "shell/RecentFilesMenu.h"
+
+namespace wayloom {
+namespace {
+
+// The browser's own children, the same on Windows and Wine.
+constexpr int kTreeControl = 0x3741, kTitleControl = 0x3742, kStatusControl = 0x3743;
+constexpr int kMargin = 8, kGap = 6;
+
+RECT ChildRect(HWND browser, int control) {
+  RECT r{};
+  GetWindowRect(GetDlgItem(browser, control), &r);
+  MapWindowPoints(nullptr, browser, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void Place(HWND browser, int control, int x, int y, int width, int height) {
+  SetWindowPos(GetDlgItem(browser, control), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Text FolderOf(LPCITEMIDLIST item) {
+  wchar_t path[MAX_PATH] = {};
+  return item && SHGetPathFromIDListW(item, path) ? FromWide(path) : Text();
+}
+
+}  // namespace
+
+std::optional<Text> FolderBrowser::Run() {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  wchar_t displayName[MAX_PATH] = {};
+  BROWSEINFOW info{};
+  info.hwndOwner = frame_.owner;
+  info.pszDisplayName = displayName;
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_DONTGOBELOWDOMAIN;
+  info.lpfn = Callback;
+  info.lParam = reinterpret_cast<LPARAM>(this);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
+  const Text folder = FolderOf(chosen);
+  if (chosen) CoTaskMemFree(chosen);
+  if (SUCCEEDED(com)) CoUninitialize();
+  if (!chosen || !Accepts(folder)) return std::nullopt;
+  return folder;
+}
+
+HWND FolderBrowser::TreeOf(HWND browser) { return GetDlgItem(browser, kTreeControl); }
+
+HWND FolderBrowser::CreateControl(HWND browser, HWND previous, const wchar_t* windowClass, int control, DWORD style,
+                                  int textString) {
+  const std::wstring text = textString ? ToWide(LoadText(textString)) : std::wstring();
+  HWND child = CreateWindowExW(0, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, browser,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control)),
+                               reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(browser, GWLP_HINSTANCE)), nullptr);
+  SendMessageW(child, WM_SETFONT, SendMessageW(browser, WM_GETFONT, 0, 0), FALSE);
+  SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return child;
+}
+
+int CALLBACK FolderBrowser::Callback(HWND browser, UINT message, LPARAM lParam, LPARAM self) {
+  auto& owner = *reinterpret_cast<FolderBrowser*>(self);
+  if (message == BFFM_INITIALIZED) owner.Initialise(browser);
+  if (message == BFFM_SELCHANGED) owner.SelectionChanged(browser, FolderOf(reinterpret_cast<LPCITEMIDLIST>(lParam)));
+  return 0;
+}
+
+void FolderBrowser::Initialise(HWND browser) {
+  SetWindowTextW(browser, ToWide(LoadText(captionString_)).c_str());
+  SetWindowSubclass(browser, Subclass, 0, reinterpret_cast<DWORD_PTR>(this));
+  Layout(browser);
+  // Wine reports no selection change for the first selection and takes the second request
+  // only: the status line and OK are set here, and the selection is asked for twice.
+  SelectionChanged(browser, startFolder_);
+  if (!startFolder_.empty()) {
+    SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(WidePointer(startFolder_)));
+    PostMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(WidePointer(startFolder_)));
+  }
+  DecorateDialog(browser, frame_);
+}
+
+// The status line on top, the tree under it, our controls under the tree, OK and Cancel
+// in the bottom right corner.
+void FolderBrowser::Layout(HWND browser) {
+  ShowWindow(GetDlgItem(browser, kTitleControl), SW_HIDE);
+  const int ownHeight = AddControls(browser);
+  RECT window{};
+  GetWindowRect(browser, &window);
+  const SIZE wanted = WindowSize();
+  const int width = wanted.cx ? wanted.cx : window.right - window.left;
+  const int height = wanted.cy ? wanted.cy : window.bottom - window.top + ownHeight + kGap;
+  SetWindowPos(browser, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  RECT client{};
+  GetClientRect(browser, &client);
+  const RECT ok = ChildRect(browser, IDOK);
+  const int buttonWidth = ok.right - ok.left, buttonHeight = ok.bottom - ok.top;
+  const int right = client.right - kMargin;
+  const int buttonTop = client.bottom - kMargin - buttonHeight;
+  const int ownTop = buttonTop - kGap - ownHeight;
+  const RECT status = ChildRect(browser, kStatusControl);
+  const int statusHeight = status.bottom > status.top ? status.bottom - status.top : buttonHeight;
+  const int treeTop = kMargin + statusHeight + kGap / 2;
+  Place(browser, kStatusControl, kMargin, kMargin, right - kMargin, statusHeight);
+  Place(browser, kTreeControl, kMargin, treeTop, right - kMargin, ownTop - kGap - treeTop);
+  PlaceControls(browser, kMargin, ownTop, right);
+  Place(browser, IDCANCEL, right - buttonWidth, buttonTop, buttonWidth, buttonHeight);
+  Place(browser, IDOK, right - 2 * buttonWidth - kGap, buttonTop, buttonWidth, buttonHeight);
+  // A long path is cut in its middle rather than at its end.
+  HWND statusLine = GetDlgItem(browser, kStatusControl);
+  SetWindowLongPtrW(statusLine, GWL_STYLE, GetWindowLongPtrW(statusLine, GWL_STYLE) | SS_PATHELLIPSIS);
+}
+
+void FolderBrowser::SelectionChanged(HWND browser, TextView folder) {
+  selected_ = Text(folder);
+  const Text status = Text(LoadText(statusString_)) + u"  " + DisplayPath(folder, CurrentShellFolders());
+  SendMessageW(browser, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(WidePointer(status)));
+  SendMessageW(browser, BFFM_ENABLEOK, 0, Accepts(folder));
+}
+
+LRESULT CALLBACK FolderBrowser::Subclass(HWND browser, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self) {
+  auto& owner = *reinterpret_cast<FolderBrowser*>(self);
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(browser, Subclass, id);
+  if (message == WM_COMMAND) {
+    const int control = LOWORD(wParam);
+    if (control == IDOK) {
+      // Enter reaches OK even while it is greyed.
+      if (!owner.Accepts(owner.selected_)) return 0;
+      owner.OnOk(browser);
+      UndecorateDialog(browser, owner.frame_);
+    } else if (control == IDCANCEL) {
+      UndecorateDialog(browser, owner.frame_);
+    } else {
+      owner.OnCommand(browser, control, HIWORD(wParam));
+    }
+  }
+  const LRESULT result = DefSubclassProc(browser, message, wParam, lParam);
+  // Wine enables OK again after every selection change, whatever the callback said.
+  if (message == WM_NOTIFY || (message >= WM_USER && message <= BFFM_SETEXPANDED)) owner.EnableOk(browser);
+  return result;
+}
+
+void FolderBrowser::EnableOk(HWND browser) const {
+  HWND ok = GetDlgItem(browser, IDOK);
+  const bool accepted = Accepts(selected_);
+  if ((IsWindowEnabled(ok) != FALSE) != accepted) EnableWindow(ok, accepted);
+}
+
+}  // namespace wayloom
