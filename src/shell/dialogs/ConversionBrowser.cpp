@@ -13,7 +13,7 @@ constexpr int kCaptionString = 14442, kToItnString = 14443, kFromItnString = 144
 constexpr int kFirstTargetString = 14446, kOv2TargetString = 14615;
 constexpr int kToItnRadio = 5000, kFromItnRadio = 5001, kTargetList = 5004;
 constexpr int kBrowserSize = 520;
-constexpr int kRowHeight = 22, kRadioWidth = 110, kListWidth = 150, kListDropHeight = 300;
+constexpr int kRowHeight = 24, kListWidth = 150, kListDropHeight = 300;
 
 class ConversionBrowser : public FolderBrowser {
  public:
@@ -38,9 +38,10 @@ class ConversionBrowser : public FolderBrowser {
   }
   void PlaceControls(HWND browser, int left, int top, int right) override {
     SetWindowPos(GetDlgItem(browser, kToItnRadio), nullptr, left, top, right - left, kRowHeight, SWP_NOZORDER);
-    SetWindowPos(GetDlgItem(browser, kFromItnRadio), nullptr, left, top + kRowHeight, kRadioWidth, kRowHeight,
-                 SWP_NOZORDER);
-    SetWindowPos(GetDlgItem(browser, kTargetList), nullptr, left + kRadioWidth, top + kRowHeight, kListWidth,
+    HWND fromItn = GetDlgItem(browser, kFromItnRadio);
+    const int radioWidth = ButtonWidth(fromItn);
+    SetWindowPos(fromItn, nullptr, left, top + kRowHeight, radioWidth, kRowHeight, SWP_NOZORDER);
+    SetWindowPos(GetDlgItem(browser, kTargetList), nullptr, left + radioWidth, top + kRowHeight, kListWidth,
                  kListDropHeight, SWP_NOZORDER);
   }
   SIZE WindowSize() const override { return {kBrowserSize, kBrowserSize}; }

@@ -12,6 +12,7 @@ namespace {
 // The browser's own children, the same on Windows and Wine.
 constexpr int kTreeControl = 0x3741, kTitleControl = 0x3742, kStatusControl = 0x3743;
 constexpr int kMargin = 8, kGap = 6;
+constexpr int kOkString = 14610, kCancelString = 14611;
 
 RECT ChildRect(HWND browser, int control) {
   RECT r{};
@@ -48,6 +49,18 @@ std::optional<Text> FolderBrowser::Run() {
   return folder;
 }
 
+int FolderBrowser::ButtonWidth(HWND button) {
+  constexpr int kBoxAndGap = 24;  // the check mark or radio circle and the space after it
+  const std::wstring text = ToWide(DialogItemText(GetParent(button), GetDlgCtrlID(button)));
+  HDC dc = GetDC(button);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(button, dc);
+  return size.cx + kBoxAndGap;
+}
+
 HWND FolderBrowser::TreeOf(HWND browser) { return GetDlgItem(browser, kTreeControl); }
 
 HWND FolderBrowser::CreateControl(HWND browser, HWND previous, const wchar_t* windowClass, int control, DWORD style,
@@ -70,16 +83,21 @@ int CALLBACK FolderBrowser::Callback(HWND browser, UINT message, LPARAM lParam, 
 
 void FolderBrowser::Initialise(HWND browser) {
   SetWindowTextW(browser, ToWide(LoadText(captionString_)).c_str());
+  // The system's buttons speak the system's language; ours speak the program's.
+  SetDlgItemTextW(browser, IDOK, ToWide(LoadText(kOkString)).c_str());
+  SetDlgItemTextW(browser, IDCANCEL, ToWide(LoadText(kCancelString)).c_str());
   SetWindowSubclass(browser, Subclass, 0, reinterpret_cast<DWORD_PTR>(this));
   Layout(browser);
-  // Wine reports no selection change for the first selection and takes the second request
-  // only: the status line and OK are set here, and the selection is asked for twice.
+  // Wine reports no selection change for the first selection and takes only the second
+  // request, once the dialog runs: the status line and OK are set here, and the selection
+  // is asked for twice after.
   SelectionChanged(browser, startFolder_);
   if (!startFolder_.empty()) {
-    SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(WidePointer(startFolder_)));
-    PostMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(WidePointer(startFolder_)));
+    for (int request = 0; request < 2; ++request)
+      PostMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(WidePointer(startFolder_)));
   }
   DecorateDialog(browser, frame_);
+  PostMessageW(browser, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(TreeOf(browser)), TRUE);
 }
 
 // The status line on top, the tree under it, our controls under the tree, OK and Cancel
@@ -139,15 +157,19 @@ LRESULT CALLBACK FolderBrowser::Subclass(HWND browser, UINT message, WPARAM wPar
     }
   }
   const LRESULT result = DefSubclassProc(browser, message, wParam, lParam);
-  // Wine enables OK again after every selection change, whatever the callback said.
-  if (message == WM_NOTIFY || (message >= WM_USER && message <= BFFM_SETEXPANDED)) owner.EnableOk(browser);
+  // Wine enables OK again after every selection change, whatever the callback said, and
+  // greys it without repainting it.
+  if ((message == WM_NOTIFY && wParam == kTreeControl) || (message >= BFFM_SETSTATUSTEXTA && message <= BFFM_SETEXPANDED))
+    owner.EnableOk(browser);
   return result;
 }
 
 void FolderBrowser::EnableOk(HWND browser) const {
   HWND ok = GetDlgItem(browser, IDOK);
   const bool accepted = Accepts(selected_);
-  if ((IsWindowEnabled(ok) != FALSE) != accepted) EnableWindow(ok, accepted);
+  if ((IsWindowEnabled(ok) != FALSE) == accepted) return;
+  EnableWindow(ok, accepted);
+  InvalidateRect(ok, nullptr, TRUE);
 }
 
 }  // namespace wayloom

@@ -35,6 +35,8 @@ class FolderBrowser {
   virtual void OnOk(HWND browser) = 0;
 
   static HWND TreeOf(HWND browser);
+  // The width a check box or radio needs for its text in its font.
+  static int ButtonWidth(HWND button);
   // A control of the browser's font, placed after previous in the tab order.
   HWND CreateControl(HWND browser, HWND previous, const wchar_t* windowClass, int control, DWORD style,
                      int textString);
