@@ -19,6 +19,7 @@ struct Answer {
   std::vector<int> clicks{};
   int listPosition = -1;  // of the conversion browser's target list
   int button = IDOK;
+  bool driveArrives = false;  // instead of a button: a drive arrives while the browser is open
 };
 
 class FolderBrowsersWinTest : public MainWindowFixture {
@@ -26,21 +27,29 @@ class FolderBrowsersWinTest : public MainWindowFixture {
   static void AnswerInTurn(std::deque<Answer> list) {
     answers = std::move(list);
     okStates.clear();
+    answered.clear();
     SetTimer(nullptr, 0, 150, AnswerNext);
   }
   static void CALLBACK AnswerNext(HWND, UINT, UINT_PTR timer, DWORD) {
     if (answers.empty()) return (void)KillTimer(nullptr, timer);
     Answer& answer = answers.front();
     HWND window = FindWindowW(L"#32770", answer.caption.c_str());
-    if (!window || !IsWindowVisible(window)) return;
+    if (!window || !IsWindowVisible(window) || window == cancelledWindow) return;
     if (!answer.folder.empty()) {
       for (int i = 0; i < 2; ++i) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(answer.folder.c_str()));
       answer.folder.clear();
       return;  // the next tick answers, once the selection has settled
     }
+    if (answer.driveArrives) {
+      SendMessageW(GetWindow(window, GW_OWNER), WM_DEVICECHANGE, 0x8000, 0);
+      cancelledWindow = window;  // it closes now; the next answer is for the one reopened
+      answers.pop_front();
+      return;
+    }
     for (int control : answer.clicks) SendDlgItemMessageW(window, control, BM_CLICK, 0, 0);
     if (answer.listPosition >= 0) SendDlgItemMessageW(window, 5004, CB_SETCURSEL, answer.listPosition, 0);
     okStates.push_back(IsWindowEnabled(GetDlgItem(window, IDOK)) != FALSE);
+    answered.push_back(window);
     PostMessageW(window, WM_COMMAND, answer.button, 0);
     answers.pop_front();
   }
@@ -51,6 +60,8 @@ class FolderBrowsersWinTest : public MainWindowFixture {
   }
   static inline std::deque<Answer> answers;
   static inline std::vector<bool> okStates;
+  static inline std::vector<HWND> answered;  // the windows answered with a button
+  static inline HWND cancelledWindow = nullptr;
 };
 
 const std::wstring kConversionCaption = L"\x8F49\x63DB\x7684\x8CC7\x6599\x593E";  // 轉換的資料夾
@@ -91,7 +102,7 @@ TEST_F(FolderBrowsersWinTest, ConvertsAFolderToGpxAndKeepsExistingFilesOnNoToAll
 
   for (const std::wstring& name : names) WriteBytes(folder / (name + L".gpx"), "old");
   AnswerInTurn({{kConversionCaption}, {kOverwriteCaption, L"", {}, -1, 5003}, {kMessageCaption}});
-  Key('B', {VK_MENU});
+  SendMessageW(window, WM_COMMAND, IDM_CONVERT, 0);  // the toolbar's and the menu's way
   ASSERT_TRUE(answers.empty());
   for (const std::wstring& name : names) EXPECT_EQ(ReadBytes(folder / (name + L".gpx")), "old");
   EXPECT_FALSE(state->conversion.toItn);
@@ -99,7 +110,7 @@ TEST_F(FolderBrowsersWinTest, ConvertsAFolderToGpxAndKeepsExistingFilesOnNoToAll
 
   // Cancel in the browser converts nothing and keeps the choice.
   AnswerInTurn({{kConversionCaption, L"", {5000}, -1, IDCANCEL}});
-  Key('B', {VK_MENU});
+  SendMessageW(window, WM_COMMAND, IDM_CONVERT, 0);
   EXPECT_FALSE(state->conversion.toItn);
 }
 
@@ -114,23 +125,26 @@ std::string FavouritesFile() {
   return record(3, 12156500, 2503300, "Taipei 101") + record(4, 12030000, 2262000, "Base") + std::string(30, '\0');
 }
 
-// Alt+R: OK stays greyed for a folder without the favourites file; with the file and the
-// box ticked, the favourites and the home place open as an untitled table; the box is
-// remembered.
+// Alt+R: OK stays greyed for a folder without the favourites file; a drive arriving reopens
+// the browser; with the file and the box ticked, the favourites and the home place open as
+// an untitled table; the box is remembered.
 TEST_F(FolderBrowsersWinTest, OpensTheDeviceFavouritesOfTheChosenFolder) {
   std::filesystem::create_directories(folder / L"device");
   WriteBytes(folder / L"device" / L"MapSettings.cfg", FavouritesFile());
   WriteBytes(folder / L"trip.itn", kFourStops);
   Start(folder.PathOf(L"trip.itn"));
   AnswerInTurn({{kFavouritesCaption, ToWide(folder.PathOf(L"")), {}, -1, IDOK},
+                {kFavouritesCaption, L"", {}, -1, 0, true},
                 {kFavouritesCaption, L"", {}, -1, IDCANCEL}});
-  Key('R', {VK_MENU});  // OK refused while greyed, then Cancel
+  Key('R', {VK_MENU});  // OK refused while greyed, a drive arrives, then Cancel
   ASSERT_TRUE(answers.empty());
   EXPECT_EQ(okStates, (std::vector<bool>{false, false}));
+  EXPECT_NE(answered.at(0), answered.at(1));  // the browser was opened again
   EXPECT_EQ(Names().size(), 4u);
 
   AnswerInTurn({{kFavouritesCaption, (folder / L"device").wstring(), {5010}, -1, IDOK}});
-  Key('R', {VK_MENU});
+  SendMessageW(window, WM_COMMAND, IDM_OPEN_FAVOURITES, 0);
+  Pump();
   ASSERT_TRUE(answers.empty());
   EXPECT_EQ(okStates, (std::vector<bool>{true}));
   EXPECT_EQ(Names(), (std::vector<std::string>{"Taipei 101@\xE6\x88\x91\xE7\x9A\x84\xE6\x9C\x80\xE6\x84\x9B",

@@ -25,12 +25,25 @@ void Place(HWND browser, int control, int x, int y, int width, int height) {
   SetWindowPos(GetDlgItem(browser, control), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The browser now open (there is one at most, it is modal) and its command.
+struct OpenBrowser {
+  HWND window = nullptr;
+  int command = 0;
+} openBrowser;
+
 Text FolderOf(LPCITEMIDLIST item) {
   wchar_t path[MAX_PATH] = {};
   return item && SHGetPathFromIDListW(item, path) ? FromWide(path) : Text();
 }
 
 }  // namespace
+
+void ReopenFolderBrowser(HWND owner, WPARAM event) {
+  constexpr WPARAM kArrival = 0x8000, kRemoveComplete = 0x8004;  // DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE
+  if ((event != kArrival && event != kRemoveComplete) || !openBrowser.window) return;
+  PostMessageW(openBrowser.window, WM_COMMAND, IDCANCEL, 0);
+  PostMessageW(owner, WM_COMMAND, openBrowser.command, 0);
+}
 
 std::optional<Text> FolderBrowser::Run() {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -87,6 +100,7 @@ void FolderBrowser::Initialise(HWND browser) {
   SetDlgItemTextW(browser, IDOK, ToWide(LoadText(kOkString)).c_str());
   SetDlgItemTextW(browser, IDCANCEL, ToWide(LoadText(kCancelString)).c_str());
   SetWindowSubclass(browser, Subclass, 0, reinterpret_cast<DWORD_PTR>(this));
+  openBrowser = {browser, frame_.command};
   Layout(browser);
   // Wine reports no selection change for the first selection and takes only the second
   // request, once the dialog runs: the status line and OK are set here, and the selection
@@ -142,7 +156,10 @@ void FolderBrowser::SelectionChanged(HWND browser, TextView folder) {
 LRESULT CALLBACK FolderBrowser::Subclass(HWND browser, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR self) {
   auto& owner = *reinterpret_cast<FolderBrowser*>(self);
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(browser, Subclass, id);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(browser, Subclass, id);
+    openBrowser = {};
+  }
   if (message == WM_COMMAND) {
     const int control = LOWORD(wParam);
     if (control == IDOK) {

@@ -10,6 +10,11 @@
 
 namespace wayloom {
 
+// A drive came or went (WM_DEVICECHANGE event) while a folder browser is open: the browser
+// is cancelled and its command posted to owner again, so that it reopens on the drives as
+// they are now.
+void ReopenFolderBrowser(HWND owner, WPARAM event);
+
 class FolderBrowser {
  public:
   FolderBrowser(DialogFrame& frame, int captionString, int statusString, TextView startFolder)
