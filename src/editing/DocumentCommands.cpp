@@ -244,7 +244,7 @@ bool OpenPath(CommandContext& context, TextView path) {
 bool OpenFavourites(CommandContext& context, TextView mapFolder, bool includeHomeAndRecent) {
   DocumentState& doc = context.doc;
   if (doc.document.modified && !ConfirmDiscard(context)) return false;
-  const Text path = JoinPath(mapFolder, kFavouritesFileName);
+  const Text path = FavouritesPath(mapFolder);
   doc.document.path = path;
   doc.document.format = kFavouritesFormat;
   if (!Transfer(context, TransferMode::Open, path, kFavouritesFormat, includeHomeAndRecent)) return false;
@@ -254,6 +254,8 @@ bool OpenFavourites(CommandContext& context, TextView mapFolder, bool includeHom
   doc.titleDirty = true;
   return true;
 }
+
+Text FavouritesPath(TextView mapFolder) { return JoinPath(mapFolder, kFavouritesFileName); }
 
 bool ChooseFile(CommandContext& context, TransferMode mode) {
   Document& document = context.doc.document;
@@ -363,6 +365,8 @@ std::optional<TextView> AfterName(TextView rest, TextView name) {
   return rest;
 }
 
+}  // namespace
+
 Text DisplayPath(TextView path, const ShellFolders& folders) {
   const bool later = folders.majorVersion >= 6;
   struct Known {
@@ -392,8 +396,6 @@ Text DisplayPath(TextView path, const ShellFolders& folders) {
   }
   return Text(path);
 }
-
-}  // namespace
 
 Text RecentMenuText(std::size_t index, TextView path, const ShellFolders& folders) {
   Text text = u"&";

@@ -24,6 +24,8 @@ bool OpenPath(CommandContext& context, TextView path);
 // Opens the favourites file "MapSettings.cfg" of a device's map folder as a new, untitled
 // itinerary, with the home and recent places when includeHomeAndRecent (the dialog's box).
 bool OpenFavourites(CommandContext& context, TextView mapFolder, bool includeHomeAndRecent);
+// The favourites file of a map folder (the folder browser accepts a folder that has it).
+Text FavouritesPath(TextView mapFolder);
 // Runs the file dialog of the mode and the transfer.
 bool ChooseFile(CommandContext& context, TransferMode mode);
 inline bool ImportFile(CommandContext& context) { return ChooseFile(context, TransferMode::Import); }
@@ -54,6 +56,8 @@ struct ShellFolders {
 // path, with a leading desktop or documents folder shown by its localised name
 // ("&1 桌面\trip.itn"). Shortening to the menu's width is the window's.
 Text RecentMenuText(std::size_t index, TextView path, const ShellFolders& folders);
+// The path alone as the recent items show it ("桌面\trip.itn"), for the folder browsers' status lines.
+Text DisplayPath(TextView path, const ShellFolders& folders);
 // A recent item is greyed when its path is missing or is a folder.
 bool RecentItemEnabled(FileStore& files, TextView path);
 

@@ -19,6 +19,8 @@
 #include "shell/MainMenus.h"
 #include "shell/MainWindow.h"
 #include "shell/TableLook.h"
+#include "shell/dialogs/ConversionBrowser.h"
+#include "shell/dialogs/FavouritesBrowser.h"
 
 namespace wayloom {
 namespace {
@@ -30,17 +32,20 @@ constexpr BYTE kCtrl = FCONTROL;
 constexpr BYTE kAlt = FALT;
 constexpr BYTE kShift = FSHIFT;
 
-// Commands of the map and the device (1022, 1029, 1030, 1045-1047) and those whose dialogs
-// are still to come (1002, 1007) have a place here but no handler yet.
+// Commands of the map and the device (1022, 1029, 1030, 1045-1047) have a place here but no
+// handler yet.
 constexpr CommandEntry kCommands[] = {
     {IDM_NEW, [](MainWindowState& s) { NewDocument(Context(s)); }, {{kCtrl, 'N'}}},
     {IDM_OPEN, [](MainWindowState& s) { OpenDocument(Context(s)); }, {{kCtrl, 'O'}}},
-    {IDM_OPEN_FAVOURITES, nullptr, {{kAlt, 'R'}}},
+    {IDM_OPEN_FAVOURITES,
+     [](MainWindowState& s) { OpenFavouritesFromBrowser(Context(s), s.ui.FrameFor(IDM_OPEN_FAVOURITES), s.favourites); },
+     {{kAlt, 'R'}}},
     {IDM_SAVE, [](MainWindowState& s) { SaveDocument(Context(s)); }, {{kCtrl, 'S'}}},
     {IDM_SAVE_AS, [](MainWindowState& s) { SaveDocumentAs(Context(s)); }, {{kAlt, 'S'}}},
     {IDM_IMPORT, [](MainWindowState& s) { ImportFile(Context(s)); }, {{kCtrl, 'I'}}},
     {IDM_EXPORT, [](MainWindowState& s) { ExportFile(Context(s)); }, {{kCtrl, 'E'}}},
-    {IDM_CONVERT, nullptr, {{kAlt, 'B'}}},
+    {IDM_CONVERT, [](MainWindowState& s) { ConvertFolderFromBrowser(Context(s), s.ui.FrameFor(IDM_CONVERT), s.conversion); },
+     {{kAlt, 'B'}}},
     {IDM_EXIT, [](MainWindowState& s) { PostMessageW(s.window, WM_CLOSE, 0, 0); }, {{kAlt, VK_F4}}},
     {IDM_UNDO, [](MainWindowState& s) { Undo(Context(s)); }, {{kCtrl, 'Z'}}},
     {IDM_REDO, [](MainWindowState& s) { Redo(Context(s)); }, {{kCtrl, 'Y'}}},

@@ -77,6 +77,10 @@ void FadeWindowOut(HWND window, bool fade) {
 
 void OpenDialogFrame(HWND dialog, DialogFrame& frame) {
   SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&frame));
+  DecorateDialog(dialog, frame);
+}
+
+void DecorateDialog(HWND dialog, DialogFrame& frame) {
   if (frame.smallImages && frame.image >= 0) {
     frame.icon = ImageList_GetIcon(frame.smallImages, frame.image, ILD_NORMAL);
     if (frame.icon) SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(frame.icon));
@@ -123,13 +127,14 @@ Text DialogItemText(HWND dialog, int control) {
 bool IsTicked(HWND dialog, int control) { return IsDlgButtonChecked(dialog, control) == BST_CHECKED; }
 
 void CloseDialogFrame(HWND dialog, INT_PTR result) {
-  DialogFrame* frame = FrameOf(dialog);
-  if (frame) {
-    FadeWindowOut(dialog, frame->fade);
-    if (frame->icon) DestroyIcon(frame->icon);
-    frame->icon = nullptr;
-  }
+  if (DialogFrame* frame = FrameOf(dialog)) UndecorateDialog(dialog, *frame);
   EndDialog(dialog, result);
+}
+
+void UndecorateDialog(HWND dialog, DialogFrame& frame) {
+  FadeWindowOut(dialog, frame.fade);
+  if (frame.icon) DestroyIcon(frame.icon);
+  frame.icon = nullptr;
 }
 
 }  // namespace wayloom

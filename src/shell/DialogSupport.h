@@ -33,6 +33,10 @@ void FadeWindowOut(HWND window, bool fade);
 // WM_INITDIALOG of every dialog: keeps the frame, sets the icon (the owner's when the frame has
 // no command image), centres, fades in.
 void OpenDialogFrame(HWND dialog, DialogFrame& frame);
+// The icon, centring and fade-in alone, and the fade-out and icon's end, for a window whose
+// user data belongs to someone else (the shell's folder browser).
+void DecorateDialog(HWND dialog, DialogFrame& frame);
+void UndecorateDialog(HWND dialog, DialogFrame& frame);
 DialogFrame* FrameOf(HWND dialog);
 // Fades out, destroys the icon and ends the dialog with result.
 void CloseDialogFrame(HWND dialog, INT_PTR result);

@@ -20,6 +20,7 @@
 #include "shell/TableLook.h"
 #include "shell/VersionNotice.h"
 #include "shell/dialogs/AboutDialog.h"
+#include "shell/dialogs/FolderBrowser.h"
 #include "shell/dialogs/PreferencesDialog.h"
 
 namespace wayloom {
@@ -341,6 +342,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
       }
       break;
+    case WM_DEVICECHANGE:
+      ReopenFolderBrowser(window, wParam);
+      return TRUE;
     case WM_DROPFILES:
       OnDropFiles(*state, reinterpret_cast<HDROP>(wParam));
       return 0;

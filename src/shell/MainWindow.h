@@ -22,6 +22,8 @@
 #include "shell/TableView.h"
 #include "shell/Toolbar.h"
 #include "shell/Win32Ui.h"
+#include "shell/dialogs/ConversionBrowser.h"
+#include "shell/dialogs/FavouritesBrowser.h"
 
 namespace wayloom {
 
@@ -69,6 +71,9 @@ struct MainWindowState {
   int headerColumn = -1;         // the column title last right-clicked
   LPARAM commandParameter = 0;   // lParam of the command being run (1201, 1202)
   bool deviceServiceInstalled = false;
+  // The folder browsers' folders and choices, kept for the program's lifetime.
+  FavouritesChoice favourites;
+  ConversionChoice conversion;
   // What status parts 1 and 2 show now, so they are rewritten only when it changes.
   long long shownCurrent = -1, shownSelected = -1, shownRows = -1;
   int shownMinute = -1;

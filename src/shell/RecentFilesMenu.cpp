@@ -19,11 +19,6 @@ Text Environment(const wchar_t* name) {
   return length > 0 && length < MAX_PATH ? FromWide(std::wstring(value, length)) : Text();
 }
 
-ShellFolders CurrentShellFolders() {
-  ShellFolders folders{Environment(L"USERPROFILE"), Environment(L"ALLUSERSPROFILE"), Environment(L"SystemDrive"), 6};
-  folders.majorVersion = LOBYTE(LOWORD(GetVersion()));
-  return folders;
-}
 
 // The position of the first recent item: after the separator that follows export.
 int FirstRecentPosition(HMENU fileMenu) {
@@ -44,6 +39,12 @@ std::wstring ShortenedText(HDC dc, TextView menuText) {
 }
 
 }  // namespace
+
+ShellFolders CurrentShellFolders() {
+  ShellFolders folders{Environment(L"USERPROFILE"), Environment(L"ALLUSERSPROFILE"), Environment(L"SystemDrive"), 6};
+  folders.majorVersion = LOBYTE(LOWORD(GetVersion()));
+  return folders;
+}
 
 void RebuildRecentFilesMenu(HWND window, HMENU fileMenu, const Settings& settings, int& shown) {
   if (!fileMenu) return;

@@ -5,10 +5,13 @@
 #include <windows.h>
 
 #include "core/Settings.h"
+#include "editing/DocumentCommands.h"
 #include "platform/FileStore.h"
 
 namespace wayloom {
 
+// The environment's folders that a displayed path names by their localised names.
+ShellFolders CurrentShellFolders();
 // Rebuilds the items from the list; shown is the number of items now in the menu.
 void RebuildRecentFilesMenu(HWND window, HMENU fileMenu, const Settings& settings, int& shown);
 // Greys the items whose file is missing or is a folder (when the File menu opens).

@@ -11,6 +11,7 @@
 #include "shell/dialogs/ClearFieldsDialog.h"
 #include "shell/dialogs/DuplicateNameDialog.h"
 #include "shell/dialogs/MergeFieldsDialog.h"
+#include "shell/dialogs/OverwriteDialog.h"
 #include "shell/dialogs/PlanDialog.h"
 #include "shell/dialogs/SearchDialog.h"
 #include "platform/win32/WideText.h"
@@ -105,6 +106,11 @@ std::optional<FileChoice> Win32Ui::ChooseFileDialog(TransferMode mode, TextView 
   choice.path = FromWide(path.data());
   choice.listPosition = static_cast<int>(dialog.nFilterIndex);
   return choice;
+}
+
+int Win32Ui::AskOverwrite(TextView fileName) {
+  DialogFrame frame = FrameFor(IDM_CONVERT);
+  return RunOverwriteDialog(Instance(), frame, fileName);
 }
 
 PathChoice Win32Ui::AskPathChoice(TextView question, const PathSummary& summary) {

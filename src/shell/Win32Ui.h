@@ -36,6 +36,7 @@ class Win32Ui : public EditorUi {
   std::optional<FileChoice> ChooseFileDialog(TransferMode mode, TextView title, TextView initialName,
                                              TextView initialFolder, int listPosition) override;
   PathChoice AskPathChoice(TextView question, const PathSummary& summary) override;
+  int AskOverwrite(TextView fileName) override;
 
   void ShowStatusText(TextView text) override;
   void ShowProgress(TextView text, int percent) override;
