@@ -1,4 +1,5 @@
 #include "shell/dialogs/BasePointsDialog.h"
+#include "shell/Dpi.h"
 
 #include <uxtheme.h>
 
@@ -151,10 +152,9 @@ void Layout(HWND dialog) {
 void ApplyStoredSize(HWND dialog, const BasePointDialog& model) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = std::clamp(model.width, kBasePointDialogMinimumSize,
-                               std::max(kBasePointDialogMinimumSize, static_cast<int>(work.right - work.left)));
-  const int height = std::clamp(model.height, kBasePointDialogMinimumSize,
-                                std::max(kBasePointDialogMinimumSize, static_cast<int>(work.bottom - work.top)));
+  const int minimum = Scaled(dialog, kBasePointDialogMinimumSize);
+  const int width = std::clamp(model.width, minimum, std::max(minimum, static_cast<int>(work.right - work.left)));
+  const int height = std::clamp(model.height, minimum, std::max(minimum, static_cast<int>(work.bottom - work.top)));
   SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -235,7 +235,7 @@ INT_PTR CALLBACK BasePointsProcedure(HWND dialog, UINT message, WPARAM wParam, L
   switch (message) {
     case WM_GETMINMAXINFO: {
       auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
-      limits.ptMinTrackSize = {kBasePointDialogMinimumSize, kBasePointDialogMinimumSize};
+      limits.ptMinTrackSize = {Scaled(dialog, kBasePointDialogMinimumSize), Scaled(dialog, kBasePointDialogMinimumSize)};
       return TRUE;
     }
     case WM_SIZE: {

@@ -1,4 +1,5 @@
 #include "shell/dialogs/CheckResultsWindow.h"
+#include "shell/Dpi.h"
 
 #include <algorithm>
 #include <array>
@@ -79,8 +80,9 @@ void CheckResultsWindow::OnInit() {
   GetWindowRect(frame_.owner ? frame_.owner : GetDesktopWindow(), &owner);
   Profile* profile = host_.context ? host_.context->profile : nullptr;
   auto stored = [&](const char16_t* key, int fallback) { return profile ? profile->ReadInt(kSection, key, fallback) : fallback; };
-  const int width = std::clamp(stored(u"Width", kMinWidth), kMinWidth, std::max<int>(kMinWidth, work.right - work.left));
-  const int height = std::clamp(stored(u"Height", kMinHeight), kMinHeight, std::max<int>(kMinHeight, work.bottom - work.top));
+  const int minWidth = Scaled(frame_.owner, kMinWidth), minHeight = Scaled(frame_.owner, kMinHeight);
+  const int width = std::clamp(stored(u"Width", minWidth), minWidth, std::max<int>(minWidth, work.right - work.left));
+  const int height = std::clamp(stored(u"Height", minHeight), minHeight, std::max<int>(minHeight, work.bottom - work.top));
   const Point centred = CentredDialogPosition(RectOf(owner), width, height, RectOf(work));
   const int left = std::clamp<int>(stored(u"Left", centred.x), work.left, std::max<int>(work.left, work.right - width));
   const int top = std::clamp<int>(stored(u"Top", centred.y), work.top, std::max<int>(work.top, work.bottom - height));
@@ -164,7 +166,7 @@ INT_PTR CheckResultsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
       return TRUE;
     case WM_GETMINMAXINFO: {
       auto& info = *reinterpret_cast<MINMAXINFO*>(lParam);
-      info.ptMinTrackSize = POINT{kMinWidth, kMinHeight};
+      info.ptMinTrackSize = POINT{Scaled(window_, kMinWidth), Scaled(window_, kMinHeight)};
       return TRUE;
     }
     case WM_DESTROY:

@@ -5,6 +5,7 @@
 #include "editing/DocumentCommands.h"
 #include "platform/win32/WideText.h"
 #include "shell/RecentFilesMenu.h"
+#include "shell/Dpi.h"
 
 namespace wayloom {
 namespace {
@@ -122,8 +123,8 @@ void FolderBrowser::Layout(HWND browser) {
   RECT window{};
   GetWindowRect(browser, &window);
   const SIZE wanted = WindowSize();
-  const int width = wanted.cx ? wanted.cx : window.right - window.left;
-  const int height = wanted.cy ? wanted.cy : window.bottom - window.top + ownHeight + kGap;
+  const int width = wanted.cx ? Scaled(browser, wanted.cx) : window.right - window.left;
+  const int height = wanted.cy ? Scaled(browser, wanted.cy) : window.bottom - window.top + ownHeight + kGap;
   SetWindowPos(browser, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   RECT client{};
