@@ -141,7 +141,8 @@ std::optional<std::int64_t> ExactUnits(std::basic_string_view<Char> text, bool u
   if (negative) ++i;
   std::int64_t value = 0;
   std::size_t wholeDigits = 0;
-  for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i, ++wholeDigits) value = value * 10 + (text[i] - '0');
+  for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i, ++wholeDigits)
+    if (wholeDigits < 9) value = value * 10 + (text[i] - '0');  // longer texts go the general way
   std::size_t decimals = 0;
   if (i < n && text[i] == '.' && !unitsSource) {
     for (++i; i < n && text[i] >= '0' && text[i] <= '9' && decimals < 6; ++i, ++decimals)
