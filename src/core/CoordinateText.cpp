@@ -37,13 +37,29 @@ Text FormatUnits(Axis axis, std::int64_t units, CoordinateFormat format) {
 
 }  // namespace
 
-Text FormatUnitsDecimal(std::int64_t units) {
+template <class Char>
+std::size_t FormatUnitsDecimalInto(std::int64_t units, Char* out) {
   const bool negative = units < 0;
-  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%s%llu.%05llu", negative ? "-" : "",
-                static_cast<unsigned long long>(magnitude / 100000), static_cast<unsigned long long>(magnitude % 100000));
-  return AsciiToText(buffer);
+  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+  // Written backwards: five decimals, the point, then at least one whole digit.
+  Char digits[kMaxUnitsDecimalLength];
+  std::size_t n = 0;
+  for (int k = 0; k < 5; ++k, magnitude /= 10) digits[n++] = static_cast<Char>('0' + magnitude % 10);
+  digits[n++] = static_cast<Char>('.');
+  do {
+    digits[n++] = static_cast<Char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude > 0);
+  if (negative) digits[n++] = static_cast<Char>('-');
+  for (std::size_t k = 0; k < n; ++k) out[k] = digits[n - 1 - k];
+  return n;
+}
+template std::size_t FormatUnitsDecimalInto<char>(std::int64_t, char*);
+template std::size_t FormatUnitsDecimalInto<char16_t>(std::int64_t, char16_t*);
+
+Text FormatUnitsDecimal(std::int64_t units) {
+  char16_t buffer[kMaxUnitsDecimalLength];
+  return Text(buffer, FormatUnitsDecimalInto(units, buffer));
 }
 
 Text FormatDms(double x) {
@@ -130,6 +146,22 @@ Text DisplayToDecimal(TextView text, CoordinateFormat format) {
   Text decimal(text);
   if (format.compass) CompassToSign(decimal);
   return decimal;
+}
+
+void AppendDecimalBytes(std::string& out, TextView text, CoordinateFormat format) {
+  if (format.dms || format.compass) {
+    AppendTextAsUtf8(out, DisplayToDecimal(text, format));
+  } else {
+    AppendTextAsUtf8(out, text);
+  }
+}
+
+void AppendDecimalText(Text& out, TextView text, CoordinateFormat format) {
+  if (format.dms || format.compass) {
+    out += DisplayToDecimal(text, format);
+  } else {
+    out += text;
+  }
 }
 
 Text DecimalToDisplay(TextView decimal, Axis axis, CoordinateFormat format) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "core/Text.h"
 
@@ -25,6 +26,10 @@ constexpr int kLatitudeRangeMessage = 14224;
 
 // "%.5f" of a whole number of units (never "-0.00000").
 Text FormatUnitsDecimal(std::int64_t units);
+// The same into out, which has room for kMaxUnitsDecimalLength units; returns the length.
+constexpr std::size_t kMaxUnitsDecimalLength = 28;
+template <class Char>
+std::size_t FormatUnitsDecimalInto(std::int64_t units, Char* out);
 // Degrees, minutes, seconds and hundredths, ending in the seconds mark '"'.
 Text FormatDms(double degrees);
 // The display text of a coordinate, formatted from its rounded whole number of units.
@@ -44,6 +49,10 @@ std::optional<double> CoordinateTextToDegrees(TextView text, CoordinateFormat fo
 std::optional<std::int64_t> CoordinateTextToUnits(TextView text, CoordinateFormat format);
 // The signed "%.5f" decimal text every writer uses.
 Text DisplayToDecimal(TextView text, CoordinateFormat format);
+// DisplayToDecimal appended to out in UTF-8.
+void AppendDecimalBytes(std::string& out, TextView text, CoordinateFormat format);
+// DisplayToDecimal appended to out.
+void AppendDecimalText(Text& out, TextView text, CoordinateFormat format);
 // A stored decimal text in the current display form.
 Text DecimalToDisplay(TextView decimal, Axis axis, CoordinateFormat format);
 

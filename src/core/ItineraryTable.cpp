@@ -3,6 +3,8 @@
 #include <functional>
 #include <unordered_map>
 
+#include "core/LargeMemory.h"
+
 namespace wayloom {
 
 // Hashed lookup of names, so that checking each new name while reading a large file is
@@ -56,6 +58,12 @@ void ItineraryTable::Clear() {
   rows_.clear();
   rows_.shrink_to_fit();
   if (nameIndex_) *nameIndex_ = NameIndex();
+}
+
+void ItineraryTable::Reserve(std::size_t rows) {
+  if (rows <= rows_.capacity()) return;
+  rows_.reserve(rows);
+  AdviseLargeBlock(rows_.data(), rows_.capacity() * sizeof(ItineraryEntry));
 }
 
 void ItineraryTable::SetCell(std::size_t row, int column, TextView text) {

@@ -60,7 +60,7 @@ class ItineraryTable {
   void InsertEntry(std::size_t index, ItineraryEntry entry);  // keeps the entry's id
   ItineraryEntry Remove(std::size_t index);
   void Clear();
-  void Reserve(std::size_t rows) { rows_.reserve(rows); }
+  void Reserve(std::size_t rows);
 
   void SetCell(std::size_t row, int column, TextView text);
   // Exchanges a cell's text with text, without copying either.

@@ -1,5 +1,7 @@
 #include "core/RowOperations.h"
 
+#include <algorithm>
+
 #include "core/NumberText.h"
 #include "core/TextRules.h"
 
@@ -125,7 +127,52 @@ std::optional<Text> CoordinateCellText(TextView text, Axis axis, CoordinateSourc
   return FormatCoordinateUnits(axis, value, units, format);
 }
 
-bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source) {
+namespace {
+
+// The units of a text that is all "[-]digits[.digits]" (no decimals for source Units, at
+// most five for degrees), computed exactly; nullopt sends the text the general way. With
+// at most nine whole digits the general way's double arithmetic is off by far less than
+// half a unit, so both give the same whole number.
+template <class Char>
+std::optional<std::int64_t> ExactUnits(std::basic_string_view<Char> text, bool unitsSource) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  const bool negative = n > 0 && text[0] == '-';
+  if (negative) ++i;
+  std::int64_t value = 0;
+  std::size_t wholeDigits = 0;
+  for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i, ++wholeDigits)
+    if (wholeDigits < 9) value = value * 10 + (text[i] - '0');  // longer texts go the general way
+  std::size_t decimals = 0;
+  if (i < n && text[i] == '.' && !unitsSource) {
+    for (++i; i < n && text[i] >= '0' && text[i] <= '9' && decimals < 6; ++i, ++decimals)
+      value = value * 10 + (text[i] - '0');
+  }
+  if (i != n || wholeDigits + decimals == 0 || wholeDigits > 9 || decimals > 5) return std::nullopt;
+  if (!unitsSource)
+    for (std::size_t k = decimals; k < 5; ++k) value *= 10;
+  return negative ? -value : value;
+}
+
+// Stores the cell of units (already a whole number): formatted, range-tested.
+bool SetCoordinateUnitsCell(DocumentState& doc, std::size_t row, Axis axis, std::int64_t units, CoordinateSource source) {
+  const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
+  const std::int64_t limit = AxisLimitUnits(axis);
+  if (units < -limit || units > limit) {
+    if (source == CoordinateSource::DegreesClearing) SetCellRecorded(doc, row, column, TextView());
+    return false;
+  }
+  const CoordinateFormat format = doc.Format();
+  if (format.dms || format.compass) {
+    SetCellRecorded(doc, row, column, *FormatCoordinateUnits(axis, static_cast<double>(units), true, format));
+  } else {
+    char16_t buffer[kMaxUnitsDecimalLength];
+    SetCellRecorded(doc, row, column, TextView(buffer, FormatUnitsDecimalInto(units, buffer)));
+  }
+  return true;
+}
+
+bool SetCoordinateGeneral(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source) {
   const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
   const auto formatted = CoordinateCellText(text, axis, source, doc.Format());
   if (formatted) {
@@ -136,11 +183,34 @@ bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextV
   return formatted.has_value();
 }
 
+}  // namespace
+
+bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source) {
+  if (const auto units = ExactUnits(text, source == CoordinateSource::Units))
+    return SetCoordinateUnitsCell(doc, row, axis, *units, source);
+  return SetCoordinateGeneral(doc, row, axis, text, source);
+}
+
+bool SetCoordinateFromBytes(DocumentState& doc, std::size_t row, Axis axis, std::string_view bytes,
+                            CoordinateSource source) {
+  if (const auto units = ExactUnits(bytes, source == CoordinateSource::Units))
+    return SetCoordinateUnitsCell(doc, row, axis, *units, source);
+  return SetCoordinateGeneral(doc, row, axis, Latin1ToText(bytes), source);
+}
+
+bool SetCoordinateFromUnits(DocumentState& doc, std::size_t row, Axis axis, std::int64_t units) {
+  return SetCoordinateUnitsCell(doc, row, axis, units, CoordinateSource::Units);
+}
+
 void RenumberOrder(ItineraryTable& table) {
   long long counter = 1;
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
     if (table.Row(row).HasBothCoordinates()) {
-      const Text order = IntegerText(counter++);
+      char16_t buffer[24];
+      std::size_t length = 0;
+      for (long long rest = counter++; rest > 0; rest /= 10) buffer[length++] = static_cast<char16_t>(u'0' + rest % 10);
+      std::reverse(buffer, buffer + length);
+      const TextView order(buffer, length);
       if (table.Cell(row, kOrderColumn) != order) table.SetCell(row, kOrderColumn, order);
     } else if (!table.Cell(row, kOrderColumn).empty()) {
       table.SetCell(row, kOrderColumn, TextView());

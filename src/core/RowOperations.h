@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "core/DocumentState.h"
@@ -46,6 +47,11 @@ enum class CoordinateSource {
 // counts only when the text is a plain number, rounded to units, range-tested, formatted
 // in the current display form. Returns true when a coordinate was stored.
 bool SetCoordinateFromText(DocumentState& doc, std::size_t row, Axis axis, TextView text, CoordinateSource source);
+// The same for a file's field whose bytes are its characters (ISO 8859-1).
+bool SetCoordinateFromBytes(DocumentState& doc, std::size_t row, Axis axis, std::string_view bytes,
+                            CoordinateSource source);
+// The same for a whole number of units (source Units, as if written in decimal).
+bool SetCoordinateFromUnits(DocumentState& doc, std::size_t row, Axis axis, std::int64_t units);
 // The cell text SetCoordinateFromText would store (source Degrees or Units), or nullopt
 // when the text gives no coordinate.
 std::optional<Text> CoordinateCellText(TextView text, Axis axis, CoordinateSource source, CoordinateFormat format);

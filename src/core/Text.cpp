@@ -25,7 +25,12 @@ static void AppendCodePoint(Text& out, char32_t cp) {
 
 Text Utf8ToText(std::string_view bytes) {
   Text out;
-  out.reserve(bytes.size());
+  AppendUtf8AsText(out, bytes);
+  return out;
+}
+
+void AppendUtf8AsText(Text& out, std::string_view bytes) {
+  out.reserve(out.size() + bytes.size());
   std::size_t i = 0;
   const std::size_t n = bytes.size();
   while (i < n) {
@@ -59,37 +64,47 @@ Text Utf8ToText(std::string_view bytes) {
       i += k;
     }
   }
-  return out;
 }
 
 std::string TextToUtf8(TextView text) {
   std::string out;
-  out.reserve(text.size());
+  AppendTextAsUtf8(out, text);
+  return out;
+}
+
+void AppendTextAsUtf8(std::string& out, TextView text) {
+  // Room for the longest form (3 bytes a unit; a pair takes 4 for 2 units), written
+  // through a pointer and cut to what was written.
+  const std::size_t old = out.size();
+  out.resize(old + 3 * text.size());
+  char* p = out.data() + old;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
+    if (cp < 0x80) {
+      *p++ = static_cast<char>(cp);
+      continue;
+    }
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    if (cp < 0x800) {
+      *p++ = static_cast<char>(0xC0 | (cp >> 6));
+      *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *p++ = static_cast<char>(0xE0 | (cp >> 12));
+      *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+      *p++ = static_cast<char>(0xF0 | (cp >> 18));
+      *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *p++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
   }
-  return out;
+  out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 void CutToUnits(Text& text, std::size_t maxUnits) {

@@ -18,9 +18,13 @@ Text AsciiToText(std::string_view ascii);
 // UTF-8 to UTF-16. Undecodable bytes become U+FFFD; lead bytes F0-FF take four bytes,
 // E0-EF three, C0-DF two, a stray continuation byte one.
 Text Utf8ToText(std::string_view bytes);
+// Utf8ToText appended to out (readers decode into one reused buffer).
+void AppendUtf8AsText(Text& out, std::string_view bytes);
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string TextToUtf8(TextView text);
+// TextToUtf8 appended to out (writers format into one reused buffer).
+void AppendTextAsUtf8(std::string& out, TextView text);
 
 // Each byte is one character U+0000..U+00FF (ISO 8859-1).
 Text Latin1ToText(std::string_view bytes);

@@ -157,12 +157,12 @@ class DelimitedReader {
     }
     if (fields_.Count() < 3) return;
 
-    Text name = fields_.Field(tabs ? 0 : 2);
-    if (!NormaliseName(name)) return;
+    name_ = fields_.Field(tabs ? 0 : 2);  // reuses the buffer of the previous name
+    if (!NormaliseName(name_)) return;
     EntryStatus status = ReadStatus(fields_);
     // Only a leading run of rows may be passed (none on import).
     if (!passedRun_) status &= ~kStatusPassed;
-    const long long row = AppendReadRow(context_, name, status, mode_);
+    const long long row = AppendReadRow(context_, name_, status, mode_);
     if (row < 0) return;
     if (!(status & kStatusPassed)) passedRun_ = false;
     SetCoordinates(static_cast<std::size_t>(row));
@@ -197,6 +197,7 @@ class DelimitedReader {
   TransferMode mode_;
   bool passedRun_;
   LineFields fields_;
+  Text name_;
 };
 
 void AppendName(Text& line, TextView name, DelimitedLayout layout) {
@@ -292,7 +293,7 @@ int WriteDelimited(WriteContext& context) {
   const std::size_t first = exporting ? 0 : doc.FirstWrittenRow();
   const std::size_t total = table.RowCount();
   auto appendCoordinate = [&](Text& line, TextView cell) {
-    if (!cell.empty()) line += DisplayToDecimal(cell, coordinateFormat);
+    if (!cell.empty()) AppendDecimalText(line, cell, coordinateFormat);
   };
 
   Text pending;

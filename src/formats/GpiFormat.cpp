@@ -1,5 +1,8 @@
 #include "formats/GpiFormat.h"
 
+#include <algorithm>
+#include <cstring>
+#include <new>
 #include <string_view>
 
 #include "core/NumberText.h"
@@ -36,6 +39,7 @@ class GpiBytes {
     return std::string_view(Chars(pos), static_cast<std::size_t>(count));
   }
   bool IsPoiTag(std::uint64_t pos) const { return Is(pos, std::string_view("\x02\x00\x08\x00", 4)); }
+  const std::uint8_t* Pointer(std::uint64_t pos) const { return data_ + pos; }
 
  private:
   const char* Chars(std::uint64_t pos) const { return reinterpret_cast<const char*>(data_) + pos; }
@@ -99,8 +103,7 @@ bool FindEnglishName(const GpiBytes& bytes, std::uint64_t record, std::uint64_t 
 
 void SetGpiCoordinate(DocumentState& doc, std::size_t row, Axis axis, std::int32_t value) {
   const double degrees = value / kValuesPerDegree;
-  const auto units = static_cast<long long>(RoundHalfAway(degrees * 100000));
-  SetCoordinateFromText(doc, row, axis, IntegerText(units), CoordinateSource::Units);
+  SetCoordinateFromUnits(doc, row, axis, static_cast<long long>(RoundHalfAway(degrees * 100000)));
 }
 
 void ReadPoi(ReadContext& context, const GpiBytes& bytes, std::uint64_t record, std::uint64_t next,
@@ -116,6 +119,25 @@ void ReadPoi(ReadContext& context, const GpiBytes& bytes, std::uint64_t record, 
   SetGpiCoordinate(context.doc, static_cast<std::size_t>(row), Axis::Latitude, bytes.I32(record + 12));
 }
 
+// Room for a row per POI tag in the file, so that the table does not grow (touching twice
+// its memory) while a large file is read; a reservation the memory cannot give is not made.
+void ReserveRowsPerPoiTag(ItineraryTable& table, const GpiBytes& bytes) {
+  std::size_t count = 0;
+  for (std::uint64_t pos = 0; bytes.Has(pos, 4); ++pos) {
+    const void* hit = std::memchr(bytes.Pointer(pos), 0x02, static_cast<std::size_t>(bytes.Size() - pos));
+    if (!hit) break;
+    pos = static_cast<std::uint64_t>(static_cast<const std::uint8_t*>(hit) - bytes.Pointer(0));
+    if (bytes.IsPoiTag(pos)) ++count;
+  }
+  // A file of bare tags must not reserve more than it can fill: a record with a name
+  // takes at least 32 bytes.
+  constexpr std::uint64_t kShortestRecordBytes = 32;
+  try {
+    table.Reserve(table.RowCount() + static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes.Size() / kShortestRecordBytes)));
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 }  // namespace
 
 int ReadGpi(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
@@ -128,6 +150,7 @@ int ReadGpi(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
                                                 : false;
   if (!known) return kContentNotUnderstood;
 
+  ReserveRowsPerPoiTag(context.doc.table, bytes);
   // Every record wholly inside the file is read, up to its last byte. A tag whose length
   // runs past the file end is no record: the scan goes on after its first byte.
   std::uint64_t pos = header.scanStart;

@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::size_t kNotFound = XmlScanner::kNotFound;
 
+constexpr std::size_t kWriteBatchBytes = 1 << 15;
 constexpr int kHeaderString = 14412;
 constexpr int kWaypointStartString = 14413;
 constexpr int kNameLineString = 14414;
@@ -206,8 +207,10 @@ PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
 int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
   const XmlScanner scan(buffer, byteCount);
   const std::string& waypointTag = Tags().waypoint;
+  ReserveRowsPerTag(context.doc.table, scan, waypointTag);
   std::size_t pos = 0;
   Waypoint waypoint;
+  Text name;
   bool hasWaypoints = false;
   for (;;) {
     const std::size_t start = scan.Find(waypointTag, pos);
@@ -224,15 +227,15 @@ int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
     pos = waypoint.next;
     if (context.progress) context.progress->Report(scan.Size(), pos);
     if (!waypoint.name.Found()) continue;
-    Text name = DecodeXmlName(scan.Bytes(waypoint.name.begin, waypoint.name.end));
+    DecodeXmlNameInto(scan.Bytes(waypoint.name.begin, waypoint.name.end), name);
     if (!NormaliseName(name)) continue;
     const long long row = AppendReadRow(context, name, 0, mode);
     if (row < 0) continue;
-    const auto coordinate = [&](const Range& range) { return Latin1ToText(scan.Bytes(range.begin, range.end)); };
-    SetCoordinateFromText(context.doc, static_cast<std::size_t>(row), Axis::Longitude, coordinate(waypoint.longitude),
-                          CoordinateSource::Degrees);
-    SetCoordinateFromText(context.doc, static_cast<std::size_t>(row), Axis::Latitude, coordinate(waypoint.latitude),
-                          CoordinateSource::Degrees);
+    const auto coordinate = [&](const Range& range) { return scan.Bytes(range.begin, range.end); };
+    SetCoordinateFromBytes(context.doc, static_cast<std::size_t>(row), Axis::Longitude, coordinate(waypoint.longitude),
+                           CoordinateSource::Degrees);
+    SetCoordinateFromBytes(context.doc, static_cast<std::size_t>(row), Axis::Latitude, coordinate(waypoint.latitude),
+                           CoordinateSource::Degrees);
   }
 }
 
@@ -262,19 +265,29 @@ int WriteGpxPoints(WriteContext& context, const GpxLayout& layout) {
   const std::string pointEnd = LoadUtf8(layout.pointEnd);
   const CoordinateFormat format = doc.Format();
   std::size_t done = 0;
-  std::string lines;
+  std::string lines, latitude, longitude, name;
   for (std::size_t row = first; row < table.RowCount(); ++row) {
     const ItineraryEntry& entry = table.Row(row);
     if (exporting && !entry.selected) continue;
     ++done;
     if (context.progress) context.progress->Report(candidates, done);
     if (entry.Cell(kLongitudeColumn).empty() || entry.Cell(kLatitudeColumn).empty()) continue;
-    lines = FillTemplate(startFormat, {TextToUtf8(DisplayToDecimal(entry.Cell(kLatitudeColumn), format)),
-                                       TextToUtf8(DisplayToDecimal(entry.Cell(kLongitudeColumn), format))});
-    lines += FillTemplate(nameFormat, {TextToUtf8(EscapeXml(entry.Name()))});
+    latitude.clear();
+    longitude.clear();
+    name.clear();
+    AppendDecimalBytes(latitude, entry.Cell(kLatitudeColumn), format);
+    AppendDecimalBytes(longitude, entry.Cell(kLongitudeColumn), format);
+    AppendEscapedXmlUtf8(name, entry.Name());
+    AppendFilledTemplate(lines, startFormat, {latitude, longitude});
+    AppendFilledTemplate(lines, nameFormat, {name});
     lines += pointEnd;
-    if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
+    // Written in batches: one call per row costs more than the formatting.
+    if (lines.size() >= kWriteBatchBytes) {
+      if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
+      lines.clear();
+    }
   }
+  if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
   if (!write(layout.listEnd) || !write(kFooterString)) return kDiskWriteError;
   return out.Flush() ? 0 : kDiskWriteError;
 }

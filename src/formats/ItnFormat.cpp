@@ -15,6 +15,7 @@ constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 // Enough bytes to decode more than the 255 characters a name keeps.
 constexpr std::size_t kNameBytesDecoded = 1024;
 constexpr std::size_t kNameUnitsDecoded = 256;
+constexpr std::size_t kWriteBatchBytes = 1 << 15;
 
 class RecordScanner {
  public:
@@ -96,7 +97,12 @@ bool ScanRecord(const RecordScanner& scan, std::size_t pos, std::size_t byteCoun
     const std::size_t nameEnd = utf8 ? scan.FindBarUtf8(nameBegin) : scan.FindBar(nameBegin);
     if (nameEnd == kNotFound) return false;
     const std::string_view bytes = scan.Bytes(nameBegin, nameEnd);
-    name = utf8 ? Utf8ToText(bytes.substr(0, kNameBytesDecoded)) : Latin1ToText(bytes.substr(0, kNameUnitsDecoded));
+    name.clear();
+    if (utf8) {
+      AppendUtf8AsText(name, bytes.substr(0, kNameBytesDecoded));
+    } else {
+      for (char c : bytes.substr(0, kNameUnitsDecoded)) name.push_back(static_cast<unsigned char>(c));
+    }
     statusPos = nameEnd + 1;
   }
   if (!scan.Inside(statusPos)) return false;
@@ -122,7 +128,7 @@ void ReserveRows(ItineraryTable& table, std::span<const std::uint8_t> data) {
 }
 
 void SetCoordinateField(DocumentState& doc, std::size_t row, Axis axis, std::string_view field) {
-  SetCoordinateFromText(doc, row, axis, Latin1ToText(field), CoordinateSource::Units);
+  SetCoordinateFromBytes(doc, row, axis, field, CoordinateSource::Units);
 }
 
 }  // namespace
@@ -190,35 +196,44 @@ int WriteItn(WriteContext& context) {
   if (utf8 && !out.Write("\xEF\xBB\xBF", 3)) return kDiskWriteError;
 
   const CoordinateFormat format = doc.Format();
-  std::string line;
+  std::string lines;
   auto appendCoordinate = [&](TextView cell) {
     if (cell.empty()) {
-      line += kBlankCoordinateField;
+      lines += kBlankCoordinateField;
+      return;
+    }
+    if (!format.dms && !format.compass) {
+      for (char16_t c : cell)
+        if (c != u'.') lines.push_back(static_cast<char>(c));
       return;
     }
     for (char16_t c : DisplayToDecimal(cell, format))
-      if (c != u'.') line.push_back(static_cast<char>(c));
+      if (c != u'.') lines.push_back(static_cast<char>(c));
   };
   const std::size_t total = table.RowCount();
   for (std::size_t row = first; row < total; ++row) {
     if (!written(row)) continue;
     const ItineraryEntry& entry = table.Row(row);
-    line.clear();
     appendCoordinate(entry.Cell(kLongitudeColumn));
-    line.push_back('|');
+    lines.push_back('|');
     appendCoordinate(entry.Cell(kLatitudeColumn));
-    line.push_back('|');
+    lines.push_back('|');
     if (utf8) {
-      line += TextToUtf8(entry.Name());
+      AppendTextAsUtf8(lines, entry.Name());
     } else {
-      for (char16_t c : entry.Name()) line.push_back(static_cast<char>(c & 0xFF));
+      for (char16_t c : entry.Name()) lines.push_back(static_cast<char>(c & 0xFF));
     }
-    line.push_back('|');
-    line.push_back(static_cast<char>('0' + (entry.status & 3)));
-    line += "\r\n";
-    if (!out.Write(line.data(), line.size())) return kDiskWriteError;
+    lines.push_back('|');
+    lines.push_back(static_cast<char>('0' + (entry.status & 3)));
+    lines += "\r\n";
+    // Written in batches: one call per row costs more than the formatting.
+    if (lines.size() >= kWriteBatchBytes) {
+      if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
+      lines.clear();
+    }
     if (progress) progress->Report(total, row + 1);
   }
+  if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
   return out.Flush() ? 0 : kDiskWriteError;
 }
 

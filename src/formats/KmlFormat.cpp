@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t kNotFound = XmlScanner::kNotFound;
 
+constexpr std::size_t kWriteBatchBytes = 1 << 15;
 constexpr int kHeaderString = 14282;
 constexpr int kPlacemarkLineString = 14283;
 constexpr int kNumberPrefixString = 14284;
@@ -173,16 +174,18 @@ void SetCoordinates(DocumentState& doc, std::size_t row, std::string_view text) 
     latitude = text.substr(firstComma + 1);
     latitude = latitude.substr(0, latitude.find(','));
   }
-  SetCoordinateFromText(doc, row, Axis::Longitude, Latin1ToText(longitude), CoordinateSource::Degrees);
-  SetCoordinateFromText(doc, row, Axis::Latitude, Latin1ToText(latitude), CoordinateSource::Degrees);
+  SetCoordinateFromBytes(doc, row, Axis::Longitude, longitude, CoordinateSource::Degrees);
+  SetCoordinateFromBytes(doc, row, Axis::Latitude, latitude, CoordinateSource::Degrees);
 }
 
 }  // namespace
 
 int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
   const XmlScanner scan(buffer, byteCount);
+  ReserveRowsPerTag(context.doc.table, scan, Tags().placemark);
   std::size_t pos = 0;
   Placemark placemark;
+  Text name;
   bool hasPoints = false;
   for (;;) {
     const std::size_t start = scan.Find(Tags().placemark, pos);
@@ -195,7 +198,7 @@ int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
     if (context.progress) context.progress->Report(scan.Size(), pos);
     if (!placemark.hasRow) continue;
     hasPoints = true;
-    Text name = DecodeXmlName(scan.Bytes(placemark.nameBegin, placemark.nameEnd));
+    DecodeXmlNameInto(scan.Bytes(placemark.nameBegin, placemark.nameEnd), name);
     if (!NormaliseName(name)) continue;
     const long long row = AppendReadRow(context, name, 0, mode);
     if (row < 0) continue;
@@ -222,24 +225,33 @@ int WriteKmlCounted(WriteContext& context, std::size_t& placemarksWritten) {
   const std::string prefixFormat = LoadUtf8(kNumberPrefixString);
   const CoordinateFormat format = doc.Format();
   std::size_t done = 0;
+  std::string lines, prefix, name, longitude, latitude;
   for (std::size_t row = first; row < table.RowCount(); ++row) {
     const ItineraryEntry& entry = table.Row(row);
     if (selectedOnly && !entry.selected) continue;
     ++done;
     if (context.progress) context.progress->Report(candidates, done);
     if (entry.Cell(kLongitudeColumn).empty() || entry.Cell(kLatitudeColumn).empty()) continue;
-    std::string prefix;
+    prefix.clear();
     if (context.numberPlacemarks) {
       const std::string number = TextToUtf8(IntegerText(static_cast<long long>(placemarksWritten + 1)));
-      prefix = FillTemplate(prefixFormat, {number, entry.status & kStatusDestination ? "" : "'"});
+      AppendFilledTemplate(prefix, prefixFormat, {number, entry.status & kStatusDestination ? "" : "'"});
     }
-    const std::string line =
-        FillTemplate(lineFormat, {prefix, TextToUtf8(EscapeXml(entry.Name())),
-                                  TextToUtf8(DisplayToDecimal(entry.Cell(kLongitudeColumn), format)),
-                                  TextToUtf8(DisplayToDecimal(entry.Cell(kLatitudeColumn), format))});
-    if (!out.Write(line.data(), line.size())) return kDiskWriteError;
+    name.clear();
+    longitude.clear();
+    latitude.clear();
+    AppendEscapedXmlUtf8(name, entry.Name());
+    AppendDecimalBytes(longitude, entry.Cell(kLongitudeColumn), format);
+    AppendDecimalBytes(latitude, entry.Cell(kLatitudeColumn), format);
+    AppendFilledTemplate(lines, lineFormat, {prefix, name, longitude, latitude});
     ++placemarksWritten;
+    // Written in batches: one call per row costs more than the formatting.
+    if (lines.size() >= kWriteBatchBytes) {
+      if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
+      lines.clear();
+    }
   }
+  if (!out.Write(lines.data(), lines.size())) return kDiskWriteError;
   const std::string footer = LoadUtf8(kFooterString);
   if (!out.Write(footer.data(), footer.size())) return kDiskWriteError;
   return out.Flush() ? 0 : kDiskWriteError;

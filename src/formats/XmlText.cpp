@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "core/StringTable.h"
 
@@ -66,13 +67,25 @@ void UnescapeXml(Text& text) {
 }
 
 Text DecodeXmlName(std::string_view content) {
+  Text name;
+  DecodeXmlNameInto(content, name);
+  return name;
+}
+
+void DecodeXmlNameInto(std::string_view content, Text& name) {
+  name.clear();
   if (content.size() > kXmlNameBytesDecoded) {
     // Cut at a character start, so that no half character turns into U+FFFD.
     std::size_t cut = kXmlNameBytesDecoded;
     while (cut > kXmlNameBytesDecoded - 3 && (static_cast<std::uint8_t>(content[cut]) & 0xC0) == 0x80) --cut;
     content = content.substr(0, cut);
   }
-  Text name;
+  // Most names have neither references nor CDATA sections: decoded in place.
+  if (content.find_first_of("&<") == std::string_view::npos) {
+    AppendUtf8AsText(name, content);
+    CutToUnits(name, kXmlNameUnitsDecoded);
+    return;
+  }
   std::size_t i = 0;
   while (i < content.size() && name.size() < kXmlNameUnitsDecoded) {
     const std::size_t cdata = content.find(kCdataStart, i);
@@ -82,35 +95,53 @@ Text DecodeXmlName(std::string_view content) {
     if (cdata == std::string_view::npos) break;
     const std::size_t literalBegin = cdata + kCdataStart.size();
     const std::size_t literalEnd = std::min(content.find(kCdataEnd, literalBegin), content.size());
-    name += Utf8ToText(content.substr(literalBegin, literalEnd - literalBegin));
+    AppendUtf8AsText(name, content.substr(literalBegin, literalEnd - literalBegin));
     i = literalEnd + kCdataEnd.size();
   }
   CutToUnits(name, kXmlNameUnitsDecoded);
-  return name;
 }
 
 std::string FillTemplate(std::string_view format, std::initializer_list<std::string_view> values) {
   std::string out;
   out.reserve(format.size() + 64);
-  const std::string_view* next = values.begin();
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    const char c = format[i];
-    if (c == '%' && i + 1 < format.size()) {
-      const char kind = format[i + 1];
-      if (kind == '%') {
-        out.push_back('%');
-        ++i;
-        continue;
-      }
-      if (kind == 's' || kind == 'd') {
-        if (next != values.end()) out += *next++;
-        ++i;
-        continue;
-      }
-    }
-    out.push_back(c);
-  }
+  AppendFilledTemplate(out, format, values);
   return out;
+}
+
+void AppendFilledTemplate(std::string& out, std::string_view format, std::initializer_list<std::string_view> values) {
+  const std::string_view* next = values.begin();
+  std::size_t literal = 0;  // start of the literal run not yet copied
+  for (std::size_t i = format.find('%'); i < format.size(); i = format.find('%', i + 1)) {
+    if (i + 1 >= format.size()) break;
+    const char kind = format[i + 1];
+    if (kind != '%' && kind != 's' && kind != 'd') continue;
+    out.append(format.substr(literal, i - literal));
+    if (kind == '%') {
+      out.push_back('%');
+    } else if (next != values.end()) {
+      out += *next++;
+    }
+    literal = ++i + 1;
+  }
+  out.append(format.substr(literal));
+}
+
+void AppendEscapedXmlUtf8(std::string& out, TextView text) {
+  std::size_t plain = 0;  // start of the run without special characters
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char* reference = nullptr;
+    switch (text[i]) {
+      case u'&': reference = "&amp;"; break;
+      case u'<': reference = "&lt;"; break;
+      case u'>': reference = "&gt;"; break;
+      case u'"': reference = "&quot;"; break;
+      default: continue;
+    }
+    AppendTextAsUtf8(out, text.substr(plain, i - plain));
+    out += reference;
+    plain = i + 1;
+  }
+  AppendTextAsUtf8(out, text.substr(plain));
 }
 
 std::string LoadUtf8(int id) { return TextToUtf8(LoadText(id)); }
@@ -151,12 +182,26 @@ std::size_t XmlScanner::Find(std::string_view text, std::size_t from, std::size_
 }
 
 std::size_t XmlScanner::FindAtCharacterStart(std::string_view text, std::size_t from) const {
+  if (text.empty()) return from < data_.size() ? from : kNotFound;
+  const char first = text[0];  // tags start with '<', which has no other case
   for (std::size_t i = from; i < data_.size();) {
     const std::uint8_t b = At(i);
-    if (StartsWith(i, text)) return i;
+    if (LowerAscii(static_cast<char>(b)) == first && StartsWith(i, text)) return i;
     i += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
   }
   return kNotFound;
+}
+
+void ReserveRowsPerTag(ItineraryTable& table, const XmlScanner& scan, std::string_view tag) {
+  std::size_t count = 0;
+  for (std::size_t at = scan.Find(tag, 0); at != XmlScanner::kNotFound; at = scan.Find(tag, at + tag.size())) ++count;
+  // A file of bare tags must not reserve more than it can fill: a row takes an element
+  // with its coordinates and a name, more than 32 bytes.
+  constexpr std::size_t kShortestRowBytes = 32;
+  try {
+    table.Reserve(table.RowCount() + std::min(count, scan.Size() / kShortestRowBytes));
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 }  // namespace wayloom

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/ItineraryTable.h"
 #include "core/Text.h"
 
 namespace wayloom {
@@ -27,9 +28,15 @@ void UnescapeXml(Text& text);
 // sections (taken literally inside them), at most kXmlNameUnitsDecoded units. The caller
 // cuts it to a name's length afterwards, so no cut splits a reference.
 Text DecodeXmlName(std::string_view content);
+// The same into name (its old text is replaced), which readers reuse for every name.
+void DecodeXmlNameInto(std::string_view content, Text& name);
 
 // "%s" and "%d" in a template replaced by the values in order ("%%" gives '%').
 std::string FillTemplate(std::string_view format, std::initializer_list<std::string_view> values);
+// The same appended to out.
+void AppendFilledTemplate(std::string& out, std::string_view format, std::initializer_list<std::string_view> values);
+// EscapeXml of text appended to out in UTF-8.
+void AppendEscapedXmlUtf8(std::string& out, TextView text);
 // A string table text as UTF-8 bytes.
 std::string LoadUtf8(int id);
 
@@ -70,5 +77,10 @@ class XmlScanner {
 
 // A string table text as lower-case UTF-8, for XmlScanner searches.
 std::string LoadTag(int id);
+
+// Room for a row per occurrence of tag (lower case) in the file, so that the table does
+// not grow (touching twice its memory) while a large file is read; a reservation the
+// memory cannot give is simply not made.
+void ReserveRowsPerTag(ItineraryTable& table, const XmlScanner& scan, std::string_view tag);
 
 }  // namespace wayloom

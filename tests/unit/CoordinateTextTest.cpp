@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 
 #include "core/CoordinateText.h"
 #include "core/NumberText.h"
@@ -16,6 +17,19 @@ constexpr CoordinateFormat kCompass{false, true};
 constexpr CoordinateFormat kDmsCompass{true, true};
 
 std::string U8(const std::optional<Text>& text) { return text ? TextToUtf8(*text) : "<none>"; }
+
+TEST(FormatUnitsDecimal, EveryMagnitudeAsPrintfWritesIt) {
+  for (const std::int64_t units : std::initializer_list<std::int64_t>{0, 1, -1, 99999, -99999, 100000, -100000, 12150000, -18000000,
+                                   1234567890123, INT64_MAX, INT64_MIN}) {
+    const bool negative = units < 0;
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(units) : units;
+    char expected[48];
+    std::snprintf(expected, sizeof expected, "%s%llu.%05llu", negative ? "-" : "", magnitude / 100000, magnitude % 100000);
+    EXPECT_EQ(TextToUtf8(FormatUnitsDecimal(units)), expected);
+    char bytes[kMaxUnitsDecimalLength];
+    EXPECT_EQ(std::string(bytes, FormatUnitsDecimalInto(units, bytes)), expected);
+  }
+}
 
 TEST(FormatCoordinate, AllFourDisplayForms) {
   struct Case {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "TestSupport.h"
 #include "core/RowOperations.h"
 
@@ -59,6 +62,62 @@ TEST(SetCoordinateFromText, DegreesUnitsAndClearing) {
   doc.settings.Set(Option::CompassDirection, true);
   SetCoordinateFromText(doc, 0, Axis::Latitude, u"-33.86782", CoordinateSource::Degrees);
   EXPECT_EQ(doc.table.Cell(0, kLatitudeColumn), u"S 33.86782");
+}
+
+// Readers store most coordinates through an exact whole-unit path; every text must give
+// the cell the general rule (CoordinateCellText) gives, in every display form and source.
+TEST(SetCoordinateFromText, ExactPathAgreesWithTheGeneralRule) {
+  std::vector<std::string> texts = {"0", "-0", "-0.00000", "0.000005", "-0.000005", "180", "180.00001", "-180.00000",
+                                    "90.000005", "12.", ".5", "-.5", ".", "-", "", "1.2.3", "+5", " 5", "5 ", "1e2",
+                                    "121.50000x", "123456789.12345", "1234567890", "18000000", "-18000001",
+                                    "999999999999999", "9000000.5", "00012.34500"};
+  std::mt19937 random(5);
+  const char* const signs[] = {"", "", "-", "+", " "};
+  for (int i = 0; i < 3000; ++i) {
+    std::string text = signs[random() % 5];
+    for (int k = static_cast<int>(random() % 11); k > 0; --k) text += static_cast<char>('0' + random() % 10);
+    if (random() % 2) {
+      text += '.';
+      for (int k = static_cast<int>(random() % 8); k > 0; --k) text += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 20 == 0) text += "x";
+    texts.push_back(text);
+  }
+  DocumentState doc;
+  Add(doc, u"row");
+  const CoordinateSource sources[] = {CoordinateSource::Degrees, CoordinateSource::Units,
+                                      CoordinateSource::DegreesClearing};
+  for (const bool dms : {false, true}) {
+    for (const bool compass : {false, true}) {
+      doc.settings.Set(Option::DmsFormat, dms);
+      doc.settings.Set(Option::CompassDirection, compass);
+      for (const std::string& bytes : texts) {
+        const Text text = AsciiToText(bytes);
+        for (const CoordinateSource source : sources) {
+          for (const Axis axis : {Axis::Longitude, Axis::Latitude}) {
+            const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
+            const auto general = CoordinateCellText(text, axis, source == CoordinateSource::Units ? source
+                                                                 : CoordinateSource::Degrees, doc.Format());
+            const Text expected = general ? *general : source == CoordinateSource::DegreesClearing ? Text() : u"old";
+            doc.table.SetCell(0, column, u"old");
+            EXPECT_EQ(SetCoordinateFromText(doc, 0, axis, text, source), general.has_value()) << bytes;
+            EXPECT_EQ(doc.table.Cell(0, column), expected) << bytes << " dms " << dms << " compass " << compass;
+            doc.table.SetCell(0, column, u"old");
+            SetCoordinateFromBytes(doc, 0, axis, bytes, source);
+            EXPECT_EQ(doc.table.Cell(0, column), expected) << bytes;
+          }
+        }
+      }
+    }
+  }
+  // Whole units as the GPI reader gives them: the same as their decimal text.
+  for (const std::int64_t units : std::initializer_list<std::int64_t>{0, -1, 12150000, -9000000, 9000001, -18000000, 18000001}) {
+    const auto general = CoordinateCellText(AsciiToText(std::to_string(units)), Axis::Latitude,
+                                            CoordinateSource::Units, doc.Format());
+    doc.table.SetCell(0, kLatitudeColumn, u"old");
+    EXPECT_EQ(SetCoordinateFromUnits(doc, 0, Axis::Latitude, units), general.has_value());
+    EXPECT_EQ(doc.table.Cell(0, kLatitudeColumn), general ? TextView(*general) : TextView(u"old")) << units;
+  }
 }
 
 TEST(FindEntryByName, ExactMatchesThroughEveryKindOfChange) {

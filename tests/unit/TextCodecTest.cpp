@@ -56,5 +56,22 @@ TEST(IconvTextCodec, InvalidBytesAndUnencodableCharacters) {
   EXPECT_EQ(codec.Encode(Text(u"x") + char16_t(0xD800) + u"y" + char16_t(0xDC00), 1252), "x?y?");
 }
 
+// A long text is encoded in slices: every character, pairs across the slice borders and
+// characters the code page cannot hold among them, encodes as it does on its own.
+TEST(IconvTextCodec, LongTextsEncodeAsTheirCharactersDo) {
+  const IconvTextCodec codec(950);
+  const Text characters[] = {u"a", u"台", u"é", u"😀", u"Ж", Text(1, char16_t(0xD800)), u"ก"};
+  for (unsigned codePage : {950u, 1252u, 54936u}) {
+    Text text;
+    std::string expected;
+    for (std::size_t i = 0; text.size() < 5000; ++i) {
+      const Text& character = characters[(i * i + i / 7) % std::size(characters)];
+      text += character;
+      expected += codec.Encode(character, codePage);
+    }
+    EXPECT_EQ(codec.Encode(text, codePage), expected) << codePage;
+  }
+}
+
 }  // namespace
 }  // namespace wayloom

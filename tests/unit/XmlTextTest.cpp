@@ -33,5 +33,41 @@ TEST(XmlText, DecodeNames) {
   EXPECT_EQ(DecodeXmlName("ab" + wide), u"ab" + Text(kXmlNameUnitsDecoded - 2, u'\u53F0'));
 }
 
+TEST(XmlText, DecodeIntoReusedBufferReplacesTheOldName) {
+  Text name = u"an older and much longer name";
+  for (const char* content : {"Caf\xC3\xA9 1", "a &amp; b", "<![CDATA[x&amp;]]>", ""}) {
+    DecodeXmlNameInto(content, name);
+    EXPECT_EQ(name, DecodeXmlName(content)) << content;
+  }
+}
+
+TEST(XmlText, TemplatesAndEscapedUtf8AppendWhatTheTextFunctionsGive) {
+  const struct {
+    const char* format;
+    std::initializer_list<std::string_view> values;
+    const char* expected;
+  } cases[] = {
+      {"<a x=\"%s\" y=\"%d\">", {"1", "2"}, "<a x=\"1\" y=\"2\">"},
+      {"100%% %s%%", {"v"}, "100% v%"},
+      {"%s%s|%s", {"a", "b"}, "ab|"},   // fewer values: the rest become nothing
+      {"%x %", {"unused"}, "%x %"},     // neither a placeholder nor an escape
+      {"%%s", {"v"}, "%s"},
+      {"", {"v"}, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FillTemplate(c.format, c.values), c.expected) << c.format;
+    std::string appended = "head ";
+    AppendFilledTemplate(appended, c.format, c.values);
+    EXPECT_EQ(appended, std::string("head ") + c.expected) << c.format;
+  }
+  // Lone surrogates next to escaped characters, astral characters, plain runs.
+  const Text texts[] = {u"", u"plain", u"a&b<c>d\"e'f", u"\xD83D&\xDE00", u"\U0001F600\u53F0&", u"&&&", u"\xDC00x\xD800"};
+  for (const Text& text : texts) {
+    std::string appended = "x";
+    AppendEscapedXmlUtf8(appended, text);
+    EXPECT_EQ(appended, "x" + TextToUtf8(EscapeXml(text)));
+  }
+}
+
 }  // namespace
 }  // namespace wayloom

@@ -15,6 +15,7 @@ namespace {
 constexpr char kUtf16Name[] = "UTF-16LE";
 constexpr char kLatin1Name[] = "ISO-8859-1";
 constexpr std::size_t kChunkBytes = 1 << 14;
+constexpr std::size_t kSliceBytes = 512;  // UTF-16 input of one encoding call
 
 // One conversion descriptor, closed when it goes out of scope.
 class Converter {
@@ -139,7 +140,14 @@ std::string IconvTextCodec::Encode(TextView text, unsigned codePage) const {
     char* out = chunk;
     std::size_t outLeft = sizeof chunk;
     const std::size_t before = inLeft;
-    const int error = converter.Convert(in, inLeft, out, outLeft);
+    // A slice at a time: after a character the code page cannot hold, glibc converts the
+    // rest of the input given again, so a whole batch per call costs the square of its
+    // length in a text of many such characters. A slice never splits a surrogate pair.
+    std::size_t slice = std::min(inLeft, kSliceBytes);
+    if (slice < inLeft && IsHighSurrogate(text[(units.size() - inLeft + slice) / 2 - 1])) slice -= 2;
+    std::size_t sliceLeft = slice;
+    const int error = converter.Convert(in, sliceLeft, out, outLeft);
+    inLeft -= slice - sliceLeft;
     bytes.append(chunk, static_cast<std::size_t>(out - chunk));
     if (error == 0 || (error == E2BIG && (inLeft < before || out != chunk))) continue;
     // A character the code page cannot hold (or a lone surrogate): one '?', after the

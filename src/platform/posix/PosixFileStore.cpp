@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <new>
 
+#include "core/LargeMemory.h"
+
 namespace wayloom {
 
 namespace {
@@ -65,7 +67,10 @@ ReadResult PosixFileStore::ReadWholeFile(TextView path, std::vector<std::uint8_t
   }
   const auto size = static_cast<std::size_t>(info.st_size);
   try {
-    data.assign(size + extraBytes, 0);
+    data.clear();
+    data.reserve(size + extraBytes);
+    AdviseLargeBlock(data.data(), data.capacity());
+    data.resize(size + extraBytes);
   } catch (const std::bad_alloc&) {
     ::close(fd);
     return ReadResult::NoMemory;
