@@ -165,7 +165,7 @@ class EphemerisWinTest : public MainWindowFixture {
       if (std::wstring(text).find(L"bytes") == std::wstring::npos) continue;
       Sleep(300);
       test.run_.downloadMilliseconds = GetTickCount();
-      PostMessageW(test.script_.dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+      testing::PressKey(VK_ESCAPE);  // a real key press, to the dialog that has the focus
       return 0;
     }
     return 0;

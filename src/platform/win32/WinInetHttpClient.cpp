@@ -53,7 +53,7 @@ struct BackgroundBody {
 
 DWORD WINAPI ReceiveBody(void* parameter) {
   auto* body = static_cast<BackgroundBody*>(parameter);
-  char block[4096];
+  char block[1024];  // small reads: a slow server's bytes show as they come
   for (bool more = true; more;) {
     DWORD got = 0;
     const BOOL ok = InternetReadFile(body->handle, block, sizeof block, &got);

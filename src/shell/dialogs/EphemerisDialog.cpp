@@ -63,6 +63,9 @@ void EnterBusy(HWND dialog, EphemerisDialogState& state) {
   SetTimer(dialog, kStepTimer, kStepMilliseconds, nullptr);
   ShowMarqueeBar(state, true);
   for (int control : kAllControls) Enable(dialog, control, false);
+  // With every control disabled the dialog keeps the focus itself, so that Esc arrives as a
+  // key press that the download's polls see (without a focus it would be a system key).
+  SetFocus(dialog);
 }
 
 void EnterIdle(HWND dialog, EphemerisDialogState& state) {
@@ -98,7 +101,13 @@ class DialogView : public EphemerisView {
     SetDlgItemTextW(dialog_, kStatus, ToWide(text).c_str());
     UpdateWindow(GetDlgItem(dialog_, kStatus));
   }
-  bool PollStop() override { return state_.window.ui.PollStop(true); }
+  bool PollStop() override {
+    // The marquee moves on its own timer, which the poll does not dispatch otherwise.
+    MSG message;
+    if (HWND marquee = state_.window.statusBar.Marquee())
+      while (PeekMessageW(&message, marquee, WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageW(&message);
+    return state_.window.ui.PollStop(true);
+  }
   void ShowDetected(ChipKind kind, std::size_t drive) override {
     CheckRadioButton(dialog_, kGlobalLocate, kSirf, kind == ChipKind::GlobalLocate ? kGlobalLocate : kSirf);
     SendDlgItemMessageW(dialog_, kDriveList, CB_SETCURSEL, drive, 0);
