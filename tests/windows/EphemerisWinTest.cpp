@@ -92,6 +92,7 @@ class LoopbackServer {
 struct DialogRun {
   std::wstring afterDetection, final, cancelText;
   bool marqueeShownWhileBusy = false;
+  bool busyAfterDeviceChange = false;
   int modals = -1;
   DWORD downloadMilliseconds = 0;
 };
@@ -100,9 +101,9 @@ class EphemerisWinTest : public MainWindowFixture {
  protected:
   // Presses Ctrl+Q; when detection failed, points 5406 at folder, picks the chip and clicks
   // "儲存", then waits for the end (or presses Esc once the download started) and closes.
-  DialogRun Update(const Text& target, int chip, bool escDuringDownload) {
+  DialogRun Update(const Text& target, int chip, bool escDuringDownload, bool plugIn = false) {
     run_ = DialogRun();
-    script_ = {target, chip, escDuringDownload, 0, GetTickCount(), nullptr};
+    script_ = {target, chip, escDuringDownload, plugIn, 0, GetTickCount(), nullptr};
     current_ = this;
     SetTimer(nullptr, 0, 100, Step);
     Key('Q', {VK_CONTROL});
@@ -132,6 +133,12 @@ class EphemerisWinTest : public MainWindowFixture {
     if (script.phase == 0 && idle) {
       run.afterDetection = Text5400(dialog);
       run.modals = OpenModalCount();
+      if (script.plugIn) {  // a device arrives: the failed detection runs again
+        SendMessageW(dialog, WM_DEVICECHANGE, 0x8000, 0);
+        run.busyAfterDeviceChange = !IsWindowEnabled(GetDlgItem(dialog, IDCANCEL));
+        script.phase = 1;
+        return;
+      }
       SetDlgItemTextW(dialog, 5406, WidePointer(script.target));
       SendDlgItemMessageW(dialog, script.chip, BM_CLICK, 0, 0);
       SendDlgItemMessageW(dialog, 5407, BM_CLICK, 0, 0);
@@ -179,6 +186,7 @@ class EphemerisWinTest : public MainWindowFixture {
     Text target;
     int chip;
     bool esc;
+    bool plugIn;
     int phase;
     DWORD started;
     HWND dialog;
@@ -261,6 +269,15 @@ TEST_F(EphemerisWinTest, EscStopsADownloadFromAStalledServer) {
   EXPECT_TRUE(run.final.empty());  // closed by Esc, not by the script
   EXPECT_EQ(OwnDialog(L"更新星曆"), nullptr);
   EXPECT_FALSE(std::filesystem::exists(folder / L"stalled"));
+}
+
+TEST_F(EphemerisWinTest, ADeviceArrivingWhileTheErrorShowsRetriesTheDetection) {
+  Start();
+  const DialogRun run = Update(Text(), 5402, false, true);
+  EXPECT_EQ(run.afterDetection, Wide(14268));
+  EXPECT_TRUE(run.busyAfterDeviceChange);
+  EXPECT_EQ(run.final, Wide(14268));  // no device in the test prefix: the same error again
+  EXPECT_EQ(run.cancelText, L"取消");
 }
 
 }  // namespace
