@@ -5,7 +5,7 @@ set(WAYLOOM_STATIC_LINK -static -static-libgcc -static-libstdc++ -municode)
 file(GLOB WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
 add_library(wayloom_platform_win32 STATIC ${WIN32_PLATFORM_SOURCES})
 target_include_directories(wayloom_platform_win32 PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(wayloom_platform_win32 PUBLIC wayloom_core wininet)
+target_link_libraries(wayloom_platform_win32 PUBLIC wayloom_core wininet cabinet)
 
 # The shell: every window but the program entry, so that the Windows tests link it too.
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp ${CMAKE_SOURCE_DIR}/src/shell/dialogs/*.cpp)
@@ -43,6 +43,24 @@ if(WAYLOOM_TESTS AND EXISTS /usr/src/googletest/googletest)
   target_include_directories(wayloom_windows_tests PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(wayloom_windows_tests PRIVATE wayloom_shell
     gtest gtest_main comctl32 shlwapi user32 kernel32 -static -static-libgcc -static-libstdc++)
+  target_link_libraries(wayloom_windows_tests PRIVATE ws2_32)
+  # Ephemeris cabinets for the update's tests, made with Debian's gcab; the tests skip without them.
+  find_program(GCAB gcab)
+  if(GCAB)
+    set(CABS ${CMAKE_BINARY_DIR}/ephemeris)
+    file(MAKE_DIRECTORY ${CABS}/files)
+    file(WRITE ${CABS}/files/lto.dat "Global Locate orbits\n")
+    file(WRITE ${CABS}/files/packedephemeris.ee "SiRF orbits\n")
+    file(WRITE ${CABS}/files/ee_meta.txt "meta\n")
+    add_custom_command(OUTPUT ${CABS}/GlobalLocate.cab ${CABS}/Sirf.cab ${CABS}/NoMeta.cab
+      COMMAND ${GCAB} -c -n -z ${CABS}/GlobalLocate.cab ${CABS}/files/lto.dat ${CABS}/files/ee_meta.txt
+      COMMAND ${GCAB} -c -n -z ${CABS}/Sirf.cab ${CABS}/files/packedephemeris.ee ${CABS}/files/ee_meta.txt
+      COMMAND ${GCAB} -c -n ${CABS}/NoMeta.cab ${CABS}/files/lto.dat
+      COMMENT "Making the ephemeris cabinets")
+    add_custom_target(ephemeris_cabinets DEPENDS ${CABS}/GlobalLocate.cab)
+    add_dependencies(wayloom_windows_tests ephemeris_cabinets)
+    target_compile_definitions(wayloom_windows_tests PRIVATE WAYLOOM_EPHEMERIS_CABINETS="Z:${CABS}")
+  endif()
   # A small driver that starts Wayloom.exe, reads its window and closes it.
   add_executable(WindowProbe ${CMAKE_SOURCE_DIR}/tests/windows/WindowProbe.cpp)
   target_include_directories(WindowProbe PRIVATE ${CMAKE_SOURCE_DIR}/src)

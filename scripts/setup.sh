@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 qemu-user xvfb xauth x11-utils fonts-wqy-microhei fonts-wine imagemagick tango-icon-theme
-  gpsbabel
+  gpsbabel gcab
 )
 
 # The 32-bit Wine loader, for running the 32-bit build's tests; it comes from the i386

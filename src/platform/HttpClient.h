@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "core/Text.h"
@@ -16,6 +17,12 @@ class HttpRequest {
   // Reads up to size bytes of the body into buffer; returns the count, 0 at the end,
   // -1 on a failure.
   virtual long Read(char* buffer, std::size_t size) = 0;
+  // Like Read, but returns kReadPending when nothing arrived within waitMilliseconds, so
+  // that a stalled server leaves the caller free to poll Esc. By default it waits as Read.
+  static constexpr long kReadPending = -2;
+  virtual long ReadWithin(char* buffer, std::size_t size, std::uint32_t waitMilliseconds) {
+    return Read(buffer, size);
+  }
 };
 
 class HttpSession {

@@ -20,6 +20,7 @@
 #include "shell/MainWindow.h"
 #include "shell/TableLook.h"
 #include "shell/dialogs/ConversionBrowser.h"
+#include "shell/dialogs/EphemerisDialog.h"
 #include "shell/dialogs/FavouritesBrowser.h"
 
 namespace wayloom {
@@ -87,7 +88,7 @@ constexpr CommandEntry kCommands[] = {
     {IDM_SORT_DESCENDING, [](MainWindowState& s) { SortNames(Context(s), false); }, {{kCtrl, 'K'}}},
     {IDM_MAP, nullptr, {{0, VK_F5}}},
     {IDM_EARTH, nullptr, {{0, VK_F6}}},
-    {IDM_UPDATE_EPHEMERIS, nullptr, {{kCtrl, 'Q'}}},
+    {IDM_UPDATE_EPHEMERIS, [](MainWindowState& s) { UpdateEphemeris(s); }, {{kCtrl, 'Q'}}},
     {IDM_SHOW_MENU_BAR, [](MainWindowState& s) { ToggleMenuBar(s); }, {{kCtrl | kAlt, 'M'}}},
     {IDM_SHOW_TOOLBAR, [](MainWindowState& s) { ToggleToolbar(s); }, {{kCtrl | kAlt, 'T'}}},
     {IDM_LARGE_TOOLBAR, [](MainWindowState& s) { ToolbarCommand(s, IDM_LARGE_TOOLBAR); }, {}},

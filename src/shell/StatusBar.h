@@ -30,6 +30,7 @@ class StatusBar {
   void HideProgress();
   // A busy bar that runs without a percentage, after part 0's text.
   void ShowMarquee(TextView text);
+  HWND Marquee() const { return marquee_; }
 
  private:
   HWND bar_ = nullptr;

@@ -19,7 +19,7 @@ namespace {
 constexpr int kMainMenu = 500;
 constexpr int kContextMenus = 10000;
 // Commands of the map, the device and dialogs still to come: listed, not yet handled.
-const std::set<int> kNotYetHandled = {IDM_LOOK_UP_ADDRESS, IDM_MAP, IDM_EARTH, IDM_UPDATE_EPHEMERIS};
+const std::set<int> kNotYetHandled = {IDM_LOOK_UP_ADDRESS, IDM_MAP, IDM_EARTH};
 
 void CollectMenuItems(HMENU menu, std::vector<UINT>& ids) {
   const int count = GetMenuItemCount(menu);

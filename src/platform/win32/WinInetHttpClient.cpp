@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/win32/WideText.h"
 
@@ -25,19 +26,105 @@ class InternetHandle {
   HINTERNET handle_;
 };
 
+// The body as a reader thread receives it, so that a read can give up waiting while the
+// thread stays blocked in InternetReadFile. Shared by the request and the thread; the last
+// one to let go frees it, so a request dropped while the server stalls does not wait.
+struct BackgroundBody {
+  explicit BackgroundBody(HINTERNET request) : handle(request) {
+    InitializeCriticalSection(&lock);
+    arrived = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  }
+  ~BackgroundBody() {
+    InternetCloseHandle(handle);
+    CloseHandle(arrived);
+    DeleteCriticalSection(&lock);
+  }
+  void Release() {
+    if (InterlockedDecrement(&owners) == 0) delete this;
+  }
+
+  HINTERNET handle;
+  CRITICAL_SECTION lock;
+  HANDLE arrived;  // set while data or the end is waiting
+  std::string data;
+  bool ended = false, failed = false;
+  LONG owners = 2;
+};
+
+DWORD WINAPI ReceiveBody(void* parameter) {
+  auto* body = static_cast<BackgroundBody*>(parameter);
+  char block[1024];  // small reads: a slow server's bytes show as they come
+  for (bool more = true; more;) {
+    DWORD got = 0;
+    const BOOL ok = InternetReadFile(body->handle, block, sizeof block, &got);
+    EnterCriticalSection(&body->lock);
+    if (!ok || got == 0) {
+      body->ended = true;
+      body->failed = !ok;
+      more = false;
+    } else {
+      body->data.append(block, got);
+    }
+    // Only the request's own reads follow: once it is gone nothing more is wanted.
+    if (body->owners == 1) more = false;
+    SetEvent(body->arrived);
+    LeaveCriticalSection(&body->lock);
+  }
+  body->Release();
+  return 0;
+}
+
 class WinInetRequest : public HttpRequest {
  public:
   explicit WinInetRequest(HINTERNET handle) : handle_(handle) {}
+  ~WinInetRequest() override {
+    if (body_) body_->Release();
+    else if (handle_) InternetCloseHandle(handle_);
+  }
 
   long Read(char* buffer, std::size_t size) override {
+    if (body_) return ReadWithin(buffer, size, INFINITE);
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 20));
     DWORD got = 0;
-    if (!InternetReadFile(handle_.get(), buffer, wanted, &got)) return -1;
+    if (!InternetReadFile(handle_, buffer, wanted, &got)) return -1;
     return static_cast<long>(got);
   }
 
+  long ReadWithin(char* buffer, std::size_t size, std::uint32_t waitMilliseconds) override {
+    if (!body_ && !StartReceiving()) return Read(buffer, size);
+    WaitForSingleObject(body_->arrived, waitMilliseconds);
+    EnterCriticalSection(&body_->lock);
+    long result = kReadPending;
+    if (!body_->data.empty()) {
+      const std::size_t count = std::min(size, body_->data.size());
+      std::copy_n(body_->data.data(), count, buffer);
+      body_->data.erase(0, count);
+      result = static_cast<long>(count);
+    } else if (body_->ended) {
+      result = body_->failed ? -1 : 0;
+    }
+    if (body_->data.empty() && !body_->ended) ResetEvent(body_->arrived);
+    LeaveCriticalSection(&body_->lock);
+    return result;
+  }
+
  private:
-  InternetHandle handle_;
+  bool StartReceiving() {
+    body_ = new BackgroundBody(handle_);
+    HANDLE thread = CreateThread(nullptr, 0, ReceiveBody, body_, 0, nullptr);
+    if (!thread) {
+      body_->handle = nullptr;
+      body_->owners = 1;
+      body_->Release();
+      body_ = nullptr;
+      return false;
+    }
+    CloseHandle(thread);
+    return true;
+  }
+
+  HINTERNET handle_;
+  BackgroundBody* body_ = nullptr;  // once ReadWithin was used: the body owns the handle
 };
 
 class WinInetSession : public HttpSession {
