@@ -131,32 +131,7 @@ TEST_F(CompanionWinTest, RowsDraggedOntoAnotherWindowOfTheProgramAreCopiedOrMove
   ShowWindow(otherWindow, SW_SHOWNOACTIVATE);
   Pump();
 
-  auto screenOf = [](HWND list, int row) {
-    RECT cell{};
-    cell.left = LVIR_LABEL;
-    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
-    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
-    ClientToScreen(list, &at);
-    return at;
-  };
-  auto mouse = [](DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-  };
-  auto dragTo = [&](POINT to, bool rightButton) {
-    const POINT from = screenOf(state->table.Handle(), 1);
-    SetCursorPos(from.x, from.y);
-    mouse(rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
-    for (int step = 1; step <= 10; ++step) {
-      SetCursorPos(from.x + (to.x - from.x) * step / 10, from.y + (to.y - from.y) * step / 10);
-      mouse(MOUSEEVENTF_MOVE);
-      Pump(1);
-    }
-    mouse(rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
-    Pump();
-  };
+  auto dragTo = [&](POINT to, bool rightButton) { DragMouse(RowOnScreen(state->table.Handle(), 1), to, rightButton); };
   RECT otherTable{};
   GetWindowRect(other.table.Handle(), &otherTable);
   const POINT intoOther{(otherTable.left + otherTable.right) / 2, otherTable.top + 40};

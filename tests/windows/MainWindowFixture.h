@@ -109,6 +109,37 @@ class MainWindowFixture : public ::testing::Test {
     Pump();
   }
 
+  // The middle of a row's name cell, on the screen.
+  static POINT RowOnScreen(HWND list, int row) {
+    RECT cell{};
+    cell.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    return at;
+  }
+  static void Mouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+  }
+  // A button pressed at from, the pointer moved to to in steps with the window's messages
+  // run between them, then beforeRelease, then the button released.
+  void DragMouse(POINT from, POINT to, bool rightButton, const std::function<void()>& beforeRelease = {}) {
+    constexpr int kSteps = 10;
+    SetCursorPos(from.x, from.y);
+    Mouse(rightButton ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= kSteps; ++step) {
+      SetCursorPos(from.x + (to.x - from.x) * step / kSteps, from.y + (to.y - from.y) * step / kSteps);
+      Mouse(MOUSEEVENTF_MOVE);
+      Pump(1);
+    }
+    if (beforeRelease) beforeRelease();
+    Mouse(rightButton ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    Pump();
+  }
+
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     const ItineraryTable& table = state->editor.doc.table;

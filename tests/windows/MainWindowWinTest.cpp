@@ -207,17 +207,10 @@ TEST_F(MainWindowWinTest, MiddleClickSelectsTheRowUnderIt) {
   WriteBytes(folder / L"four.itn", kFourStops);
   Start(FromWide((folder / L"four.itn").wstring()));
   Select({0, 1});
-  RECT cell{};
-  cell.left = LVIR_LABEL;
-  SendMessageW(state->table.Handle(), LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&cell));
-  POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
-  ClientToScreen(state->table.Handle(), &at);
+  const POINT at = RowOnScreen(state->table.Handle(), 2);
   SetCursorPos(at.x, at.y);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
-  SendInput(2, input, sizeof(INPUT));
+  Mouse(MOUSEEVENTF_MIDDLEDOWN);
+  Mouse(MOUSEEVENTF_MIDDLEUP);
   Pump();
   const ItineraryTable& table = state->editor.doc.table;
   EXPECT_EQ(table.SelectedCount(), 1u);
@@ -233,32 +226,12 @@ TEST_F(MainWindowWinTest, RowDragMovesTheSelectionAndEscCancels) {
   Start(FromWide((folder / L"four.itn").wstring()));
   Select({0, 1});
   HWND list = state->table.Handle();
-  auto rowPoint = [list](int row, bool below) {
-    RECT cell{};
-    cell.left = LVIR_LABEL;
-    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
-    POINT at{(cell.left + cell.right) / 2, below ? cell.bottom + (cell.bottom - cell.top) : (cell.top + cell.bottom) / 2};
-    ClientToScreen(list, &at);
-    return at;
-  };
-  auto mouse = [](DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-  };
   auto drag = [&](bool cancel) {
-    const POINT from = rowPoint(1, false), to = rowPoint(3, true);
-    SetCursorPos(from.x, from.y);
-    mouse(MOUSEEVENTF_LEFTDOWN);
-    for (int step = 1; step <= 8; ++step) {
-      SetCursorPos(from.x, from.y + (to.y - from.y) * step / 8);
-      mouse(MOUSEEVENTF_MOVE);
-      Pump(1);
-    }
-    if (cancel) Key(VK_ESCAPE);
-    mouse(MOUSEEVENTF_LEFTUP);
-    Pump();
+    const POINT from = RowOnScreen(list, 1), last = RowOnScreen(list, 3);
+    const POINT belowLast{last.x, last.y + (last.y - RowOnScreen(list, 2).y)};
+    DragMouse(from, belowLast, false, [&] {
+      if (cancel) Key(VK_ESCAPE);
+    });
   };
   drag(true);
   EXPECT_EQ(Names(), (std::vector<std::string>{"台北", "Banqiao", "Taichung", "Tainan"}));
