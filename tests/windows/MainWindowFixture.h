@@ -199,19 +199,19 @@ class MainWindowFixture : public ::testing::Test {
       const wchar_t* caption;
       HWND found;
     } search{caption, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-          auto& wanted = *reinterpret_cast<Search*>(data);
-          wchar_t className[16] = {}, text[256] = {};
-          GetClassNameW(window, className, 16);
-          GetWindowTextW(window, text, 256);
-          if (std::wstring(className) != L"#32770" || std::wstring(text) != wanted.caption) return TRUE;
-          wanted.found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumThreadWindows(GetCurrentThreadId(), MatchDialog<Search>, reinterpret_cast<LPARAM>(&search));
     return search.found;
+  }
+  // A stdcall function for the 32-bit build, where a lambda does not convert.
+  template <typename Search>
+  static BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
+    auto& wanted = *reinterpret_cast<Search*>(data);
+    wchar_t className[16] = {}, text[256] = {};
+    GetClassNameW(window, className, 16);
+    GetWindowTextW(window, text, 256);
+    if (std::wstring(className) != L"#32770" || std::wstring(text) != wanted.caption) return TRUE;
+    wanted.found = window;
+    return FALSE;
   }
   // The dialogs that open next, in order, each handled by its action from inside its modal
   // loop (keys pressed there reach the dialog once the action returns). stepsLeft tells
