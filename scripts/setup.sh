@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 qemu-user xvfb xauth x11-utils fonts-wqy-microhei fonts-wine imagemagick tango-icon-theme
   gpsbabel gcab
+  nodejs npm chromium
 )
 
 # The 32-bit Wine loader, for running the 32-bit build's tests; it comes from the i386
@@ -20,7 +21,15 @@ missing=()
 for package in "${packages[@]}" "${i386_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
+# The map page's script library and the browser tests' driver, pinned by package-lock.json.
+npm_packages() {
+  if [ ! -d node_modules/leaflet ] || [ ! -d node_modules/playwright-core ] || [ package-lock.json -nt node_modules ]; then
+    echo "setup: installing the npm packages"
+    (cd "$(dirname "$0")/.." && npm ci --no-audit --no-fund --loglevel=error) && touch node_modules
+  fi
+}
 if [ ${#missing[@]} -eq 0 ]; then
+  npm_packages
   exit 0
 fi
 if [ "$(id -u)" -ne 0 ]; then
@@ -39,3 +48,4 @@ apt_get() {
 }
 apt_get update -q
 apt_get install -y -q --no-install-recommends "${missing[@]}"
+npm_packages
