@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 qemu-user xvfb xauth x11-utils fonts-wqy-microhei fonts-wine imagemagick tango-icon-theme
   gpsbabel gcab
-  nodejs npm chromium
+  chromium
 )
 
 # The 32-bit Wine loader, for running the 32-bit build's tests; it comes from the i386
@@ -28,6 +28,8 @@ npm_packages() {
     (cd "$(dirname "$0")/.." && npm ci --no-audit --no-fund --loglevel=error) && touch node_modules
   fi
 }
+# Node.js may come from elsewhere than Debian (its own npm inside): only a missing command counts.
+command -v node >/dev/null && command -v npm >/dev/null || missing+=(nodejs npm)
 if [ ${#missing[@]} -eq 0 ]; then
   npm_packages
   exit 0
