@@ -9,7 +9,7 @@ namespace wayloom {
 
 // The address service's scheme, host and port: [Services] "Addresses" of the ini file, else
 // the public one from the string table.
-Text AddressServiceHost(const Profile* profile);
+Text AddressServiceHost(Profile* profile);
 
 // Runs the lookup over context.http on the selected rows (all rows when none is selected).
 // clock paces requests to the public host (at most one a second).

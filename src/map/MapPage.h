@@ -29,7 +29,7 @@ struct MapServices {
   Text routes;
   Text addresses;
 };
-MapServices ReadMapServices(const Profile* profile);
+MapServices ReadMapServices(Profile* profile);
 
 struct MapPageInputs {
   const DocumentState& doc;  // rows and settings ("Google Maps Lang" and the display options)

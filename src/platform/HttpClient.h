@@ -23,6 +23,8 @@ class HttpRequest {
   virtual long ReadWithin(char* buffer, std::size_t size, std::uint32_t waitMilliseconds) {
     return Read(buffer, size);
   }
+  // The reply's HTTP status code (429: too many requests); 200 when it cannot tell.
+  virtual int Status() { return 200; }
 };
 
 class HttpSession {

@@ -1,5 +1,6 @@
 // A web server on 127.0.0.1 for the tests of the web clients: each connection gets one
 // canned response (or none: the connection is closed at once) and the request is kept.
+// Given a list, the connections get its responses in turn.
 #pragma once
 
 #include <arpa/inet.h>
@@ -9,6 +10,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -16,7 +18,9 @@ namespace wayloom::testing {
 
 class LocalServer {
  public:
-  explicit LocalServer(std::string response, int connections = 1) : response_(std::move(response)) {
+  explicit LocalServer(std::string response, int connections = 1)
+      : LocalServer(std::vector<std::string>(static_cast<std::size_t>(connections), response)) {}
+  explicit LocalServer(std::vector<std::string> responses) : responses_(std::move(responses)) {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -26,8 +30,8 @@ class LocalServer {
     ::listen(listener_, 4);
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
     port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this, connections] {
-      for (int i = 0; i < connections; ++i) Serve();
+    thread_ = std::thread([this] {
+      for (const std::string& response : responses_) Serve(response);
     });
   }
   ~LocalServer() {
@@ -41,24 +45,27 @@ class LocalServer {
   }
 
  private:
-  void Serve() {
+  void Serve(const std::string& response) {
     const int client = ::accept(listener_, nullptr, nullptr);
     if (client < 0) return;
     char buffer[4096];
-    while (request_.find("\r\n\r\n") == std::string::npos) {
+    std::string request;
+    while (request.find("\r\n\r\n") == std::string::npos) {
       const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
       if (n <= 0) break;
-      request_.append(buffer, static_cast<std::size_t>(n));
+      request.append(buffer, static_cast<std::size_t>(n));
     }
-    for (std::size_t sent = 0; sent < response_.size();) {
-      const ssize_t n = ::send(client, response_.data() + sent, response_.size() - sent, MSG_NOSIGNAL);
+    request_ += request;
+    for (std::size_t sent = 0; sent < response.size();) {
+      const ssize_t n = ::send(client, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
       if (n <= 0) break;
       sent += static_cast<std::size_t>(n);
     }
     ::close(client);
   }
 
-  std::string response_, request_;
+  std::vector<std::string> responses_;
+  std::string request_;
   int listener_ = -1;
   int port_ = 0;
   std::thread thread_;

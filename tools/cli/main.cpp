@@ -4,6 +4,7 @@
 //   wayloom-cli convert IN OUT [--to NAME]
 //   wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none] [--check-names keep|drop]
 //   wayloom-cli plan IN OUT --mode round|open|fixed [--best] [--to NAME]
+//   wayloom-cli page IN OUT [--lang N]
 //   common options: --codepage N (the ANSI code page of delimited text); --route or
 //   --track N (a GPX or KML file without waypoints: read its route points, or its track
 //   reduced to at most N entries)
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@
 #include "formats/BatchConversion.h"
 #include "formats/FileFormat.h"
 #include "formats/FileTransfer.h"
+#include "formats/ItnFormat.h"
+#include "map/MapPage.h"
 #include "planning/RoutePlanner.h"
 #include "planning/ShortestRoute.h"
 #include "platform/posix/SystemClock.h"
@@ -76,6 +80,7 @@ std::optional<int> TargetFormat(const std::string& name) {
 struct Arguments {
   std::vector<std::string> positional;
   std::optional<std::string> to, fromItn, overwrite, checkNames, mode;
+  std::optional<int> language;  // page: the map language index 0..8
   bool toItn = false;
   bool best = false;  // plan: the shortest-route planner
   PathChoice path;
@@ -118,6 +123,12 @@ Arguments Parse(int argc, char** argv) {
       if (!text || *end != '\0' || entries < 2 || entries > 1000000 || args.path.answer != PathAnswer::Cancel)
         args.ok = false;
       args.path = {PathAnswer::Track, entries};
+    } else if (arg == "--lang") {
+      const auto text = value();
+      char* end = nullptr;
+      const unsigned long language = text ? std::strtoul(text->c_str(), &end, 10) : 0;
+      if (!text || text->empty() || *end != '\0' || language > 8) args.ok = false;
+      args.language = static_cast<int>(language);
     } else if (arg == "--codepage") {
       const auto text = value();
       char* end = nullptr;
@@ -201,6 +212,28 @@ int Plan(CommandContext& context, TextView in, TextView out, const std::string& 
   return WriteOutput(context, out, format);
 }
 
+// The map page command 1045 would write for IN with default settings; the program folder
+// (marker images, "MapTypeId4.js") is the CLI's own.
+int Page(CommandContext& context, TextView in, TextView out, int language) {
+  if (!ReadInput(context, in)) return 1;
+  context.doc.settings.googleMapsLang = language;
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  const Text folder = error ? Text(u".") : Utf8ToText(program.parent_path().string());
+  const Text script = JoinPath(folder, LoadText(14327));
+  MapPageInputs inputs{context.doc, MapPageFont{}, folder,
+                       context.files.Exists(script) && !context.files.IsDirectory(script) ? script : Text(),
+                       ReadMapServices(nullptr)};
+  const std::string page = BuildMapPage(inputs);
+  CreateResult created;
+  std::unique_ptr<OutputFile> file = context.files.CreateOutput(out, created);
+  if (created != CreateResult::Ok || !file || !file->Write(page.data(), page.size()) || !file->Commit()) {
+    context.ui.ShowMessage(kDiskWriteError, FormatArg(out), MessageIcon::Warning);
+    return 1;
+  }
+  return 0;
+}
+
 int ConvertFolderCommand(CommandContext& context, ConsoleUi& ui, TextView folder, const Arguments& args) {
   ConversionChoice choice;
   choice.toItn = args.toItn;
@@ -251,6 +284,7 @@ int Usage() {
                "  wayloom-cli convert-folder DIR (--to-itn | --from-itn NAME) [--overwrite all|none]\n"
                "                             [--check-names keep|drop]\n"
                "  wayloom-cli plan IN OUT --mode round|open|fixed [--best] [--to NAME]\n"
+               "  wayloom-cli page IN OUT [--lang N] (the map page; N the map language 0..8)\n"
                "  options of every command: --codepage N (the ANSI code page; default %u)\n"
                "    --route | --track N (a gpx or kml file without waypoints: its route points,\n"
                "                         or its track reduced to at most N entries)\n"
@@ -285,6 +319,9 @@ int main(int argc, char** argv) {
   ui.doc = &editor.doc;
   const auto& positional = args.positional;
   if (args.best && command != "plan") return Usage();
+  if (args.language && command != "page") return Usage();
+  if (command == "page" && positional.size() == 2 && !args.to)
+    return Page(context, ArgumentText(positional[0]), ArgumentText(positional[1]), args.language.value_or(0));
   if (command == "dump" && positional.size() == 1 && !args.to) return Dump(context, ArgumentText(positional[0]));
   if (command == "convert" && positional.size() == 2) {
     std::optional<int> format;

@@ -81,7 +81,8 @@ bool SendAll(int socket, const std::string& bytes) {
 
 class PosixHttpRequest : public HttpRequest {
  public:
-  PosixHttpRequest(int socket, std::string pending) : socket_(socket), pending_(std::move(pending)) {}
+  PosixHttpRequest(int socket, std::string pending, int status)
+      : socket_(socket), pending_(std::move(pending)), status_(status) {}
   ~PosixHttpRequest() override { ::close(socket_); }
 
   long Read(char* buffer, std::size_t size) override {
@@ -98,12 +99,26 @@ class PosixHttpRequest : public HttpRequest {
       return n < 0 ? -1 : static_cast<long>(n);
     }
   }
+  int Status() override { return status_; }
 
  private:
   int socket_;
   std::string pending_;  // body bytes read with the header
   std::size_t offset_ = 0;
+  int status_;
 };
+
+// The code of a status line "HTTP/1.x NNN ..."; 200 when it has none.
+int StatusCode(const std::string& header) {
+  const std::size_t space = header.find(' ');
+  if (space == std::string::npos || space + 4 > header.size()) return 200;
+  int code = 0;
+  for (std::size_t i = space + 1; i < space + 4; ++i) {
+    if (header[i] < '0' || header[i] > '9') return 200;
+    code = code * 10 + (header[i] - '0');
+  }
+  return code;
+}
 
 class PosixHttpSession : public HttpSession {
  public:
@@ -134,7 +149,7 @@ class PosixHttpSession : public HttpSession {
       ::close(socket);
       return nullptr;
     }
-    return std::make_unique<PosixHttpRequest>(socket, received.substr(headerEnd + 4));
+    return std::make_unique<PosixHttpRequest>(socket, received.substr(headerEnd + 4), StatusCode(received));
   }
 
  private:

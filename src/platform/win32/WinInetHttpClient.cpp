@@ -90,6 +90,14 @@ class WinInetRequest : public HttpRequest {
     return static_cast<long>(got);
   }
 
+  int Status() override {
+    DWORD status = 0, size = sizeof status;
+    HINTERNET handle = body_ ? body_->handle : handle_;
+    if (!handle || !HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+      return 200;  // not HTTP (a file or FTP address): nothing to tell
+    return static_cast<int>(status);
+  }
+
   long ReadWithin(char* buffer, std::size_t size, std::uint32_t waitMilliseconds) override {
     if (!body_ && !StartReceiving()) return Read(buffer, size);
     WaitForSingleObject(body_->arrived, waitMilliseconds);
