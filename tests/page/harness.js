@@ -157,7 +157,7 @@ function startServices() {
   const markers = markerFolder();
   const services = {
     log: [], pages: {}, inFlightRoutes: 0, maxInFlightRoutes: 0,
-    route: defaultRoute,
+    route: defaultRoute, defaultRoute,
     address: () => ({ status: 200, body: { display_name: '', address: {} } }),
   };
   const server = http.createServer((req, res) => {
