@@ -31,8 +31,6 @@ constexpr int kTaiwanChinese = 14320;
 constexpr int kTaiwanEnglish = 14321;
 constexpr int kDefaultAddresses = 14475;
 constexpr int kAgent = 14476;
-constexpr int kFirstLanguageCode = 14349;
-constexpr int kMapLanguages = 9;
 constexpr std::size_t kMaxReplyBytes = 65535;
 constexpr std::uint32_t kPublicInterval = 1000;  // ms between requests to the public host
 constexpr int kQueryLimitPause = 500;
@@ -195,7 +193,7 @@ class Lookup {
       : doc_(context.doc), ui_(context.ui), clock_(clock), session_(session) {
     host_ = AddressServiceHost(context.profile);
     paced_ = host_ == LoadText(kDefaultAddresses);
-    language_ = std::clamp(doc_.settings.googleMapsLang, 0, kMapLanguages - 1);
+    language_ = MapLanguage(doc_.settings);
   }
 
   // Returns the message to show, 0 for none.
@@ -228,7 +226,7 @@ class Lookup {
       const CoordinateFormat format = doc_.Format();
       const Text url = host_ + FormatString(kReverseQuery, {DisplayToDecimal(latitude, format),
                                                             DisplayToDecimal(longitude, format),
-                                                            LoadText(kFirstLanguageCode + language_)});
+                                                            MapLanguageCode(language_)});
       WaitForTurn();
       std::unique_ptr<HttpRequest> request = session_.OpenUrl(url);
       lastRequest_ = clock_.TickCount();

@@ -112,6 +112,10 @@ void AppendMarkerLines(std::string& page, const DocumentState& doc) {
 
 }  // namespace
 
+int MapLanguage(const Settings& settings) { return std::clamp(settings.googleMapsLang, 0, kMapLanguages - 1); }
+
+TextView MapLanguageCode(int language) { return LoadText(kFirstLanguageCode + language); }
+
 MapServices ReadMapServices(Profile* profile) {
   return {ServiceSetting(profile, u"Map Tiles", kDefaultTiles),
           WithoutTrailingSlash(ServiceSetting(profile, u"Routes", kDefaultRoutes)),
@@ -120,12 +124,12 @@ MapServices ReadMapServices(Profile* profile) {
 
 std::string BuildMapPage(const MapPageInputs& inputs) {
   const DocumentState& doc = inputs.doc;
-  const int language = std::clamp(doc.settings.googleMapsLang, 0, kMapLanguages - 1);
+  const int language = MapLanguage(doc.settings);
   std::string page;
   page.reserve(kPageReserve + kBytesPerRow * doc.table.RowCount());
 
   page += MapResource(kMapPageHead);
-  AppendFormatted(page, kLanguageMeta, LoadText(kFirstLanguageCode + language));
+  AppendFormatted(page, kLanguageMeta, MapLanguageCode(language));
   if (!inputs.mapTypeScript.empty()) AppendFormatted(page, kMapTypeScript, FileUrlPath(inputs.mapTypeScript));
   AppendTextAsUtf8(page, LoadText(kPageStyle));  // written as it stands: its "100%" is no placeholder
   AppendInfoWindowFont(page, inputs.font);

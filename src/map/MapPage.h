@@ -39,6 +39,11 @@ struct MapPageInputs {
   MapServices services;
 };
 
+// The map language of the settings ("Google Maps Lang", an out-of-range value read as the
+// nearest) and its code ("zh-TW", ... "es").
+int MapLanguage(const Settings& settings);
+TextView MapLanguageCode(int language);
+
 // The whole page as UTF-8 without a byte-order mark.
 std::string BuildMapPage(const MapPageInputs& inputs);
 

@@ -16,20 +16,26 @@
 
 namespace wayloom::testing {
 
+// A listening socket on 127.0.0.1 at a free port.
+inline int ListenOnLoopback(int backlog, int& port) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ::bind(listener, reinterpret_cast<sockaddr*>(&address), size);
+  ::listen(listener, backlog);
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+  port = ntohs(address.sin_port);
+  return listener;
+}
+
 class LocalServer {
  public:
   explicit LocalServer(std::string response, int connections = 1)
       : LocalServer(std::vector<std::string>(static_cast<std::size_t>(connections), response)) {}
   explicit LocalServer(std::vector<std::string> responses) : responses_(std::move(responses)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
-    ::listen(listener_, 4);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
+    listener_ = ListenOnLoopback(4, port_);
     thread_ = std::thread([this] {
       for (const std::string& response : responses_) Serve(response);
     });

@@ -1,12 +1,8 @@
 // The map end to end: the page BuildMapPage writes, the real bridge and the real page in
 // headless Chromium (tests/map/relay.mjs), with tiles, routes and addresses answered on
 // loopback. The page's test hook WlmTestState() shows what the page holds.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +13,7 @@
 
 #include "BrowserScriptHost.h"
 #include "EditingTestSupport.h"
+#include "LocalServer.h"
 #include "map/MapPage.h"
 #include "map/ScriptBridge.h"
 #include "planning/RouteOrder.h"
@@ -35,15 +32,7 @@ using testing::TempFolder;
 class LoopbackWebServer {
  public:
   LoopbackWebServer() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
-    ::listen(listener_, 64);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
+    listener_ = testing::ListenOnLoopback(64, port_);
     acceptor_ = std::thread([this] { Accept(); });
   }
   ~LoopbackWebServer() {
