@@ -48,13 +48,22 @@ Text WithoutTrailingSlash(Text host) {
   return host;
 }
 
-// A path as the tail of a "file:///" address: "/" separators, and no leading "/" of its
-// own (a POSIX path), so that the address keeps exactly three slashes.
+// A path as the tail of a "file:///" address: "/" separators, no leading "/" of its own
+// (a POSIX path) so that the address keeps exactly three slashes, and the characters that
+// would end the address or the attribute holding it percent-encoded.
 Text FileUrlPath(TextView path) {
-  Text url(path);
-  std::replace(url.begin(), url.end(), u'\\', u'/');
-  const std::size_t first = url.find_first_not_of(u'/');
-  url.erase(0, first == Text::npos ? url.size() : first);
+  const std::size_t first = path.find_first_not_of(u"/\\");
+  Text url;
+  for (char16_t c : path.substr(first == TextView::npos ? path.size() : first)) {
+    if (c == u'\\') {
+      url += u'/';
+    } else if (c == u'%' || c == u'"' || c == u'<' || c == u'>' || c == u'#' || c == u'?') {
+      static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+      url += {u'%', kDigits[c >> 4], kDigits[c & 15]};
+    } else {
+      url += c;
+    }
+  }
   return url;
 }
 

@@ -89,6 +89,12 @@ TEST(MapPage, SettingsChangeTheirLinesOnly) {
             std::string::npos);
   EXPECT_TRUE(spanish.ends_with(Resource(19010)));
 
+  // A folder with characters that would end the address or its attribute.
+  const std::string odd = BuildMapPage({f.doc, kDefaultFont, u"/opt/W\"<x>#1%?", u"/opt/W\"<x>#1%?/MapTypeId4.js",
+                                        LoopbackServices()});
+  EXPECT_NE(odd.find("<script src=\"file:///opt/W%22%3Cx%3E%231%25%3F/MapTypeId4.js\" "), std::string::npos);
+  EXPECT_NE(odd.find("var e_szMarkerImgUrl = \"file:///opt/W%22%3Cx%3E%231%25%3F/MarkerImage/\";"), std::string::npos);
+
   f.doc.settings.googleMapsLang = 99;  // an ini value out of range: the last language
   EXPECT_TRUE(BuildMapPage({f.doc, kDefaultFont, u"C:\\W", u"", LoopbackServices()}).ends_with(Resource(19010)));
 }
