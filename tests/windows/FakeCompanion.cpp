@@ -8,8 +8,8 @@
 //                  an incompatible answer; drags over the window are answered 7 (a drop here)
 // <received file>  every block read (sent with 0x8000 or dropped with 0x8001) is appended as
 //                  UTF-8, one string per line, then a line "--"
-// <rows file>      UTF-8, one string per line, three per row (name, longitude, latitude): the
-//                  rows sent to a window when the test posts WM_APP + 16 (wParam: the window;
+// <rows file>      UTF-8, one string per line, three per row (name, longitude, latitude), read
+//                  when sending: the rows sent to a window when the test posts WM_APP + 16 (wParam: the window;
 //                  lParam 0: sent with 0x8000 as the companion's command does; 1: dropped
 //                  with 0x8001 in the companion's drag layout, two extra strings per row)
 #include <windows.h>
@@ -29,7 +29,7 @@ constexpr DWORD kBlockBytes = 64 * 1024;
 
 LRESULT reply = kReady;
 std::wstring receivedPath;
-std::vector<std::wstring> rowStrings;
+std::wstring rowsPath;
 
 std::string Utf8(const std::wstring& text) {
   const int size = static_cast<int>(text.size());
@@ -93,6 +93,7 @@ void ReadBlock(const wchar_t* name) {
 // The rows of the rows file, sent or dropped on target as the companion does: the block
 // lives until the synchronous message returns.
 void SendRows(HWND target, bool drop) {
+  const std::vector<std::wstring> rowStrings = ReadLines(rowsPath);
   std::wstring units;
   for (std::size_t i = 0; i < rowStrings.size(); ++i) {
     units += rowStrings[i] + L'\0';
@@ -141,16 +142,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int) {
   if (__argc < 3) return 2;
   reply = _wtoi(__wargv[1]);
   receivedPath = __wargv[2];
-  if (__argc > 3) rowStrings = ReadLines(__wargv[3]);
+  if (__argc > 3) rowsPath = __wargv[3];
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = Procedure;
   windowClass.hInstance = instance;
   windowClass.lpszClassName = L"PinloomApp";
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   if (!RegisterClassW(&windowClass)) return 1;
-  // Small and in the screen's far corner: the tests' drags never pass over it.
-  HWND window = CreateWindowW(L"PinloomApp", L"Pinloom", WS_POPUP | WS_VISIBLE, 0, 760, 8, 8, nullptr, nullptr,
-                              instance, nullptr);
+  // Below the tests' main window (40, 40, 760 x 480), where rows can be dragged onto it.
+  // Shown without taking the focus from the test's window, whose keys the test presses.
+  HWND window = CreateWindowExW(WS_EX_NOACTIVATE, L"PinloomApp", L"Pinloom", WS_POPUP | WS_BORDER, 0, 600, 200, 120,
+                                nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
+  ShowWindow(window, SW_SHOWNOACTIVATE);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
   return 0;
