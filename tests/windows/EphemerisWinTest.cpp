@@ -93,6 +93,19 @@ class LoopbackServer {
   }();
 };
 
+// The removable drives R: and S: of the test prefix, emptied before and after each use.
+struct RemovableDrives {
+  static bool Present() {
+    return GetDriveTypeW(L"R:\\") == DRIVE_REMOVABLE && GetDriveTypeW(L"S:\\") == DRIVE_REMOVABLE;
+  }
+  RemovableDrives() { Clear(); }
+  ~RemovableDrives() { Clear(); }
+  static void Clear() {
+    std::error_code ec;
+    for (const wchar_t* folder : {L"R:\\ephem", L"S:\\ephem"}) std::filesystem::remove_all(folder, ec);
+  }
+};
+
 // What the dialog showed: the status after detection, the status it ended on, the text of
 // its Cancel button then, and the modal count while it was open.
 struct DialogRun {
@@ -107,6 +120,9 @@ struct DialogRun {
 
 class EphemerisWinTest : public MainWindowFixture {
  protected:
+  // A device left behind by an interrupted run would turn the detection errors into updates.
+  void SetUp() override { RemovableDrives::Clear(); }
+
   // Presses Ctrl+Q; when detection failed, points 5406 at folder, picks the chip and clicks
   // "儲存", then waits for the end (or presses Esc once the download started) and closes.
   DialogRun Update(const Text& target, int chip, bool escDuringDownload, std::function<void()> plugIn = {}) {
@@ -305,19 +321,6 @@ TEST_F(EphemerisWinTest, ADeviceArrivingWhileTheErrorShowsRetriesTheDetection) {
   EXPECT_EQ(run.final, Wide(14268));  // no device in the test prefix: the same error again
   EXPECT_EQ(run.cancelText, L"取消");
 }
-
-// The removable drives R: and S: of the test prefix, emptied before and after each use.
-struct RemovableDrives {
-  static bool Present() {
-    return GetDriveTypeW(L"R:\\") == DRIVE_REMOVABLE && GetDriveTypeW(L"S:\\") == DRIVE_REMOVABLE;
-  }
-  RemovableDrives() { Clear(); }
-  ~RemovableDrives() { Clear(); }
-  static void Clear() {
-    std::error_code ec;
-    for (const wchar_t* folder : {L"R:\\ephem", L"S:\\ephem"}) std::filesystem::remove_all(folder, ec);
-  }
-};
 
 constexpr FILETIME kOldTime{0xC89DC000, 0x01C07385};  // 2001-01-01, UTC
 
