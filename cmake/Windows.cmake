@@ -65,4 +65,9 @@ if(WAYLOOM_TESTS AND EXISTS /usr/src/googletest/googletest)
   add_executable(WindowProbe ${CMAKE_SOURCE_DIR}/tests/windows/WindowProbe.cpp)
   target_include_directories(WindowProbe PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(WindowProbe PRIVATE comctl32 user32 kernel32 -static -static-libgcc -static-libstdc++ -municode)
+  # The companion editor played in a process of its own, and a second Wayloom.exe: both
+  # started by the exchange tests from the tests' own folder.
+  add_executable(FakeCompanion WIN32 ${CMAKE_SOURCE_DIR}/tests/windows/FakeCompanion.cpp)
+  target_link_libraries(FakeCompanion PRIVATE user32 kernel32 -static -static-libgcc -static-libstdc++ -municode)
+  add_dependencies(wayloom_windows_tests FakeCompanion Wayloom)
 endif()
