@@ -488,7 +488,14 @@ void AfterCommand(MainWindowState& state) {
 bool TranslateMainWindowMessage(MainWindowState& state, HACCEL accelerators, MSG& message) {
   if (!message.hwnd) return false;
   if (HWND checks = state.ui.CheckResultsHandle(); checks && IsDialogMessageW(checks, &message)) return true;
-  if (message.message == WM_MOUSEWHEEL && state.table.Handle()) message.hwnd = state.table.Handle();
+  if (message.message == WM_MOUSEWHEEL && state.table.Handle()) {
+    // Over the map the wheel zooms the page; anywhere else it scrolls the table.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HWND under = WindowFromPoint(cursor);
+    const bool overMap = state.mapPane.PaneVisible() && under && IsChild(state.mapPane.Handle(), under);
+    message.hwnd = overMap ? under : state.table.Handle();
+  }
   if (state.mapPane.TranslatePageKeys(message)) return true;
   return accelerators && !state.cellEditor.Visible() && TranslateAcceleratorW(state.window, accelerators, &message);
 }

@@ -78,6 +78,73 @@ TEST_F(MapPaneWinTest, MapCommandWithoutBrowserEngineHidesThePaneAndSays14322) {
   EXPECT_EQ(answeredText, ToWide(LoadText(14322)));
 }
 
+// The page file: held by another program (nothing happens, the pane stays), impossible to
+// create (14222 with its path), written (the browser without an engine: 14322, pane hidden).
+TEST_F(MapPaneWinTest, PageFileLockedMissingFolderOrWrittenGiveTheirOwnOutcome) {
+  StartWithFile();
+  std::wstring shown;
+  const auto runMap = [&] {
+    shown = L"(none)";
+    HandleDialogs({{L"Wayloom", [&shown](HWND box) {
+                      wchar_t text[512] = {};
+                      GetDlgItemTextW(box, 0xFFFF, text, 512);
+                      shown = text;
+                      PostMessageW(box, WM_COMMAND, IDOK, 0);
+                    }}});
+    Key(VK_F5);
+    pendingSteps.clear();  // a box that never opened is no longer awaited
+  };
+
+  const Text page = state->mapTempFile;
+  HANDLE held = CreateFileW(WidePointer(page), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  runMap();
+  CloseHandle(held);
+  EXPECT_EQ(shown, L"(none)");
+  EXPECT_TRUE(IsWindowVisible(state->mapPane.Handle()));
+  EXPECT_EQ(std::filesystem::file_size(std::filesystem::path(ToWide(page))), 0u);
+
+  state->mapTempFile = FromWide((folder / L"missing" / L"Wlm1.htm").wstring());
+  runMap();
+  EXPECT_EQ(shown, ToWide(FormatString(14222, state->mapTempFile)));
+  EXPECT_TRUE(IsWindowVisible(state->mapPane.Handle()));
+
+  state->mapTempFile = page;
+  runMap();
+  EXPECT_EQ(shown, ToWide(LoadText(14322)));
+  EXPECT_FALSE(IsWindowVisible(state->mapPane.Handle()));
+  EXPECT_GT(std::filesystem::file_size(std::filesystem::path(ToWide(page))), 0u);
+}
+
+// A new map language rebuilds a shown map (here: the command fails as without an engine);
+// with the pane hidden the next map just uses it.
+TEST_F(MapPaneWinTest, MapLanguageChangedInThePreferencesRunsTheMapOnlyWhileItShows) {
+  for (const bool shown : {false, true}) {
+    StartWithFile();
+    if (shown) state->mapPane.Show();
+    std::wstring answered = L"(none)";
+    const int language = (state->editor.doc.settings.googleMapsLang + 1) % 9;  // the ini file keeps the last one
+    HandleDialogs({{L"\x504F\x597D\x9078\x9805", [language](HWND dialog) {  // 偏好選項
+                      SendDlgItemMessageW(dialog, 5472, CB_SETCURSEL, language, 0);
+                      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                    }},
+                   {L"Wayloom", [&answered](HWND box) {
+                      wchar_t text[512] = {};
+                      GetDlgItemTextW(box, 0xFFFF, text, 512);
+                      answered = text;
+                      PostMessageW(box, WM_COMMAND, IDOK, 0);
+                    }}});
+    Key(VK_F12);
+    Pump();
+    pendingSteps.clear();
+    EXPECT_EQ(state->editor.doc.settings.googleMapsLang, language);
+    EXPECT_EQ(answered, shown ? ToWide(LoadText(14322)) : L"(none)") << shown;
+    TearDown();
+    window = nullptr;
+    accelerators = nullptr;
+  }
+}
+
 TEST_F(MapPaneWinTest, SplitterDragMovesTheTableEdgeWithinItsClampsAndHoverShowsTheHint) {
   StartWithFile();
   state->editor.doc.settings.window.iePane = 300;  // "IE Pane"
@@ -88,6 +155,8 @@ TEST_F(MapPaneWinTest, SplitterDragMovesTheTableEdgeWithinItsClampsAndHoverShows
   EXPECT_EQ(PaneLeft(), width - 300);
   EXPECT_EQ(TableWidth(), width - 300 - kSplitter);
 
+  Sleep(600);  // the opened file's "備妥" is written first
+  Pump();
   SetCursorPos(SplitterOnScreen().x, SplitterOnScreen().y);
   Mouse(MOUSEEVENTF_MOVE);
   Pump();
