@@ -78,6 +78,7 @@ suite "native build" build native
 suite "unit tests" ctest --test-dir build/native --output-on-failure
 suite "sanitizer build" build sanitize
 suite "unit tests under sanitizers" ctest --test-dir build/sanitize --output-on-failure
+suite "map page tests" node --test tests/page/
 suite "fuzz build" build fuzz
 suite "fuzzers" run_fuzzers
 suite "win64 build" build win64 --target Wayloom wayloom_windows_tests WindowProbe wayloom-cli

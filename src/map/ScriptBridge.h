@@ -22,6 +22,17 @@ class MapPane {
   virtual void ShowHint(TextView text) = 0;
 };
 
+// A message of the page: "<", TAB, the operation digit 0..5, then up to six TAB-separated
+// fields (name, longitude, latitude[, new name or column digit, new longitude, new latitude]).
+struct PageMessage {
+  int operation = -1;
+  std::vector<Text> fields;
+};
+// The message as the page sends it, "-0.00000" coordinates read as "0.00000"; nullopt for
+// a text of any other shape (too long, an unknown operation, a field count the operation
+// does not take), which is dropped before it touches the table.
+std::optional<PageMessage> ParsePageMessage(TextView text);
+
 class ScriptBridge : public MapLink {
  public:
   ScriptBridge(CommandContext& context, CellEditor& cellEditor, MapPane& pane);
@@ -47,6 +58,8 @@ class ScriptBridge : public MapLink {
   bool FlushingNames() const { return flushingNames_; }
 
  private:
+  void ApplyMessage(PageMessage& message);
+  bool StoreEntry(int operation, std::size_t row, std::size_t target, const std::vector<Text>& fields);
   void FlushNames();
   std::optional<Text> Put(const std::vector<ScriptArg>& args);
 
