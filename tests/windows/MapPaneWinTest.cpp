@@ -8,6 +8,7 @@
 #include "MainWindowFixture.h"
 
 #include <algorithm>
+#include <deque>
 #include <iterator>
 #include <set>
 #include <tuple>
@@ -220,6 +221,67 @@ TEST_F(MapPaneWinTest, ClosingWithThePaneShownWaitsTwoSecondsAndKeepsThePaneWidt
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(profile->ReadInt(u"Window", u"IE Pane", 0), 280);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(ToWide(page))));
+}
+
+// A page stand-in: answers GetGoogleMaps from a queue and records every PutGoogleMaps.
+class RecordingPage : public ScriptHost {
+ public:
+  std::optional<Text> Call(TextView name, const std::vector<ScriptArg>& args) override {
+    if (name != u"GetGoogleMaps") {
+      puts.push_back(args);
+      return Text(u"0");
+    }
+    if (messages.empty()) return Text();
+    Text next = messages.front();
+    messages.pop_front();
+    return next;
+  }
+  // The marker numbers the page was told to open, in order.
+  std::vector<int> Selections() const {
+    std::vector<int> markers;
+    for (const auto& args : puts)
+      if (args.size() == 2 && std::get<int>(args[0]) == 1) markers.push_back(std::get<int>(args[1]));
+    return markers;
+  }
+  std::deque<Text> messages;
+  std::vector<std::vector<ScriptArg>> puts;
+};
+
+// The timers drive the bridge: the page is polled, a click is pushed at once, keyboard
+// travel after a pause, and a row added on the map shows in the table.
+TEST_F(MapPaneWinTest, TimersPollThePageAndPushTheSelectionAtOnceForClicksLaterForKeys) {
+  StartWithFile();
+  state->mapPane.Show();
+  RecordingPage page;
+  page.messages = {u"Wayloom"};
+  state->bridge.PageNavigated(&page);
+  Sleep(600);
+  Pump();
+  EXPECT_TRUE(state->bridge.PageReady());
+  EXPECT_EQ(page.Selections(), std::vector<int>{1});  // the file opened with its first row selected
+
+  page.puts.clear();
+  HWND list = state->table.Handle();
+  const POINT third = RowOnScreen(list, 2);
+  SetCursorPos(third.x, third.y);
+  Mouse(MOUSEEVENTF_LEFTDOWN);
+  Mouse(MOUSEEVENTF_LEFTUP);
+  Pump();
+  EXPECT_EQ(page.Selections(), std::vector<int>{3});
+
+  page.puts.clear();
+  Key(VK_DOWN);
+  EXPECT_TRUE(page.Selections().empty());
+  Sleep(900);
+  Pump();
+  EXPECT_EQ(page.Selections(), std::vector<int>{4});
+
+  page.messages.push_back(u"<\t0\tKeelung\t121.74000\t25.13000");
+  Sleep(600);
+  Pump();
+  EXPECT_EQ(Names().back(), "Keelung");
+  EXPECT_EQ(ListView_GetItemCount(list), 5);
+  state->bridge.PageNavigated(nullptr);
 }
 
 // Table 2000 is table 500 less exactly the keys that edit text inside the page.
