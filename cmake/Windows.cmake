@@ -12,13 +12,14 @@ file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp ${
 list(FILTER SHELL_SOURCES EXCLUDE REGEX "/Main\\.cpp$")
 add_library(wayloom_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(wayloom_shell PUBLIC wayloom_platform_win32 wayloom_platform_portable
-  comctl32 comdlg32 shlwapi shell32 ole32 uxtheme gdi32 user32 kernel32 version)
+  comctl32 comdlg32 shlwapi shell32 ole32 oleaut32 uuid uxtheme gdi32 user32 kernel32 version)
 
 # Toolbar, status and chevron images and the chevron cursor, made from the Tango icons.
 set(BITMAPS_DIR ${CMAKE_BINARY_DIR}/generated)
 set(BITMAP_FILES ${BITMAPS_DIR}/ToolbarLarge.bmp ${BITMAPS_DIR}/ToolbarSmall.bmp ${BITMAPS_DIR}/ToolbarHuge.bmp ${BITMAPS_DIR}/Chevron.bmp
   ${BITMAPS_DIR}/StatusLarge.bmp ${BITMAPS_DIR}/StatusSmall.bmp ${BITMAPS_DIR}/Chevron.cur
-  ${BITMAPS_DIR}/DragNone.cur ${BITMAPS_DIR}/DragMove.cur ${BITMAPS_DIR}/DragCopy.cur ${BITMAPS_DIR}/DragAway.cur)
+  ${BITMAPS_DIR}/DragNone.cur ${BITMAPS_DIR}/DragMove.cur ${BITMAPS_DIR}/DragCopy.cur ${BITMAPS_DIR}/DragAway.cur
+  ${BITMAPS_DIR}/Splitter.cur)
 add_custom_command(
   OUTPUT ${BITMAP_FILES}
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_bitmaps.py ${BITMAPS_DIR}
@@ -65,4 +66,9 @@ if(WAYLOOM_TESTS AND EXISTS /usr/src/googletest/googletest)
   add_executable(WindowProbe ${CMAKE_SOURCE_DIR}/tests/windows/WindowProbe.cpp)
   target_include_directories(WindowProbe PRIVATE ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(WindowProbe PRIVATE comctl32 user32 kernel32 -static -static-libgcc -static-libstdc++ -municode)
+  # The companion editor played in a process of its own, and a second Wayloom.exe: both
+  # started by the exchange tests from the tests' own folder.
+  add_executable(FakeCompanion WIN32 ${CMAKE_SOURCE_DIR}/tests/windows/FakeCompanion.cpp)
+  target_link_libraries(FakeCompanion PRIVATE user32 kernel32 -static -static-libgcc -static-libstdc++ -municode)
+  add_dependencies(wayloom_windows_tests FakeCompanion Wayloom)
 endif()

@@ -44,10 +44,32 @@ install_marlett() {
   cp "$MARLETT" "$PREFIX_FONTS/"
 }
 
+# Two removable drives for the ephemeris update's tests: folders inside the prefix linked
+# as R: and S: (relative links, so that a copy of the prefix has drives of its own) and
+# typed "floppy". Wine reads drive types only when its server starts, so the server is
+# left to end here before any test program runs.
+add_removable_drives() {
+  local letter
+  for letter in r s; do
+    mkdir -p "$WINEPREFIX/wayloom-drives/$letter"
+    [[ "$(readlink "$WINEPREFIX/dosdevices/$letter:" || true)" == "../wayloom-drives/$letter" ]] ||
+      ln -sfn "../wayloom-drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
+  done
+  grep -q '^"s:"="floppy"' "$WINEPREFIX/system.reg" 2>/dev/null && return
+  for letter in r s; do
+    "$WAYLOOM_WINE64" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /t REG_SZ /d floppy /f >/dev/null 2>&1 || {
+      echo "wine-prefix: cannot type drive $letter: as removable" >&2
+      exit 1
+    }
+  done
+  wineserver -w
+}
+
 # A prefix booted before wine32 was installed has an empty syswow64: it is redone.
 if [[ -f "$STAMP" && "$(cat "$STAMP")" == "$STAMP_VERSION" ]] &&
    [[ ! -x "$WINE32" || -f "$SYSWOW64_KERNEL32" ]]; then
   install_marlett  # fonts-wine may have been installed after the prefix was made
+  add_removable_drives
   exit 0
 fi
 if [[ ! -f "$FONT_FILE" ]]; then
@@ -90,6 +112,7 @@ done
 add_value "$X11_DRIVER" "Managed" REG_SZ "N"
 wineserver -w
 install_marlett
+add_removable_drives
 
 echo "$STAMP_VERSION" >"$STAMP"
 echo "wine-prefix: ready"

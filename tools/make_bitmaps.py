@@ -12,6 +12,7 @@ LoadImage(LR_CREATEDIBSECTION) / ImageList_Add read with their alpha:
     StatusLarge.bmp    the four row-status images, 32 x 24 each (bitmap 3003)
     StatusSmall.bmp    the same at 24 x 16 (bitmap 3004)
     Drag*.cur          the row-drag cursors: none, move, copy, move away (cursors 4001-4004)
+    Splitter.cur       two bars with arrows left and right, over the map pane's splitter (4005)
 and Chevron.cur, an arrow with a chevron beside it (cursor 4000).
 
 The icons are Debian's tango-icon-theme (public domain); ImageMagick's `convert` scales,
@@ -322,7 +323,24 @@ DRAG_CURSORS = (('DragNone', with_badge(NONE)), ('DragMove', with_badge(PAGE)),
                 ('DragCopy', with_badge(PLUS)), ('DragAway', with_badge(AWAY)))
 
 
-def write_cursor(path, art=CURSOR):
+def splitter_art():
+    """Two white bars with an arrow to each side, outlined in black; hot spot (11, 8)."""
+    shape = {(x, y) for x in (10, 12) for y in range(1, 16)}
+    for x in range(2, 7):
+        for y in range(8 - (x - 2), 9 + (x - 2)):
+            shape |= {(x, y), (22 - x, y)}
+    shape |= {(x, 8) for x in range(6, 9)} | {(x, 8) for x in range(14, 17)}
+    art = []
+    for y in range(17):
+        line = ''
+        for x in range(23):
+            near = any((x + dx, y + dy) in shape for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+            line += '.' if (x, y) in shape else '#' if near else ' '
+        art.append(line)
+    return art
+
+
+def write_cursor(path, art=CURSOR, hot_spot=(0, 0)):
     size = 32
     pixels = bytearray()
     mask = bytearray()
@@ -336,7 +354,7 @@ def write_cursor(path, art=CURSOR):
         mask += mask_bits.to_bytes(4, 'big')
     info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
     image = info + pixels + mask
-    directory = struct.pack('<HHH', 0, 2, 1) + struct.pack('<BBBBHHII', size, size, 0, 0, 0, 0, len(image), 22)
+    directory = struct.pack('<HHH', 0, 2, 1) + struct.pack('<BBBBHHII', size, size, 0, 0, *hot_spot, len(image), 22)
     with open(path, 'wb') as f:
         f.write(directory + image)
 
@@ -361,6 +379,7 @@ def main():
     write_cursor(f'{out}/Chevron.cur')
     for name, art in DRAG_CURSORS:
         write_cursor(f'{out}/{name}.cur', art)
+    write_cursor(f'{out}/Splitter.cur', splitter_art(), (11, 8))
 
 
 if __name__ == '__main__':

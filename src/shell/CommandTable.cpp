@@ -2,6 +2,8 @@
 
 #include "shell/CompanionLink.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 #include "core/CommandIds.h"
@@ -18,6 +20,7 @@
 #include "planning/SortTable.h"
 #include "shell/MainMenus.h"
 #include "shell/MainWindow.h"
+#include "shell/MapPane.h"
 #include "shell/TableLook.h"
 #include "shell/dialogs/ConversionBrowser.h"
 #include "shell/dialogs/EphemerisDialog.h"
@@ -33,8 +36,6 @@ constexpr BYTE kCtrl = FCONTROL;
 constexpr BYTE kAlt = FALT;
 constexpr BYTE kShift = FSHIFT;
 
-// Commands of the map and the device (1022, 1029, 1030, 1045-1047) have a place here but no
-// handler yet.
 constexpr CommandEntry kCommands[] = {
     {IDM_NEW, [](MainWindowState& s) { NewDocument(Context(s)); }, {{kCtrl, 'N'}}},
     {IDM_OPEN, [](MainWindowState& s) { OpenDocument(Context(s)); }, {{kCtrl, 'O'}}},
@@ -61,7 +62,7 @@ constexpr CommandEntry kCommands[] = {
     {IDM_PASTE_ROWS, [](MainWindowState& s) { PasteRows(Context(s)); }, {{kCtrl, 'V'}, {kShift, VK_INSERT}}},
     {IDM_COPY_COORDINATES, [](MainWindowState& s) { CopyCoordinates(Context(s)); }, {{kAlt, 'C'}}},
     {IDM_PASTE_COORDINATES, [](MainWindowState& s) { PasteCoordinates(Context(s)); }, {{kAlt, 'V'}}},
-    {IDM_LOOK_UP_ADDRESS, nullptr, {{kAlt, 'A'}}},
+    {IDM_LOOK_UP_ADDRESS, [](MainWindowState& s) { LookUpAddressesFramed(s); }, {{kAlt, 'A'}}},
     {IDM_FIND, [](MainWindowState& s) { Find(Context(s), s.ui, s.editor.search); }, {{kCtrl, 'F'}}},
     {IDM_FIND_NEXT, [](MainWindowState& s) { FindNext(Context(s), s.editor.search); }, {{0, VK_F3}}},
     {IDM_REPLACE, [](MainWindowState& s) { Replace(Context(s), s.ui, s.editor.search); }, {{kCtrl, 'H'}}},
@@ -86,8 +87,8 @@ constexpr CommandEntry kCommands[] = {
     {IDM_MY_BASE_POINTS, [](MainWindowState& s) { MyBasePoints(Context(s), s.ui); }, {{kCtrl, 'M'}}},
     {IDM_SORT_ASCENDING, [](MainWindowState& s) { SortNames(Context(s), true); }, {{kCtrl, 'J'}}},
     {IDM_SORT_DESCENDING, [](MainWindowState& s) { SortNames(Context(s), false); }, {{kCtrl, 'K'}}},
-    {IDM_MAP, nullptr, {{0, VK_F5}}},
-    {IDM_EARTH, nullptr, {{0, VK_F6}}},
+    {IDM_MAP, [](MainWindowState& s) { ShowMap(s); }, {{0, VK_F5}}},
+    {IDM_EARTH, [](MainWindowState& s) { ShowInEarth(s); }, {{0, VK_F6}}},
     {IDM_UPDATE_EPHEMERIS, [](MainWindowState& s) { UpdateEphemeris(s); }, {{kCtrl, 'Q'}}},
     {IDM_SHOW_MENU_BAR, [](MainWindowState& s) { ToggleMenuBar(s); }, {{kCtrl | kAlt, 'M'}}},
     {IDM_SHOW_TOOLBAR, [](MainWindowState& s) { ToggleToolbar(s); }, {{kCtrl | kAlt, 'T'}}},
@@ -135,12 +136,24 @@ const CommandEntry* FindCommand(int id) {
   return nullptr;
 }
 
-HACCEL CreateMainAccelerators() {
+namespace {
+
+HACCEL CreateAccelerators(std::initializer_list<int> leftOut) {
   std::vector<ACCEL> keys;
-  for (const CommandEntry& entry : kCommands)
+  for (const CommandEntry& entry : kCommands) {
+    if (std::find(leftOut.begin(), leftOut.end(), entry.id) != leftOut.end()) continue;
     for (const CommandKey& key : entry.keys)
       if (key.key) keys.push_back({static_cast<BYTE>(FVIRTKEY | key.modifiers), key.key, static_cast<WORD>(entry.id)});
+  }
   return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+}
+
+}  // namespace
+
+HACCEL CreateMainAccelerators() { return CreateAccelerators({}); }
+
+HACCEL CreateMapAccelerators() {
+  return CreateAccelerators({IDM_CUT, IDM_COPY_ROWS, IDM_PASTE_ROWS, IDM_DELETE, IDM_CONTEXT_MENU_KEY});
 }
 
 }  // namespace wayloom

@@ -27,5 +27,8 @@ std::span<const CommandEntry> MainCommands();
 const CommandEntry* FindCommand(int id);
 // The accelerator table of every key in the list (the caller destroys it).
 HACCEL CreateMainAccelerators();
+// Accelerator table 2000, for keys typed in the map page: the main table without the keys
+// of cut, copy, paste and delete and the Applications key, which edit text in the page.
+HACCEL CreateMapAccelerators();
 
 }  // namespace wayloom

@@ -40,6 +40,8 @@ CommandStateInputs WindowInputs(const MainWindowState& state) {
   inputs.statusBarShown = state.statusBar.Visible();
   inputs.toolbarShown = state.toolbar.Visible();
   inputs.deviceServiceInstalled = state.deviceServiceInstalled;
+  inputs.mapTempFileSet = !state.mapTempFile.empty();
+  inputs.earthTempFileSet = !state.earthTempFile.empty();
   inputs.siblingWindowExists = FindWindowW(ToWide(LoadText(kSiblingClassString)).c_str(), nullptr) != nullptr;
   inputs.backgroundInUse = state.editor.doc.settings.font.useBackground;
   return inputs;

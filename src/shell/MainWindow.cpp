@@ -3,6 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
 #include "core/CommandStates.h"
 #include "core/StatusTexts.h"
 #include "core/StringTable.h"
@@ -32,6 +36,8 @@ constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, missing from olde
 constexpr int kReadyString = 13100;
 constexpr int kRowsString = 14202;
 constexpr int kDeviceServiceKeyString = 14278;
+constexpr UINT kSelectionPauseMilliseconds = 750;
+constexpr UINT kCloseDelayMilliseconds = 2000;  // the page's time to unload
 
 MainWindowState* StateOf(HWND window) {
   return reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -60,6 +66,13 @@ TableEvents TableEventsOf(MainWindowState& state) {
   state.table.Drag().SetDropAway([&state](HWND target, DragEffect effect) { DropRowsOnWindow(state, target, effect); });
   events.scrolled = [&state] { state.cellEditor.Reposition(); };
   events.headerMenu = [&state](int column, POINT screen) { OpenHeaderMenu(state, column, screen); };
+  // The map follows at once for a click, after a pause for keyboard travel.
+  events.selectionChanged = [&state] {
+    state.editor.doc.selectPending = true;
+    state.selectHoldOff = true;
+    SetTimer(state.window, kSelectionTimer, (GetKeyState(VK_LBUTTON) & 0x8000) ? 0 : kSelectionPauseMilliseconds,
+             nullptr);
+  };
   return events;
 }
 
@@ -82,11 +95,14 @@ ToolbarEvents ToolbarEventsOf(MainWindowState& state) {
 }
 
 bool OnCreate(MainWindowState& state, HINSTANCE instance) {
+  state.oleReady = SUCCEEDED(OleInitialize(nullptr));
   LoadSettings(state.profile, state.editor.doc.settings, state.modernVisuals);
   state.ui.SetSettings(&state.editor.doc.settings);
   const Settings& settings = state.editor.doc.settings;
   if (!state.table.Create(state.window, instance, TableEventsOf(state))) return false;
   if (!state.cellEditor.Create(state.table.Handle(), instance)) return false;
+  if (!state.mapPane.Create(state.window, instance)) return false;
+  state.editor.doc.map = &state.bridge;
   state.ui.SetCellEditor(&state.cellEditor);
   state.ui.SetCommandContext(&state.editor.context);
   state.clipboard = std::make_unique<Win32ClipboardStore>(state.window);
@@ -107,6 +123,7 @@ bool OnCreate(MainWindowState& state, HINSTANCE instance) {
   if (settings.Get(Option::ShowMenuBar)) SetMenu(state.window, state.menu);
 
   state.deviceServiceInstalled = RegistryKeyExists(kDeviceServiceKeyString);
+  ChooseMapTempFiles(state);
   SetTimer(state.window, kStatusTimer, kStatusMilliseconds, nullptr);
   if (settings.Get(Option::BackupFile)) state.ui.RestartAutoSaveTimer(settings.backupInterval);
   DragAcceptFiles(state.window, TRUE);
@@ -194,14 +211,42 @@ void RefreshStatusParts(MainWindowState& state) {
   }
 }
 
+// The page's pending message; the table is refreshed when the message changed it.
+void PollMap(MainWindowState& state) {
+  if (!state.mapPane.PaneVisible()) return;
+  const DocumentState& doc = state.editor.doc;
+  const auto shape = [&doc] {
+    return std::tuple(doc.table.RowCount(), doc.table.SelectedCount(), doc.table.FirstSelected(),
+                      doc.journal.current, doc.document.modified);
+  };
+  const auto before = shape();
+  state.bridge.Poll();
+  if (shape() != before || doc.titleDirty) AfterCommand(state);
+}
+
 void OnTimer(MainWindowState& state, UINT_PTR timer) {
+  if (timer == kCloseDelayTimer) {
+    KillTimer(state.window, kCloseDelayTimer);
+    DestroyWindow(state.window);
+    return;
+  }
+  if (timer == kSplitterHoverTimer && !state.mapPane.OnHoverTick()) return;
   RefreshTitle(state);
   if (timer == kAutoSaveTimer) {
     AutoSave(state.editor.context);
     AfterCommand(state);
-    return;
   }
-  if (timer != kStatusTimer || state.statusBar.Simple()) return;
+  PollMap(state);
+  DocumentState& doc = state.editor.doc;
+  if (timer == kSelectionTimer) {
+    KillTimer(state.window, kSelectionTimer);
+    state.selectHoldOff = false;
+  }
+  if (doc.selectPending && !state.selectHoldOff) {
+    if (doc.table.SelectedCount() > 0) MapSelectEntry(doc);
+    doc.selectPending = false;
+  }
+  if (timer != kStatusTimer || state.statusBar.Simple() || state.statusRefreshSuspended) return;
   if (state.toolbar.Visible()) state.toolbar.ApplyStates(state.editor.States(WindowInputs(state), false));
   RefreshStatusParts(state);
 }
@@ -274,12 +319,20 @@ void OnPaint(MainWindowState& state) {
     FillRect(dc, &edge, line);
     DeleteObject(line);
   }
+  state.mapPane.PaintSplitter(dc);
   EndPaint(state.window, &paint);
 }
 
 bool OnClose(MainWindowState& state) {
   if (!state.cellEditor.Commit()) return false;
   if (state.editor.doc.document.modified && !ConfirmDiscard(state.editor.context)) return false;
+  if (state.mapPane.PaneVisible()) {
+    // The page gets time to unload before the window goes.
+    ShowWindow(state.window, SW_HIDE);
+    state.mapPane.ClosePane();
+    SetTimer(state.window, kCloseDelayTimer, kCloseDelayMilliseconds, nullptr);
+    return true;
+  }
   DestroyWindow(state.window);
   return true;
 }
@@ -287,6 +340,7 @@ bool OnClose(MainWindowState& state) {
 void OnDestroy(MainWindowState& state) {
   KillTimer(state.window, kStatusTimer);
   KillTimer(state.window, kAutoSaveTimer);
+  for (UINT_PTR timer : {kSplitterHoverTimer, kSelectionTimer, kCloseDelayTimer}) KillTimer(state.window, timer);
   Settings& settings = state.editor.doc.settings;
   settings.Set(Option::ShowMenuBar, GetMenu(state.window) != nullptr);
   settings.Set(Option::ShowStatusBar, state.statusBar.Visible());
@@ -298,8 +352,10 @@ void OnDestroy(MainWindowState& state) {
   placement.length = sizeof placement;
   if (GetWindowPlacement(state.window, &placement)) {
     const RECT& normal = placement.rcNormalPosition;
+    RECT pane{};
+    GetWindowRect(state.mapPane.Handle(), &pane);
     SaveWindowSettings(state.profile, normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top,
-                       static_cast<int>(placement.showCmd), 0);
+                       static_cast<int>(placement.showCmd), pane.right - pane.left);
   }
   RemoveVersionNotice(state.window);
   // A menu that was never attached is not destroyed with the window.
@@ -310,6 +366,11 @@ void OnDestroy(MainWindowState& state) {
   state.tableFont = nullptr;
   state.menuImages.clear();
   state.menu = state.contextMenus = nullptr;
+  DeleteMapTempFiles(state);
+  state.editor.doc.map = nullptr;
+  state.mapPane.ReleaseBrowser();
+  if (state.oleReady) OleUninitialize();
+  state.oleReady = false;
   PostQuitMessage(0);
 }
 
@@ -328,6 +389,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
   MainWindowState* state = StateOf(window);
   if (!state) return DefWindowProcW(window, message, wParam, lParam);
+  if (auto splitter = state->mapPane.OnMainWindowMessage(message, wParam, lParam)) return *splitter;
 
   switch (message) {
     case WM_CREATE:
@@ -426,7 +488,15 @@ void AfterCommand(MainWindowState& state) {
 bool TranslateMainWindowMessage(MainWindowState& state, HACCEL accelerators, MSG& message) {
   if (!message.hwnd) return false;
   if (HWND checks = state.ui.CheckResultsHandle(); checks && IsDialogMessageW(checks, &message)) return true;
-  if (message.message == WM_MOUSEWHEEL && state.table.Handle()) message.hwnd = state.table.Handle();
+  if (message.message == WM_MOUSEWHEEL && state.table.Handle()) {
+    // Over the map the wheel zooms the page; anywhere else it scrolls the table.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HWND under = WindowFromPoint(cursor);
+    const bool overMap = state.mapPane.PaneVisible() && under && IsChild(state.mapPane.Handle(), under);
+    message.hwnd = overMap ? under : state.table.Handle();
+  }
+  if (state.mapPane.TranslatePageKeys(message)) return true;
   return accelerators && !state.cellEditor.Visible() && TranslateAcceleratorW(state.window, accelerators, &message);
 }
 
@@ -444,9 +514,9 @@ void Relayout(MainWindowState& state) {
   }
   state.statusBar.Resize(client.right);
   const int y = top + toolbarHeight + Scaled(state.window, 2);
-  const int tableHeight = client.bottom - state.statusBar.Height() - y;
-  SetWindowPos(state.table.Handle(), nullptr, 0, y, client.right, tableHeight < 0 ? 0 : tableHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const int tableHeight = std::max(0, static_cast<int>(client.bottom) - state.statusBar.Height() - y);
+  const int tableWidth = state.mapPane.PaneVisible() ? state.mapPane.Place(client.right, y, tableHeight) : client.right;
+  SetWindowPos(state.table.Handle(), nullptr, 0, y, tableWidth, tableHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   state.cellEditor.Reposition();
   InvalidateRect(state.window, nullptr, TRUE);
 }
@@ -525,6 +595,15 @@ void ShowPreferences(MainWindowState& state) {
       KillTimer(state.window, kAutoSaveTimer);
     }
   }
+  // The page is rebuilt in a new language; other map options are pushed to it.
+  if (change.mapLanguageChanged && state.mapPane.PaneVisible()) {
+    PostMessageW(state.window, WM_COMMAND, IDM_MAP, 0);
+    return;
+  }
+  constexpr std::pair<Option, int> kPageOptions[] = {
+      {Option::GoogleMapsCookie, 12}, {Option::GoogleMapsName, 14}, {Option::GoogleMapsRoute, 16}};
+  for (const auto& [option, base] : kPageOptions)
+    if (settings.Get(option) != before.Get(option)) MapSetOption(state.editor.doc, base + (settings.Get(option) ? 0 : 1));
 }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
@@ -539,7 +618,7 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.lpszClassName = className.c_str();
-  return RegisterClassExW(&windowClass) != 0;
+  return RegisterClassExW(&windowClass) != 0 && MapPaneWindow::RegisterWindowClass(instance);
 }
 
 HWND CreateMainWindow(HINSTANCE instance, MainWindowState& state, int x, int y, int width, int height) {

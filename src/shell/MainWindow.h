@@ -18,6 +18,7 @@
 #include "platform/win32/Win32FileStore.h"
 #include "platform/win32/WinInetHttpClient.h"
 #include "shell/InPlaceEditor.h"
+#include "shell/MapPane.h"
 #include "shell/StatusBar.h"
 #include "shell/TableView.h"
 #include "shell/Toolbar.h"
@@ -60,6 +61,14 @@ struct MainWindowState {
   Editor editor;
   TableView table;
   InPlaceEditor cellEditor;
+  // The map: the pane with its browser, and the bridge to its page (the document's map).
+  MapPaneWindow mapPane{*this};
+  ScriptBridge bridge{editor.context, editor.cellEditor, mapPane};
+  Text mapTempFile;    // the map page's file, chosen at start
+  Text earthTempFile;  // the Google Earth file; empty when Google Earth is not installed
+  bool selectHoldOff = false;           // a selection push waits for its timer
+  bool statusRefreshSuspended = false;  // the timer leaves the status bar alone
+  bool oleReady = false;                // OleInitialize succeeded at creation
   std::unique_ptr<Win32ClipboardStore> clipboard;  // needs the window as its owner
 
   HWND window = nullptr;

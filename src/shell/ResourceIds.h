@@ -13,3 +13,4 @@
 #define IDC_DRAG_MOVE 4002     /* row drag: move */
 #define IDC_DRAG_COPY 4003     /* row drag: copy */
 #define IDC_DRAG_AWAY 4004     /* row drag: move to another window */
+#define IDC_SPLITTER 4005      /* over the splitter left of the map pane */

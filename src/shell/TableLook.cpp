@@ -26,26 +26,6 @@ struct FontChoice {
   MainWindowState* state;
 };
 
-// The table's font with the face the system really draws with (a substitute name such as
-// "MS Shell Dlg" is no entry of the font chooser's list).
-LOGFONTW CurrentLogFont(const MainWindowState& state) {
-  LOGFONTW font{};
-  HFONT shown = reinterpret_cast<HFONT>(SendMessageW(state.table.Handle(), WM_GETFONT, 0, 0));
-  HGDIOBJ object = shown ? static_cast<HGDIOBJ>(shown) : GetStockObject(DEFAULT_GUI_FONT);
-  GetObjectW(object, sizeof font, &font);
-  if (HDC dc = GetDC(state.table.Handle())) {
-    HGDIOBJ old = SelectObject(dc, object);
-    GetTextFaceW(dc, LF_FACESIZE, font.lfFaceName);
-    SelectObject(dc, old);
-    ReleaseDC(state.table.Handle(), dc);
-  }
-  return font;
-}
-
-COLORREF CurrentTextColour(const MainWindowState& state) {
-  const COLORREF colour = ListView_GetTextColor(state.table.Handle());
-  return colour == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : colour;
-}
 
 // The new font on the table, its header and the editor; the text colour; the settings kept
 // for the next start.
@@ -114,6 +94,25 @@ void ApplyPictureStyle(MainWindowState& state, bool picture) {
 }
 
 }  // namespace
+
+LOGFONTW CurrentLogFont(const MainWindowState& state) {
+  LOGFONTW font{};
+  HFONT shown = reinterpret_cast<HFONT>(SendMessageW(state.table.Handle(), WM_GETFONT, 0, 0));
+  HGDIOBJ object = shown ? static_cast<HGDIOBJ>(shown) : GetStockObject(DEFAULT_GUI_FONT);
+  GetObjectW(object, sizeof font, &font);
+  if (HDC dc = GetDC(state.table.Handle())) {
+    HGDIOBJ old = SelectObject(dc, object);
+    GetTextFaceW(dc, LF_FACESIZE, font.lfFaceName);
+    SelectObject(dc, old);
+    ReleaseDC(state.table.Handle(), dc);
+  }
+  return font;
+}
+
+COLORREF CurrentTextColour(const MainWindowState& state) {
+  const COLORREF colour = ListView_GetTextColor(state.table.Handle());
+  return colour == CLR_DEFAULT ? GetSysColor(COLOR_WINDOWTEXT) : colour;
+}
 
 void ApplyStoredTableLook(MainWindowState& state) {
   const Settings& settings = state.editor.doc.settings;

@@ -374,12 +374,14 @@ void TableView::OnItemChanged(const NMLISTVIEW& change) {
     if (!SelectionBitChanged(change.uOldState, change.uNewState)) return;
     bool selected = (change.uNewState & LVIS_SELECTED) != 0;
     for (std::size_t row = 0; row < table.RowCount(); ++row) table.SetSelected(row, selected);
+    if (events_.selectionChanged) events_.selectionChanged();
     return;
   }
   std::size_t row = static_cast<std::size_t>(change.iItem);
   if (row >= table.RowCount()) return;
   if (SelectionBitChanged(change.uOldState, change.uNewState)) {
     table.SetSelected(row, (change.uNewState & LVIS_SELECTED) != 0);
+    if (events_.selectionChanged) events_.selectionChanged();
   }
   if ((change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED)) table.SetFocused(row);
 }
@@ -391,6 +393,7 @@ void TableView::OnRangeStateChanged(const NMLVODSTATECHANGE& change) {
   bool selected = (change.uNewState & LVIS_SELECTED) != 0;
   std::size_t last = static_cast<std::size_t>(change.iTo);
   for (std::size_t row = change.iFrom; row <= last && row < table.RowCount(); ++row) table.SetSelected(row, selected);
+  if (events_.selectionChanged) events_.selectionChanged();
 }
 
 }  // namespace wayloom

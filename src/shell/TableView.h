@@ -19,6 +19,7 @@ struct TableEvents {
   std::function<void()> scrolled;      // the editor follows its cell
   std::function<void(int column, POINT screen)> headerMenu;  // right-click on a column title (-1: none)
   std::function<void(std::size_t drop, DragEffect effect)> dropRows;  // a row drag ended inside the table
+  std::function<void()> selectionChanged;  // by the user (mouse or keys), not by the program
 };
 
 class TableView {

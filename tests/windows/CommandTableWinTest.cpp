@@ -18,8 +18,8 @@ namespace {
 
 constexpr int kMainMenu = 500;
 constexpr int kContextMenus = 10000;
-// Commands of the map, the device and dialogs still to come: listed, not yet handled.
-const std::set<int> kNotYetHandled = {IDM_LOOK_UP_ADDRESS, IDM_MAP, IDM_EARTH};
+// Commands listed but not handled yet.
+const std::set<int> kNotYetHandled = {};
 
 void CollectMenuItems(HMENU menu, std::vector<UINT>& ids) {
   const int count = GetMenuItemCount(menu);

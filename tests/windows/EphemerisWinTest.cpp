@@ -2,7 +2,8 @@
 // 127.0.0.1 (the ini file points the update at it) serving cabinets made with gcab: the
 // detection error first (no device in the test prefix), then "儲存" into a folder with a
 // space and Chinese in its name that does not exist yet; errors, and Esc while the
-// server stalls.
+// server stalls. Then devices on the prefix's removable drives R: and S: (added by
+// scripts/wine-prefix.sh): found by the detection, one plugged in while the error shows.
 // Built for 64 bits only: the 32-bit tests run under qemu's user-mode emulation here, where
 // 32-bit WinINet never finishes a download from this loopback server.
 #if defined(_WIN64)
@@ -12,6 +13,7 @@
 #include "MainWindowFixture.h"
 
 #include <functional>
+#include <vector>
 
 #include "core/StringTable.h"
 
@@ -91,10 +93,25 @@ class LoopbackServer {
   }();
 };
 
+// The removable drives R: and S: of the test prefix, emptied before and after each use.
+struct RemovableDrives {
+  static bool Present() {
+    return GetDriveTypeW(L"R:\\") == DRIVE_REMOVABLE && GetDriveTypeW(L"S:\\") == DRIVE_REMOVABLE;
+  }
+  RemovableDrives() { Clear(); }
+  ~RemovableDrives() { Clear(); }
+  static void Clear() {
+    std::error_code ec;
+    for (const wchar_t* folder : {L"R:\\ephem", L"S:\\ephem"}) std::filesystem::remove_all(folder, ec);
+  }
+};
+
 // What the dialog showed: the status after detection, the status it ended on, the text of
 // its Cancel button then, and the modal count while it was open.
 struct DialogRun {
   std::wstring afterDetection, final, cancelText;
+  std::wstring drive, folderShown;  // 5405's selected drive and 5406 at the end
+  int chipChecked = 0;              // the radio checked at the end
   bool marqueeShownWhileBusy = false;
   bool busyAfterDeviceChange = false;
   int modals = -1;
@@ -103,11 +120,24 @@ struct DialogRun {
 
 class EphemerisWinTest : public MainWindowFixture {
  protected:
+  // A device left behind by an interrupted run would turn the detection errors into updates.
+  void SetUp() override { RemovableDrives::Clear(); }
+
   // Presses Ctrl+Q; when detection failed, points 5406 at folder, picks the chip and clicks
   // "儲存", then waits for the end (or presses Esc once the download started) and closes.
-  DialogRun Update(const Text& target, int chip, bool escDuringDownload, bool plugIn = false) {
+  DialogRun Update(const Text& target, int chip, bool escDuringDownload, std::function<void()> plugIn = {}) {
     run_ = DialogRun();
-    script_ = {target, chip, escDuringDownload, plugIn, 0, GetTickCount(), nullptr};
+    script_ = {target, chip, escDuringDownload, std::move(plugIn), false, 0, GetTickCount(), nullptr};
+    current_ = this;
+    SetTimer(nullptr, 0, 100, Step);
+    Key('Q', {VK_CONTROL});
+    return run_;
+  }
+  // Presses Ctrl+Q and lets the detection find the device, or with plugIn, plugs it in
+  // when the detection error shows.
+  DialogRun Detect(std::function<void()> plugIn = {}) {
+    run_ = DialogRun();
+    script_ = {Text(), 0, false, std::move(plugIn), true, 0, GetTickCount(), nullptr};
     current_ = this;
     SetTimer(nullptr, 0, 100, Step);
     Key('Q', {VK_CONTROL});
@@ -134,10 +164,12 @@ class EphemerisWinTest : public MainWindowFixture {
       EndDialog(dialog, IDCANCEL);
       return;
     }
+    if (script.phase == 0 && idle && script.detects && !script.plugIn) script.phase = 1;  // found at once
     if (script.phase == 0 && idle) {
       run.afterDetection = Text5400(dialog);
       run.modals = OpenModalCount();
       if (script.plugIn) {  // a device arrives: the failed detection runs again
+        script.plugIn();
         SendMessageW(dialog, WM_DEVICECHANGE, 0x8000, 0);
         run.busyAfterDeviceChange = !IsWindowEnabled(GetDlgItem(dialog, IDCANCEL));
         script.phase = 1;
@@ -160,6 +192,11 @@ class EphemerisWinTest : public MainWindowFixture {
       wchar_t text[64] = {};
       GetDlgItemTextW(dialog, IDCANCEL, text, 64);
       run.cancelText = text;
+      GetDlgItemTextW(dialog, 5405, text, 64);
+      run.drive = text;
+      GetDlgItemTextW(dialog, 5406, text, 64);
+      run.folderShown = text;
+      run.chipChecked = IsDlgButtonChecked(dialog, 5402) ? 5402 : IsDlgButtonChecked(dialog, 5403) ? 5403 : 0;
       SendDlgItemMessageW(dialog, IDCANCEL, BM_CLICK, 0, 0);
     }
   }
@@ -190,7 +227,8 @@ class EphemerisWinTest : public MainWindowFixture {
     Text target;
     int chip;
     bool esc;
-    bool plugIn;
+    std::function<void()> plugIn;
+    bool detects;
     int phase;
     DWORD started;
     HWND dialog;
@@ -277,11 +315,105 @@ TEST_F(EphemerisWinTest, EscStopsADownloadFromAStalledServer) {
 
 TEST_F(EphemerisWinTest, ADeviceArrivingWhileTheErrorShowsRetriesTheDetection) {
   Start();
-  const DialogRun run = Update(Text(), 5402, false, true);
+  const DialogRun run = Update(Text(), 5402, false, [] {});
   EXPECT_EQ(run.afterDetection, Wide(14268));
   EXPECT_TRUE(run.busyAfterDeviceChange);
   EXPECT_EQ(run.final, Wide(14268));  // no device in the test prefix: the same error again
   EXPECT_EQ(run.cancelText, L"取消");
+}
+
+constexpr FILETIME kOldTime{0xC89DC000, 0x01C07385};  // 2001-01-01, UTC
+
+FILETIME LastWrite(const std::filesystem::path& path) {
+  FILETIME write{};
+  HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  GetFileTime(file, nullptr, nullptr, &write);
+  CloseHandle(file);
+  return write;
+}
+
+bool NotBefore(FILETIME time, FILETIME start) { return CompareFileTime(&time, &start) >= 0; }
+
+// A device: the drive's "ephem" folder with old data files and an old ee_meta.txt.
+void PlantDevice(const std::wstring& drive, const std::vector<std::wstring>& files) {
+  const std::filesystem::path ephem = drive + L"ephem";
+  std::filesystem::create_directories(ephem);
+  std::vector<std::wstring> all = files;
+  all.push_back(L"ee_meta.txt");
+  for (const std::wstring& name : all) {
+    WriteBytes(ephem / name, "old\n");
+    HANDLE file = CreateFileW((ephem / name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, &kOldTime, &kOldTime, &kOldTime);
+    CloseHandle(file);
+  }
+}
+
+TEST_F(EphemerisWinTest, FindsTheDeviceOnTheLastRemovableDriveAndRefreshesItsFiles) {
+#ifndef WAYLOOM_EPHEMERIS_CABINETS
+  GTEST_SKIP() << "gcab was missing at build time";
+#else
+  if (!RemovableDrives::Present()) GTEST_SKIP() << "no removable R: and S: in the Wine prefix (scripts/wine-prefix.sh)";
+  struct Case {
+    const char* name;
+    std::vector<std::wstring> onR, onS;
+    bool pluggedInLater;  // R:'s files appear while the detection error shows
+    const wchar_t* cabinet;
+    const wchar_t* drive;
+    int chip;
+    const char* query;
+    const wchar_t* dataFile;
+    const char* data;
+  } cases[] = {
+      {"Global Locate on R:", {L"lto.dat"}, {}, false, L"GlobalLocate.cab", L"R:\\", 5402,
+       "eeProvider=globalLocate&devicecode=1", L"lto.dat", "Global Locate orbits\n"},
+      {"both data files: Global Locate", {L"packedephemeris.ee", L"lto.dat"}, {}, false, L"GlobalLocate.cab", L"R:\\",
+       5402, "eeProvider=globalLocate&devicecode=1", L"lto.dat", "Global Locate orbits\n"},
+      {"two devices: S: is listed last", {L"lto.dat"}, {L"packedephemeris.ee"}, false, L"Sirf.cab", L"S:\\", 5403,
+       "eeProvider=SiRFStarIII&devicecode=2", L"packedephemeris.ee", "SiRF orbits\n"},
+      {"plugged in after the detection error", {L"packedephemeris.ee"}, {}, true, L"Sirf.cab", L"R:\\", 5403,
+       "eeProvider=SiRFStarIII&devicecode=2", L"packedephemeris.ee", "SiRF orbits\n"},
+  };
+  Start();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemovableDrives drives;
+    auto plant = [&c] {
+      PlantDevice(L"R:\\", c.onR);
+      if (!c.onS.empty()) PlantDevice(L"S:\\", c.onS);
+    };
+    if (!c.pluggedInLater) plant();
+    LoopbackServer server(Ok(ReadBytes(kCabinets / c.cabinet)), false);
+    ServeAt(server);
+    FILETIME started{};
+    GetSystemTimeAsFileTime(&started);
+    const DialogRun run = c.pluggedInLater ? Detect(plant) : Detect();
+    EXPECT_EQ(run.afterDetection, c.pluggedInLater ? Wide(14268) : L"");
+    EXPECT_EQ(run.busyAfterDeviceChange, c.pluggedInLater);
+    EXPECT_EQ(run.final, Wide(14274));
+    EXPECT_EQ(run.cancelText, L"關閉");
+    EXPECT_EQ(run.chipChecked, c.chip);
+    EXPECT_EQ(run.drive, c.drive);
+    EXPECT_EQ(run.folderShown, std::wstring(c.drive) + L"ephem");
+    EXPECT_NE(server.Request().find(c.query), std::string::npos);
+    const std::filesystem::path ephem = std::wstring(c.drive) + L"ephem";
+    EXPECT_EQ(ReadBytes(ephem / c.dataFile), c.data);
+    EXPECT_EQ(ReadBytes(ephem / L"ee_meta.txt"), "meta\n");
+    // Stamped now, not left with the cabinet's times.
+    EXPECT_TRUE(NotBefore(LastWrite(ephem / c.dataFile), started));
+    EXPECT_TRUE(NotBefore(LastWrite(ephem / L"ee_meta.txt"), started));
+    // The other data file and the other device are left alone.
+    for (const auto& [drive, files] : {std::pair{L"R:\\", c.onR}, std::pair{L"S:\\", c.onS}}) {
+      for (const std::wstring& name : files) {
+        const std::filesystem::path path = std::filesystem::path(drive) / L"ephem" / name;
+        if (path == ephem / c.dataFile) continue;
+        EXPECT_EQ(ReadBytes(path), "old\n") << path.string();
+        const FILETIME written = LastWrite(path);
+        EXPECT_EQ(CompareFileTime(&kOldTime, &written), 0);
+      }
+    }
+  }
+#endif
 }
 
 }  // namespace
