@@ -149,6 +149,15 @@ LRESULT TableView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SyncFromTable();
         return 0;
       }
+      if (!modernVisuals_ && (wParam == VK_LEFT || wParam == VK_RIGHT)) {
+        quietSelection_ = true;
+        LRESULT result = DefSubclassProc(list_, message, wParam, lParam);
+        quietSelection_ = false;
+        return result;
+      }
+      break;
+    case WM_LBUTTONUP:
+      marqueeActive_ = false;
       break;
     case WM_GETDLGCODE:
       return DLGC_WANTALLKEYS | DefSubclassProc(list_, message, wParam, lParam);
@@ -163,7 +172,9 @@ LRESULT TableView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam & (MK_SHIFT | MK_CONTROL)) break;
       if (events_.commitEditor && !events_.commitEditor()) return 0;
       SetFocus(list_);
+      quietSelection_ = true;
       SelectOnlyRowAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      quietSelection_ = false;
       return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
@@ -273,6 +284,10 @@ LRESULT TableView::OnNotify(const NMHDR& header) {
     case LVN_ODSTATECHANGED:
       OnRangeStateChanged(reinterpret_cast<const NMLVODSTATECHANGE&>(header));
       return 0;
+    case LVN_MARQUEEBEGIN:
+      // The mouse is captured by the control until the button comes up.
+      marqueeActive_ = true;
+      return 0;
     default:
       return 0;
   }
@@ -374,14 +389,14 @@ void TableView::OnItemChanged(const NMLISTVIEW& change) {
     if (!SelectionBitChanged(change.uOldState, change.uNewState)) return;
     bool selected = (change.uNewState & LVIS_SELECTED) != 0;
     for (std::size_t row = 0; row < table.RowCount(); ++row) table.SetSelected(row, selected);
-    if (events_.selectionChanged) events_.selectionChanged();
+    NotifySelection();
     return;
   }
   std::size_t row = static_cast<std::size_t>(change.iItem);
   if (row >= table.RowCount()) return;
   if (SelectionBitChanged(change.uOldState, change.uNewState)) {
     table.SetSelected(row, (change.uNewState & LVIS_SELECTED) != 0);
-    if (events_.selectionChanged) events_.selectionChanged();
+    NotifySelection();
   }
   if ((change.uNewState & LVIS_FOCUSED) && !(change.uOldState & LVIS_FOCUSED)) table.SetFocused(row);
 }
@@ -393,7 +408,15 @@ void TableView::OnRangeStateChanged(const NMLVODSTATECHANGE& change) {
   bool selected = (change.uNewState & LVIS_SELECTED) != 0;
   std::size_t last = static_cast<std::size_t>(change.iTo);
   for (std::size_t row = change.iFrom; row <= last && row < table.RowCount(); ++row) table.SetSelected(row, selected);
-  if (events_.selectionChanged) events_.selectionChanged();
+  NotifySelection();
+}
+
+void TableView::NotifySelection() {
+  // A marquee ends with the button; should the control's own capture have kept the
+  // button-up from this procedure, the button's state still tells.
+  if (marqueeActive_ && !(GetKeyState(VK_LBUTTON) & 0x8000)) marqueeActive_ = false;
+  if (quietSelection_ || marqueeActive_ || !events_.selectionChanged) return;
+  events_.selectionChanged();
 }
 
 }  // namespace wayloom

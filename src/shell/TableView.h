@@ -75,6 +75,11 @@ class TableView {
   TableDrag drag_;
   // Set while the control is being told the rows' selection, so its echoes are ignored.
   bool pushingSelection_ = false;
+  // Selection changes the map is not told of: those of a middle-button click, of the
+  // classic look's Left and Right keys, and those made while a marquee is drawn.
+  bool quietSelection_ = false;
+  bool marqueeActive_ = false;
+  void NotifySelection();
 };
 
 }  // namespace wayloom

@@ -248,7 +248,7 @@ class RecordingPage : public ScriptHost {
 };
 
 // The timers drive the bridge: the page is polled, a click is pushed at once, keyboard
-// travel after a pause, and a row added on the map shows in the table.
+// travel after a pause, a middle click not at all, and a row added on the map shows in the table.
 TEST_F(MapPaneWinTest, TimersPollThePageAndPushTheSelectionAtOnceForClicksLaterForKeys) {
   StartWithFile();
   state->mapPane.Show();
@@ -275,6 +275,17 @@ TEST_F(MapPaneWinTest, TimersPollThePageAndPushTheSelectionAtOnceForClicksLaterF
   Sleep(900);
   Pump();
   EXPECT_EQ(page.Selections(), std::vector<int>{4});
+
+  // A middle-button click selects the row but tells the map nothing.
+  page.puts.clear();
+  const POINT second = RowOnScreen(list, 1);
+  SetCursorPos(second.x, second.y);
+  Mouse(MOUSEEVENTF_MIDDLEDOWN);
+  Mouse(MOUSEEVENTF_MIDDLEUP);
+  Sleep(900);
+  Pump();
+  EXPECT_EQ(state->editor.doc.table.FirstSelected(), 1);
+  EXPECT_TRUE(page.Selections().empty());
 
   page.messages.push_back(u"<\t0\tKeelung\t121.74000\t25.13000");
   Sleep(600);
