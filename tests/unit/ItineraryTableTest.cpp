@@ -161,20 +161,6 @@ TEST(ItineraryTable, RowIdsAreStableAndNeverReused) {
   EXPECT_EQ(doc.table.FindRowById(c), 2);
 }
 
-TEST(ItineraryTable, SelectionAndFocusLiveInTheRows) {
-  DocumentState doc;
-  for (const char16_t* name : {u"a", u"b", u"c"}) Add(doc, name);
-  InsertRowRecorded(doc, 1, u"new", 0, true);
-  EXPECT_EQ(doc.table.SelectedCount(), 1u);
-  EXPECT_EQ(doc.table.FirstSelected(), 1);
-  EXPECT_EQ(doc.table.FocusedRow(), 1);
-  doc.table.SetFocused(3);
-  EXPECT_EQ(doc.table.FocusedRow(), 3);
-  EXPECT_FALSE(doc.table.Row(1).focused);
-  doc.table.ClearSelection();
-  EXPECT_EQ(doc.table.FirstSelected(), -1);
-}
-
 TEST(ColumnLayout, DisplayOrderAndDefaults) {
   EXPECT_EQ(ColumnDisplayOrder(false), (std::array<int, kColumnCount>{3, 4, 0, 2, 1}));
   EXPECT_EQ(ColumnDisplayOrder(true), (std::array<int, kColumnCount>{3, 4, 0, 1, 2}));
