@@ -233,7 +233,39 @@ class MapEndToEnd : public ::testing::Test {
     return (folder / name).string();
   }
 
+  // Clicks a marker or a link of the information window once it has stopped moving: the map
+  // pans to fit a window it opens, and a click during the pan lands beside its target.
+  bool ClickWhenStill(const std::string& selector) {
+    std::string quoted;
+    for (const char c : selector) quoted += (c == '\'' || c == '\\') ? std::string{'\\', c} : std::string{c};
+    const std::string rect = "(function () { var e = document.querySelector('" + quoted +
+                             "'); if (!e) return ''; var r = e.getBoundingClientRect(); return r.left + ',' + r.top; })()";
+    std::string last = "(none)";
+    for (int i = 0; i < 40; ++i) {
+      const std::string now = host.Eval(rect).value_or("");
+      if (!now.empty() && now == last) break;
+      last = now;
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    return host.Click(selector);
+  }
+
   std::string MarkerIcon(const std::string& title) { return ".leaflet-marker-icon[title=\"" + title + "\"]"; }
+
+  // Waits for the information window to show the marker of the row with this name; a window
+  // left open by an earlier step must not pass for it.
+  bool WindowOpensOn(const std::string& name) {
+    int marker = 0;  // markers are numbered over the rows with both coordinates
+    for (std::size_t row = 0; row < f.doc.table.RowCount(); ++row) {
+      const ItineraryEntry& entry = f.doc.table.Row(row);
+      if (entry.Cell(kLongitudeColumn).empty() || entry.Cell(kLatitudeColumn).empty()) continue;
+      ++marker;
+      if (TextToUtf8(entry.Name()) != name) continue;
+      const std::string index = std::to_string(marker);
+      return PollUntil([&] { return State("info.open") == "true" && State("info.marker") == index; });
+    }
+    return false;
+  }
 
   EditFixture f;
   RecordingPane pane;
@@ -297,13 +329,13 @@ TEST_F(MapEndToEnd, PageMessagesReachTheTableAsOneUndoStepEach) {
   ASSERT_TRUE(MarkersMatchTable()) << Markers();
 
   // select: a click on a marker selects its row.
-  ASSERT_TRUE(host.Click(MarkerIcon("It's <b>B</b>"))) << host.errors();
+  ASSERT_TRUE(ClickWhenStill(MarkerIcon("It's <b>B</b>"))) << host.errors();
   EXPECT_TRUE(PollUntil([&] { return f.Selected() == std::vector<std::size_t>{1}; }));
 
   // delete: the window's delete link.
   std::vector<std::string> before = Cells();
   std::int32_t steps = f.doc.journal.current;
-  ASSERT_TRUE(host.Click("a[href^=\"javascript:OnDelete(\"]")) << host.errors();
+  ASSERT_TRUE(ClickWhenStill("a[href^=\"javascript:OnDelete(\"]")) << host.errors();
   ASSERT_TRUE(TableChanges(before));
   EXPECT_EQ(f.Names()[1], "No coordinates");
   ExpectOneUndoStep(before, steps, "delete");
@@ -312,7 +344,7 @@ TEST_F(MapEndToEnd, PageMessagesReachTheTableAsOneUndoStepEach) {
   before = Cells();
   steps = f.doc.journal.current;
   ASSERT_TRUE(PlaceNewMarker(200, 600)) << host.errors();
-  ASSERT_TRUE(host.Click("a[href^=\"javascript:OnAdd(\"]")) << host.errors();
+  ASSERT_TRUE(ClickWhenStill("a[href^=\"javascript:OnAdd(\"]")) << host.errors();
   ASSERT_TRUE(TableChanges(before));
   EXPECT_EQ(f.doc.table.RowCount(), before.size() + 1);
   EXPECT_TRUE(f.Names().back().starts_with("新行程 ")) << f.Names().back();
@@ -323,7 +355,7 @@ TEST_F(MapEndToEnd, PageMessagesReachTheTableAsOneUndoStepEach) {
   before = Cells();
   steps = f.doc.journal.current;
   ASSERT_TRUE(PlaceNewMarker(700, 200)) << host.errors();
-  ASSERT_TRUE(host.Click("a[href^=\"javascript:OnInsert(\"]")) << host.errors();
+  ASSERT_TRUE(ClickWhenStill("a[href^=\"javascript:OnInsert(\"]")) << host.errors();
   ASSERT_TRUE(TableChanges(before));
   EXPECT_TRUE(f.Names()[1].starts_with("新行程 ")) << f.Names()[1];
   ExpectOneUndoStep(before, steps, "insert");
@@ -333,25 +365,26 @@ TEST_F(MapEndToEnd, PageMessagesReachTheTableAsOneUndoStepEach) {
   before = Cells();
   steps = f.doc.journal.current;
   ASSERT_TRUE(host.Drag(MarkerIcon("台北 101"), 60, 0)) << host.errors();
-  ASSERT_TRUE(PollUntil([&] { return State("info.open") == "true"; })) << State("info");
-  ASSERT_TRUE(host.Click("a[href^=\"javascript:OnUpdate(\"]")) << host.errors();
+  ASSERT_TRUE(WindowOpensOn("台北 101")) << State("info");
+  ASSERT_TRUE(ClickWhenStill("a[href^=\"javascript:OnUpdate(\"]")) << host.errors();
   ASSERT_TRUE(TableChanges(before));
   EXPECT_EQ(f.Names()[0], "台北 101@臺北市測試區測試路8號");
   EXPECT_NE(f.doc.table.Cell(0, kLongitudeColumn), u"121.56500");
   ExpectOneUndoStep(before, steps, "change");
 
   // edit: a click on the name row of a marker's window opens the cell editor on it.
-  ASSERT_TRUE(host.Click(MarkerIcon("D"))) << host.errors();
-  ASSERT_TRUE(PollUntil([&] { return State("info.open") == "true"; }));
+  ASSERT_TRUE(ClickWhenStill(MarkerIcon("D"))) << host.errors();
+  ASSERT_TRUE(WindowOpensOn("D")) << State("info");
   const std::size_t editors = f.ui.editorRequests.size();
-  ASSERT_TRUE(host.Click("#InfoWnd tr:first-child span.InfoEdit")) << host.errors();
-  EXPECT_TRUE(PollUntil([&] { return f.ui.editorRequests.size() > editors; }));
+  ASSERT_TRUE(ClickWhenStill("#InfoWnd tr:first-child span.InfoEdit")) << host.errors();
+  EXPECT_TRUE(PollUntil([&] { return f.ui.editorRequests.size() > editors; }))
+      << State("info");
 
   // flush names: a dragged marker's proposed name reaches the table when the window closes.
   before = Cells();
   steps = f.doc.journal.current;
   ASSERT_TRUE(host.Drag(MarkerIcon("D"), 0, 60)) << host.errors();
-  ASSERT_TRUE(PollUntil([&] { return State("info.open") == "true"; }));
+  ASSERT_TRUE(WindowOpensOn("D")) << State("info");
   bridge.CloseInfo();
   ASSERT_TRUE(TableChanges(before));
   EXPECT_TRUE(f.Names()[3].starts_with("D@")) << f.Names()[3];
