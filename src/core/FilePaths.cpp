@@ -1,5 +1,7 @@
 #include "platform/FileStore.h"
 
+#include <utility>
+
 namespace wayloom {
 
 namespace {
@@ -21,6 +23,25 @@ Text PathTitle(TextView path) {
   const TextView name = PathFileName(path);
   const std::size_t dot = name.rfind(u'.');
   return Text(dot == TextView::npos ? name : name.substr(0, dot));
+}
+
+namespace {
+
+class CopiedFileBytes : public FileBytes {
+ public:
+  explicit CopiedFileBytes(std::vector<std::uint8_t> data) : data_(std::move(data)) { bytes_ = data_; }
+
+ private:
+  std::vector<std::uint8_t> data_;
+};
+
+}  // namespace
+
+ReadResult FileStore::OpenWholeFile(TextView path, std::size_t extraBytes, std::unique_ptr<FileBytes>& bytes) {
+  std::vector<std::uint8_t> data;
+  const ReadResult result = ReadWholeFile(path, data, extraBytes);
+  if (result == ReadResult::Ok) bytes = std::make_unique<CopiedFileBytes>(std::move(data));
+  return result;
 }
 
 Text JoinPath(TextView folder, TextView name) {

@@ -262,6 +262,7 @@ int ReadDelimited(ReadContext& context, std::span<const std::uint8_t> buffer, st
   context.format = DelimitedFormatIndex(layout, detected.encoding);
 
   const Text text = DecodeText(data, detected, context.Codec());
+  context.Passed(byteCount);
   const std::size_t lineEnds = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
   context.doc.table.Reserve(context.doc.table.RowCount() + std::min(lineEnds, text.size() / kShortestRowUnits));
 

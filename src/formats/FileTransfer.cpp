@@ -11,13 +11,14 @@ namespace wayloom {
 
 int ReadDocumentFile(FileAccess& access, DocumentState& doc, TransferMode mode, TextView path, int formatIndex) {
   const FileFormat& format = GetFileFormat(formatIndex);
-  std::vector<std::uint8_t> data;
-  switch (access.files.ReadWholeFile(path, data, format.terminator.size())) {
+  std::unique_ptr<FileBytes> file;
+  switch (access.files.OpenWholeFile(path, format.terminator.size(), file)) {
     case ReadResult::Ok: break;
     case ReadResult::OpenFailed: return kCannotOpenFile;
     case ReadResult::NoMemory: return kNoMemoryForFile;
     case ReadResult::ReadFailed: return kCannotReadFile;
   }
+  const std::span<std::uint8_t> data = file->Bytes();
   const std::size_t byteCount = data.size() - format.terminator.size();
   std::copy(format.terminator.begin(), format.terminator.end(), data.begin() + static_cast<std::ptrdiff_t>(byteCount));
 
@@ -38,7 +39,7 @@ int ReadDocumentFile(FileAccess& access, DocumentState& doc, TransferMode mode, 
   doc.document.duplicateAnswer = kKeep;
   doc.document.duplicatesDropped = 0;
 
-  ReadContext reading{doc, access.ui, access.progress, access.codec, formatIndex, access.includeHomeAndRecent};
+  ReadContext reading{doc, access.ui, access.progress, access.codec, formatIndex, access.includeHomeAndRecent, file.get()};
   const int result = format.reader ? format.reader(reading, data, byteCount, mode) : kContentNotUnderstood;
   doc.recorder = recorder;
   if (result == 0 && mode == TransferMode::Open) doc.document.format = reading.format;

@@ -194,6 +194,7 @@ PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
       if (containers == 0) containers = 1;  // a point outside any route or track
       (routePoint ? found.routePoints : found.trackPoints).push_back(point);
       if (context.progress) context.progress->Report(scan.Size(), pos);
+      context.Passed(pos);
     } else if (element(tags.route)) {
       ++found.routes;
     } else if (element(tags.track)) {
@@ -208,6 +209,7 @@ int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   const XmlScanner scan(buffer, byteCount);
   const std::string& waypointTag = Tags().waypoint;
   ReserveRowsPerTag(context.doc.table, scan, waypointTag);
+  context.Passed(byteCount);
   std::size_t pos = 0;
   Waypoint waypoint;
   Text name;
@@ -226,6 +228,7 @@ int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
     if (!ScanWaypoint(scan, pos, waypoint)) return kFileContentProblem;
     pos = waypoint.next;
     if (context.progress) context.progress->Report(scan.Size(), pos);
+    context.Passed(pos);
     if (!waypoint.name.Found()) continue;
     DecodeXmlNameInto(scan.Bytes(waypoint.name.begin, waypoint.name.end), name);
     if (!NormaliseName(name)) continue;

@@ -157,12 +157,14 @@ int ReadItn(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   std::size_t pos = utf8 ? 3 : 0;
   bool passedRun = mode == TransferMode::Open;
   ReserveRows(context.doc.table, buffer.first(byteCount));
+  context.Passed(byteCount);
   Text name;
   ItnRecord record;
   do {
     if (!ScanRecord(scan, pos, byteCount, utf8, name, record)) return kFileContentProblem;
     pos = record.next;
     if (context.progress) context.progress->Report(byteCount, std::min(pos, byteCount));
+    context.Passed(pos);
     if (!NormaliseName(name)) continue;
     EntryStatus status = record.status >= '0' && record.status <= '3' ? record.status - '0' : kStatusDestination;
     if (!passedRun) status &= ~kStatusPassed;

@@ -117,6 +117,7 @@ PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
     }
     if (found.trackPoints.size() > pointsBefore) ++found.tracks;
     if (context.progress) context.progress->Report(scan.Size(), pos);
+    context.Passed(pos);
   }
 }
 
@@ -183,6 +184,7 @@ void SetCoordinates(DocumentState& doc, std::size_t row, std::string_view text) 
 int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
   const XmlScanner scan(buffer, byteCount);
   ReserveRowsPerTag(context.doc.table, scan, Tags().placemark);
+  context.Passed(byteCount);
   std::size_t pos = 0;
   Placemark placemark;
   Text name;
@@ -196,6 +198,7 @@ int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
     if (!ScanPlacemark(scan, start, placemark)) return kFileContentProblem;
     pos = placemark.next;
     if (context.progress) context.progress->Report(scan.Size(), pos);
+    context.Passed(pos);
     if (!placemark.hasRow) continue;
     hasPoints = true;
     DecodeXmlNameInto(scan.Bytes(placemark.nameBegin, placemark.nameEnd), name);

@@ -19,8 +19,14 @@ struct ReadContext {
   int format = 1;
   // Device favourites: also read the home and recent places.
   bool includeHomeAndRecent = false;
+  // The file's bytes, told how far the reader has got (nullptr: a buffer of the caller's).
+  FileBytes* source = nullptr;
 
   const TextCodec& Codec() const { return codec ? *codec : BuiltInTextCodec(); }
+  // The reader has passed offset (or counted through the whole file) in this pass.
+  void Passed(std::size_t offset) const {
+    if (source) source->ReleaseBefore(offset);
+  }
 };
 
 // What a writer needs: the rows, where the bytes go and how.

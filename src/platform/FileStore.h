@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "core/Text.h"
@@ -20,6 +21,21 @@ class OutputFile {
 
 enum class ReadResult { Ok, OpenFailed, NoMemory, ReadFailed };
 
+// The bytes of a file being read, followed by the requested room. A large file may be
+// mapped rather than copied: then the pages a reader has passed can be given back and are
+// read again from the file if the reader looks back, so a file never has to be resident
+// in whole beside the table it fills.
+class FileBytes {
+ public:
+  virtual ~FileBytes() = default;
+  std::span<std::uint8_t> Bytes() const { return bytes_; }
+  // The reader is past offset for now; a smaller offset than before starts a new pass.
+  virtual void ReleaseBefore(std::size_t offset) { (void)offset; }
+
+ protected:
+  std::span<std::uint8_t> bytes_;
+};
+
 struct FolderEntry {
   Text name;
   bool isFolder = false;
@@ -31,6 +47,8 @@ class FileStore {
   virtual ~FileStore() = default;
   // Reads the whole file into data, followed by extraBytes zero bytes of room.
   virtual ReadResult ReadWholeFile(TextView path, std::vector<std::uint8_t>& data, std::size_t extraBytes) = 0;
+  // The same as FileBytes; by default a copy made by ReadWholeFile.
+  virtual ReadResult OpenWholeFile(TextView path, std::size_t extraBytes, std::unique_ptr<FileBytes>& bytes);
   // Starts writing: a temporary file beside the target. ReadOnly when the target exists
   // with the read-only attribute.
   virtual std::unique_ptr<OutputFile> CreateOutput(TextView path, CreateResult& result) = 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -152,6 +153,41 @@ TEST(TransferFile, ReadOnlyTargetAsksAndReplacesOnOk) {
   EXPECT_TRUE(f.Save("ro.itn"));
   EXPECT_EQ(f.ui.MessageIds(), (std::vector<int>{14255, 14255}));
   EXPECT_EQ(ReadBytes(f.folder / "ro.itn"), "18012345|18012345|new|2\r\n");
+}
+
+// Large files are mapped and given back page by page as the reader passes them; they must
+// read exactly as a copied file, also when the file ends on a page boundary so that the
+// reader's terminator lies past the mapped file.
+struct CopyingFileStore : PosixFileStore {
+  ReadResult OpenWholeFile(TextView path, std::size_t extraBytes, std::unique_ptr<FileBytes>& bytes) override {
+    return FileStore::OpenWholeFile(path, extraBytes, bytes);
+  }
+};
+
+TEST(TransferFile, MappedLargeFilesReadAsCopiedFiles) {
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const std::size_t large = PosixFileStore::kMappedFileSize + 3 * page;
+  std::string itn, gpx = "<gpx>\n", csv;
+  for (int i = 0; itn.size() < large; ++i) {
+    const std::string n = std::to_string(i), name = (i % 3 ? "\xE5\x8F\xB0\xE5\x8C\x97 " : "row ") + n;
+    itn += std::to_string(12150000 + i) + "|" + std::to_string(2503300 - i) + "|" + name + "|2\r\n";
+    gpx += "<wpt lat=\"25." + n + "\" lon=\"121." + n + "\"><name>" + name + "</name></wpt>\n";
+    csv += "121." + n + ",25." + n + "," + name + ",0\r\n";
+  }
+  // The last ITN record has no line end and fills the file up to a page boundary.
+  std::string last = "1|2|" + std::string(page - (itn.size() + 6) % page, 'x') + "|2";
+  itn += last;
+  ASSERT_EQ(itn.size() % page, 0u);
+  gpx += "</gpx>\n";
+  for (const auto& [name, bytes] : {std::pair{"big.itn", itn}, {"big.gpx", gpx}, {"big.csv", csv}}) {
+    SCOPED_TRACE(name);
+    Fixture mapped;
+    FixtureOf<CopyingFileStore> copied;
+    ASSERT_TRUE(mapped.Open(name, bytes));
+    ASSERT_TRUE(copied.Open(name, bytes));
+    EXPECT_GT(mapped.doc.table.RowCount(), 100000u);
+    EXPECT_TRUE(Rows(mapped.doc) == Rows(copied.doc));
+  }
 }
 
 TEST(TransferFile, AFailedSaveLeavesTheOldFileUntouched) {

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,7 +55,71 @@ class PosixOutputFile : public OutputFile {
   mode_t mode_;
 };
 
+// A file mapped privately, with zeroed room after it. Only the page that holds the end of
+// the file and the room is ever written (by the caller's terminator); every page before
+// it stays clean, so giving it back loses nothing.
+class MappedFileBytes : public FileBytes {
+ public:
+  MappedFileBytes(std::uint8_t* base, std::size_t mapped, std::size_t fileSize, std::size_t extraBytes)
+      : base_(base), mapped_(mapped) {
+    bytes_ = {base, fileSize + extraBytes};
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    cleanEnd_ = fileSize / page * page;
+  }
+  ~MappedFileBytes() override { ::munmap(base_, mapped_); }
+
+  void ReleaseBefore(std::size_t offset) override {
+    // Keeps a little behind the reader for its look-backs, and gives pages back in large
+    // steps so that the calls cost nothing beside the reading.
+    constexpr std::size_t kKeptBehind = std::size_t{1} << 20;
+    constexpr std::size_t kStep = std::size_t{4} << 20;
+    if (offset < releasedTo_) releasedTo_ = 0;  // a new pass over the bytes
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::size_t end = offset > kKeptBehind ? (offset - kKeptBehind) / page * page : 0;
+    if (end > cleanEnd_) end = cleanEnd_;
+    if (end < releasedTo_ + kStep && !(end == cleanEnd_ && end > releasedTo_)) return;
+    ::madvise(base_ + releasedTo_, end - releasedTo_, MADV_DONTNEED);
+    releasedTo_ = end;
+  }
+
+ private:
+  std::uint8_t* base_;
+  std::size_t mapped_;
+  std::size_t cleanEnd_;
+  std::size_t releasedTo_ = 0;
+};
+
 }  // namespace
+
+ReadResult PosixFileStore::OpenWholeFile(TextView path, std::size_t extraBytes, std::unique_ptr<FileBytes>& bytes) {
+  const std::string name = TextToUtf8(path);
+  const int fd = ::open(name.c_str(), O_RDONLY);
+  if (fd < 0) return ReadResult::OpenFailed;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      static_cast<std::size_t>(info.st_size) < kMappedFileSize) {
+    ::close(fd);
+    return FileStore::OpenWholeFile(path, extraBytes, bytes);
+  }
+  // Room first, as one zeroed block, then the file over its start.
+  const auto size = static_cast<std::size_t>(info.st_size);
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const std::size_t mapped = (size + extraBytes + page) / page * page;
+  void* base = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (base == MAP_FAILED) {
+    ::close(fd);
+    return ReadResult::NoMemory;
+  }
+  void* file = ::mmap(base, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_FIXED, fd, 0);
+  ::close(fd);
+  if (file == MAP_FAILED) {
+    ::munmap(base, mapped);
+    return ReadResult::ReadFailed;
+  }
+  ::madvise(base, size, MADV_SEQUENTIAL);
+  bytes = std::make_unique<MappedFileBytes>(static_cast<std::uint8_t*>(base), mapped, size, extraBytes);
+  return ReadResult::Ok;
+}
 
 ReadResult PosixFileStore::ReadWholeFile(TextView path, std::vector<std::uint8_t>& data, std::size_t extraBytes) {
   const std::string name = TextToUtf8(path);

@@ -8,6 +8,9 @@ namespace wayloom {
 class PosixFileStore : public FileStore {
  public:
   ReadResult ReadWholeFile(TextView path, std::vector<std::uint8_t>& data, std::size_t extraBytes) override;
+  // Files of kMappedFileSize bytes or more are mapped; smaller ones are read.
+  ReadResult OpenWholeFile(TextView path, std::size_t extraBytes, std::unique_ptr<FileBytes>& bytes) override;
+  static constexpr std::size_t kMappedFileSize = std::size_t{8} << 20;
   std::unique_ptr<OutputFile> CreateOutput(TextView path, CreateResult& result) override;
   bool Exists(TextView path) override;
   bool IsDirectory(TextView path) override;
