@@ -1,7 +1,8 @@
-// Compact storage for one table cell. Coordinate, Order and Distance texts are short
-// ("121.50000", "E 121.50000"), so up to 11 UTF-16 units live inside the object and a
+// Compact storage for one table cell. Coordinate texts are short ("121.50000",
+// "E 121.50000"), so up to 11 UTF-16 units live inside the object (24 bytes) and a
 // million-row table needs no allocation for them; longer texts (most names) take one
-// exact-size block.
+// exact-size block. Order texts are shorter still ("123456") and keep 7 units inside
+// 16 bytes.
 #pragma once
 
 #include <cstdint>
@@ -11,23 +12,26 @@
 
 namespace wayloom {
 
-class CellText {
+template <std::size_t InlineUnits>
+class BasicCellText {
+  static_assert(InlineUnits * sizeof(char16_t) >= sizeof(char16_t*), "the heap address lives in the units");
+
  public:
-  static constexpr std::size_t kInlineUnits = 11;
+  static constexpr std::size_t kInlineUnits = InlineUnits;
   static constexpr std::size_t kMaxUnits = 0xFFFF;
 
-  CellText() noexcept : units_(), size_(0) {}
-  explicit CellText(TextView text) : size_(0) { Assign(text); }
-  CellText(const CellText& other) : size_(0) { Assign(other.View()); }
-  CellText(CellText&& other) noexcept : size_(other.size_) {
+  BasicCellText() noexcept : units_(), size_(0) {}
+  explicit BasicCellText(TextView text) : size_(0) { Assign(text); }
+  BasicCellText(const BasicCellText& other) : size_(0) { Assign(other.View()); }
+  BasicCellText(BasicCellText&& other) noexcept : size_(other.size_) {
     std::memcpy(units_, other.units_, sizeof units_);
     other.size_ = 0;
   }
-  CellText& operator=(const CellText& other) {
+  BasicCellText& operator=(const BasicCellText& other) {
     if (this != &other) Assign(other.View());
     return *this;
   }
-  CellText& operator=(CellText&& other) noexcept {
+  BasicCellText& operator=(BasicCellText&& other) noexcept {
     if (this != &other) {
       Release();
       size_ = other.size_;
@@ -36,7 +40,7 @@ class CellText {
     }
     return *this;
   }
-  ~CellText() { Release(); }
+  ~BasicCellText() { Release(); }
 
   // Texts longer than kMaxUnits are cut (never the case for names or coordinates).
   void Assign(TextView text) {
@@ -75,9 +79,13 @@ class CellText {
   }
 
   // Inline units, or (for longer texts) the address of the heap block in their first
-  // bytes: 24 bytes in all, with no padding.
+  // bytes, then the size: no padding.
   char16_t units_[kInlineUnits];
   std::uint16_t size_;
 };
+
+using CellText = BasicCellText<11>;
+using ShortCellText = BasicCellText<7>;
+static_assert(sizeof(CellText) == 24 && sizeof(ShortCellText) == 16);
 
 }  // namespace wayloom

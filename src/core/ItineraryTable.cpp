@@ -68,12 +68,27 @@ void ItineraryTable::Reserve(std::size_t rows) {
 
 void ItineraryTable::SetCell(std::size_t row, int column, TextView text) {
   if (column == kNameColumn) InvalidateNameIndex();
-  rows_[row].cells[column].Assign(text);
+  ItineraryEntry& entry = rows_[row];
+  if (column < kOrderColumn)
+    entry.cells[column].Assign(text);
+  else if (column == kOrderColumn)
+    entry.order.Assign(text);
+  else
+    entry.distance.Assign(text);
 }
 
 void ItineraryTable::SwapCell(std::size_t row, int column, CellText& text) {
   if (column == kNameColumn) InvalidateNameIndex();
-  std::swap(rows_[row].cells[column], text);
+  ItineraryEntry& entry = rows_[row];
+  if (column == kDistanceColumn) {
+    std::swap(entry.distance, text);
+  } else if (column != kOrderColumn) {
+    std::swap(entry.cells[column], text);
+  } else {  // the short form holds other sizes: exchanged by copying
+    const Text old(entry.order.View());
+    entry.order.Assign(text.View());
+    text.Assign(old);
+  }
 }
 
 void ItineraryTable::SwapContents(std::size_t a, std::size_t b) {

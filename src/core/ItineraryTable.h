@@ -28,14 +28,18 @@ constexpr std::int32_t kSortKeyBaseRow = INT32_MIN;
 using RowId = std::uint64_t;
 
 struct ItineraryEntry {
-  std::array<CellText, kColumnCount> cells;
+  std::array<CellText, 3> cells;  // Name, Longitude and Latitude: the columns files hold
+  ShortCellText order;            // at most 7 digits below ten million rows
+  CellText distance;
   std::int32_t sortKey = 0;
   EntryStatus status = 0;
   bool selected = false;
   bool focused = false;
   RowId id = 0;
 
-  TextView Cell(int column) const { return cells[column].View(); }
+  TextView Cell(int column) const {
+    return column < kOrderColumn ? cells[column].View() : column == kOrderColumn ? order.View() : distance.View();
+  }
   TextView Name() const { return cells[kNameColumn].View(); }
   bool HasBothCoordinates() const { return !cells[kLongitudeColumn].empty() && !cells[kLatitudeColumn].empty(); }
 };
