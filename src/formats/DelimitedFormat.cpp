@@ -25,29 +25,44 @@ bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 DelimitedEncoding EncodingOf(int format) { return static_cast<DelimitedEncoding>((format - 9) % 3); }
 
-// The file's text after its mark, always ending in a line end so that a last line
+// The text is decoded a piece of about this many bytes at a time, so that a large file
+// never lies in memory a second time as text.
+constexpr std::size_t kDecodePieceBytes = std::size_t{1} << 20;
+
+// Where the piece of the file's bytes (after the mark) that starts at begin ends: just
+// after the first line end (CR or LF; a whole unit in UTF-16) at least kDecodePieceBytes
+// on, or at the end. No decoder carries anything past a line end (no multibyte sequence
+// holds CR or LF, and a malformed one never swallows them), so the pieces decode to the
+// text the whole bytes would.
+std::size_t PieceEnd(std::span<const std::uint8_t> body, std::size_t begin, bool utf16) {
+  const std::size_t step = utf16 ? 2 : 1;
+  for (std::size_t i = begin + kDecodePieceBytes; i + step <= body.size(); i += step)
+    if ((body[i] == '\n' || body[i] == '\r') && (!utf16 || body[i + 1] == 0)) return i + step;
+  return body.size();
+}
+
+// A piece of the file's text. The last piece ends in a line end so that a last line
 // without one is read. A UTF-16 file of odd length ends in a byte that is no character:
 // it reads as U+FFFD, and the line end still falls on a whole unit.
-Text DecodeText(std::span<const std::uint8_t> data, DetectedEncoding detected, const TextCodec& codec) {
-  data = data.subspan(detected.markLength);
-  const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
-  Text text;
-  switch (detected.encoding) {
+void DecodePiece(std::span<const std::uint8_t> piece, DelimitedEncoding encoding, const TextCodec& codec, bool last,
+                 Text& text) {
+  const std::string_view bytes(reinterpret_cast<const char*>(piece.data()), piece.size());
+  text.clear();
+  switch (encoding) {
     case DelimitedEncoding::Utf16:
-      text.resize(data.size() / 2);
+      text.resize(piece.size() / 2);
       for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-      if (data.size() % 2) text.push_back(0xFFFD);
+        text[i] = static_cast<char16_t>(piece[2 * i] | (piece[2 * i + 1] << 8));
+      if (piece.size() % 2) text.push_back(0xFFFD);
       break;
     case DelimitedEncoding::Utf8:
-      text = Utf8ToText(bytes);
+      AppendUtf8AsText(text, bytes);
       break;
     case DelimitedEncoding::Ansi:
       text = codec.Decode(bytes, codec.SystemCodePage());
       break;
   }
-  text.push_back(u'\n');
-  return text;
+  if (last) text.push_back(u'\n');
 }
 
 // The first four fields of a line and how many fields it has; later fields are counted
@@ -261,21 +276,31 @@ int ReadDelimited(ReadContext& context, std::span<const std::uint8_t> buffer, st
   const DelimitedLayout layout = DelimitedLayoutOf(context.format);
   context.format = DelimitedFormatIndex(layout, detected.encoding);
 
-  const Text text = DecodeText(data, detected, context.Codec());
+  const std::span<const std::uint8_t> body = data.subspan(detected.markLength);
+  const bool utf16 = detected.encoding == DelimitedEncoding::Utf16;
+  const std::size_t lineEnds = static_cast<std::size_t>(std::count(body.begin(), body.end(), std::uint8_t{'\n'}));
+  const std::size_t units = utf16 ? body.size() / 2 : body.size();
+  context.doc.table.Reserve(context.doc.table.RowCount() + std::min(lineEnds + 1, units / kShortestRowUnits + 1));
   context.Passed(byteCount);
-  const std::size_t lineEnds = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n'));
-  context.doc.table.Reserve(context.doc.table.RowCount() + std::min(lineEnds, text.size() / kShortestRowUnits));
 
   DelimitedReader reader(context, layout, mode);
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    // CR and LF each end a line (CR LF leaves an empty line between them, which is skipped).
-    std::size_t end = pos;
-    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
-    reader.ReadLine(TextView(text).substr(pos, end - pos));
-    pos = end + 1;
-    if (context.progress) context.progress->Report(text.size(), std::min(pos, text.size()));
-  }
+  Text text;
+  std::size_t begin = 0;
+  do {
+    const std::size_t end = PieceEnd(body, begin, utf16);
+    DecodePiece(body.subspan(begin, end - begin), detected.encoding, context.Codec(), end == body.size(), text);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+      // CR and LF each end a line (CR LF leaves an empty line between them, which is skipped).
+      std::size_t lineEnd = pos;
+      while (lineEnd < text.size() && text[lineEnd] != u'\r' && text[lineEnd] != u'\n') ++lineEnd;
+      reader.ReadLine(TextView(text).substr(pos, lineEnd - pos));
+      pos = lineEnd + 1;
+    }
+    begin = end;
+    if (context.progress) context.progress->Report(body.size(), begin);
+    context.Passed(detected.markLength + begin);
+  } while (begin < body.size());
   return 0;
 }
 
