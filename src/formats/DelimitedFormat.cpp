@@ -281,7 +281,6 @@ int ReadDelimited(ReadContext& context, std::span<const std::uint8_t> buffer, st
   const std::size_t lineEnds = static_cast<std::size_t>(std::count(body.begin(), body.end(), std::uint8_t{'\n'}));
   const std::size_t units = utf16 ? body.size() / 2 : body.size();
   context.doc.table.Reserve(context.doc.table.RowCount() + std::min(lineEnds + 1, units / kShortestRowUnits + 1));
-  context.Passed(byteCount);
 
   DelimitedReader reader(context, layout, mode);
   Text text;

@@ -151,7 +151,6 @@ int ReadGpi(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   if (!known) return kContentNotUnderstood;
 
   ReserveRowsPerPoiTag(context.doc.table, bytes);
-  context.Passed(byteCount);
   // Every record wholly inside the file is read, up to its last byte. A tag whose length
   // runs past the file end is no record: the scan goes on after its first byte.
   std::uint64_t pos = header.scanStart;
@@ -170,7 +169,7 @@ int ReadGpi(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
         break;
       }
       if (context.progress) context.progress->Report(byteCount, chainStart);
-      context.Passed(chainStart);
+      context.Passed(record);
       ReadPoi(context, bytes, record, next, header.codePage, mode);
       if (!bytes.Has(next, kRecordHeaderSize) || !bytes.IsPoiTag(next)) {
         pos = next + 1;

@@ -209,7 +209,6 @@ int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   const XmlScanner scan(buffer, byteCount);
   const std::string& waypointTag = Tags().waypoint;
   ReserveRowsPerTag(context.doc.table, scan, waypointTag);
-  context.Passed(byteCount);
   std::size_t pos = 0;
   Waypoint waypoint;
   Text name;

@@ -157,7 +157,6 @@ int ReadItn(ReadContext& context, std::span<const std::uint8_t> buffer, std::siz
   std::size_t pos = utf8 ? 3 : 0;
   bool passedRun = mode == TransferMode::Open;
   ReserveRows(context.doc.table, buffer.first(byteCount));
-  context.Passed(byteCount);
   Text name;
   ItnRecord record;
   do {

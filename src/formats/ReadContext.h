@@ -23,7 +23,7 @@ struct ReadContext {
   FileBytes* source = nullptr;
 
   const TextCodec& Codec() const { return codec ? *codec : BuiltInTextCodec(); }
-  // The reader has passed offset (or counted through the whole file) in this pass.
+  // The reader has passed offset in this pass.
   void Passed(std::size_t offset) const {
     if (source) source->ReleaseBefore(offset);
   }

@@ -116,7 +116,6 @@ ReadResult PosixFileStore::OpenWholeFile(TextView path, std::size_t extraBytes, 
     ::munmap(base, mapped);
     return ReadResult::ReadFailed;
   }
-  ::madvise(base, size, MADV_SEQUENTIAL);
   bytes = std::make_unique<MappedFileBytes>(static_cast<std::uint8_t*>(base), mapped, size, extraBytes);
   return ReadResult::Ok;
 }
