@@ -1,6 +1,7 @@
 #include "formats/XmlText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -168,9 +169,37 @@ std::size_t XmlScanner::Find(std::string_view text, std::size_t from, std::size_
   const std::size_t lastStart = to - text.size();
   const char first = text[0];
   const bool letter = first >= 'a' && first <= 'z';
-  for (std::size_t i = from; i <= lastStart;) {
+  std::size_t i = from;
+  if (!letter && text.size() >= 2 && std::endian::native == std::endian::little) {
+    // Tags start with '<': eight positions at a time, the places where that byte stands
+    // before the tag's second byte (in either case). A file has many '<' and few of them
+    // open the tag sought, so this passes most of them without looking at each one.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    const std::uint64_t firstBytes = kOnes * static_cast<std::uint8_t>(first);
+    const std::uint64_t secondBytes = kOnes * (static_cast<std::uint8_t>(text[1]) | 0x20u);
+    auto load = [this](std::size_t at) {
+      std::uint64_t word;
+      std::memcpy(&word, data_.data() + at, sizeof word);
+      return word;
+    };
+    while (i <= lastStart && data_.size() - i >= 9) {
+      const std::uint64_t differ = (load(i) ^ firstBytes) | ((load(i + 1) | kOnes * 0x20u) ^ secondBytes);
+      // The lowest zero byte of differ is exactly the first candidate (the borrow can only
+      // mark bytes above it).
+      const std::uint64_t zero = (differ - kOnes) & ~differ & (kOnes * 0x80u);
+      if (zero == 0) {
+        i += 8;
+        continue;
+      }
+      const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(zero)) / 8;
+      if (at > lastStart) return kNotFound;
+      if (StartsWith(at, text)) return at;
+      i = at + 1;
+    }
+  }
+  while (i <= lastStart) {
     if (!letter) {
-      // Tags start with '<' or '>': let memchr find the candidates.
+      // Let memchr find the candidates.
       const void* hit = std::memchr(data_.data() + i, first, lastStart - i + 1);
       if (!hit) return kNotFound;
       i = static_cast<std::size_t>(static_cast<const char*>(hit) - data_.data());

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/posix/IconvTextCodec.h"
 
 namespace wayloom {
@@ -70,6 +73,30 @@ TEST(IconvTextCodec, LongTextsEncodeAsTheirCharactersDo) {
       expected += codec.Encode(character, codePage);
     }
     EXPECT_EQ(codec.Encode(text, codePage), expected) << codePage;
+  }
+}
+
+// Bytes decode as their characters do one by one, whatever stands beside them: ASCII after
+// a trail byte below 0x80 (許 is B3 5C), four-byte GB18030 characters, invalid bytes.
+TEST(IconvTextCodec, LongByteRunsDecodeAsTheirCharactersDo) {
+  const IconvTextCodec codec(950);
+  using Characters = std::vector<std::pair<std::string, Text>>;
+  const std::pair<unsigned, Characters> cases[] = {
+      {950u, {{"a", u"a"}, {"\\", u"\\"}, {"\xA5\x78", u"台"}, {"\xB3\x5C", u"許"}, {"\xA4\x40", u"一"},
+              {"\xFF", u"\uFFFD"}, {"\r\n", u"\r\n"}, {std::string(1, '\0'), Text(1, u'\0')}}},
+      {54936u, {{"a", u"a"}, {"\x81\x30\x81\x30", u"\u0080"}, {"\xB0\xA1", u"啊"}, {"\x95\x32\x82\x36", u"\U00020000"},
+                {"0", u"0"}}},
+      {1252u, {{"a", u"a"}, {"\xE9", u"é"}, {"\x81", u"\uFFFD"}, {"z", u"z"}}},
+  };
+  for (const auto& [codePage, characters] : cases) {
+    std::string bytes;
+    Text expected;
+    for (std::size_t i = 0; bytes.size() < 5000; ++i) {
+      const auto& [character, text] = characters[(i * i + i / 7) % characters.size()];
+      bytes += character;
+      expected += text;
+    }
+    EXPECT_EQ(codec.Decode(bytes, codePage), expected) << codePage;
   }
 }
 

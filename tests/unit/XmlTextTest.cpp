@@ -69,5 +69,29 @@ TEST(XmlText, TemplatesAndEscapedUtf8AppendWhatTheTextFunctionsGive) {
   }
 }
 
+// The scanner finds a tag exactly where a plain case-blind search does, for any range, at
+// the borders of its eight-byte steps and at the very end of the data.
+TEST(XmlScanner, FindAgreesWithAPlainSearch) {
+  const std::string_view pieces[] = {"<", "<p", "<P", "<pl", "<placemark", "<PlaceMark>", "</placemark>",
+                                     "x", "\xC3\xA9", "p", "<<", "<\x10"};
+  const std::string_view tags[] = {"<placemark", "</placemark>", "<p", "<", "<\x10", "<pl"};
+  std::uint32_t seed = 15;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+  for (int round = 0; round < 300; ++round) {
+    std::string data;
+    const std::size_t count = next() % 40;
+    for (std::size_t k = 0; k < count; ++k) data += pieces[next() % std::size(pieces)];
+    const XmlScanner scan(data);
+    for (std::string_view tag : tags) {
+      const std::size_t from = data.empty() ? 0 : next() % (data.size() + 1);
+      const std::size_t to = next() % 2 ? data.size() : from + next() % (data.size() + 2);
+      std::size_t expected = XmlScanner::kNotFound;
+      for (std::size_t i = from; i + tag.size() <= std::min(to, data.size()) && expected == XmlScanner::kNotFound; ++i)
+        if (scan.StartsWith(i, tag)) expected = i;
+      EXPECT_EQ(scan.Find(tag, from, to), expected) << '"' << data << "\" " << tag << ' ' << from << ' ' << to;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace wayloom

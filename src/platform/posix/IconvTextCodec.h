@@ -24,9 +24,13 @@ class IconvTextCodec : public TextCodec {
   std::string Encode(TextView text, unsigned codePage) const override;
 
  private:
+  struct Resolution {
+    std::string name;
+    bool asciiRuns;  // ASCII stands for itself and needs no iconv call
+  };
   // The iconv name to convert codePage with: the code page itself when available, else the
   // system code page, else Big5, else Latin-1 (which iconv always has).
-  std::string ResolvedName(unsigned codePage) const;
+  const Resolution& Resolve(unsigned codePage) const;
 
   unsigned systemCodePage_;
 };
