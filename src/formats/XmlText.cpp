@@ -5,6 +5,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/StringTable.h"
 
 namespace wayloom {
@@ -182,6 +186,26 @@ std::size_t XmlScanner::Find(std::string_view text, std::size_t from, std::size_
       std::memcpy(&word, data_.data() + at, sizeof word);
       return word;
     };
+#if defined(__SSE2__)
+    // The same test sixteen positions at a time where the processor has SSE2.
+    const __m128i firstVector = _mm_set1_epi8(first);
+    const __m128i secondVector = _mm_set1_epi8(static_cast<char>(text[1] | 0x20));
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    while (i <= lastStart && data_.size() - i >= 17) {
+      const auto* at16 = reinterpret_cast<const __m128i*>(data_.data() + i);
+      const __m128i here = _mm_cmpeq_epi8(_mm_loadu_si128(at16), firstVector);
+      const __m128i next = _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data_.data() + i + 1)), caseBit), secondVector);
+      const unsigned candidates = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(here, next)));
+      if (candidates == 0) {
+        i += 16;
+        continue;
+      }
+      const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(candidates));
+      if (at > lastStart) return kNotFound;
+      if (StartsWith(at, text)) return at;
+      i = at + 1;
+    }
+#endif
     while (i <= lastStart && data_.size() - i >= 9) {
       const std::uint64_t differ = (load(i) ^ firstBytes) | ((load(i + 1) | kOnes * 0x20u) ^ secondBytes);
       // The lowest zero byte of differ is exactly the first candidate (the borrow can only
