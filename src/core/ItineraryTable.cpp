@@ -80,13 +80,15 @@ void ItineraryTable::SetCell(std::size_t row, int column, TextView text) {
 void ItineraryTable::SwapCell(std::size_t row, int column, CellText& text) {
   if (column == kNameColumn) InvalidateNameIndex();
   ItineraryEntry& entry = rows_[row];
-  if (column == kDistanceColumn) {
-    std::swap(entry.distance, text);
-  } else if (column != kOrderColumn) {
+  if (column < kOrderColumn) {
     std::swap(entry.cells[column], text);
-  } else {  // the short form holds other sizes: exchanged by copying
+  } else if (column == kOrderColumn) {  // the short form holds other sizes: exchanged by copying
     const Text old(entry.order.View());
     entry.order.Assign(text.View());
+    text.Assign(old);
+  } else {  // the pooled distance text needs no copy
+    const TextView old = entry.distance.View();
+    entry.distance.Assign(text.View());
     text.Assign(old);
   }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/CellText.h"
+#include "core/InternedText.h"
 #include "core/Text.h"
 
 namespace wayloom {
@@ -30,7 +31,7 @@ using RowId = std::uint64_t;
 struct ItineraryEntry {
   std::array<CellText, 3> cells;  // Name, Longitude and Latitude: the columns files hold
   ShortCellText order;            // at most 7 digits below ten million rows
-  CellText distance;
+  InternedText distance;          // few texts, shared by many rows
   std::int32_t sortKey = 0;
   EntryStatus status = 0;
   bool selected = false;

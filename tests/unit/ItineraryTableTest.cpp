@@ -161,6 +161,27 @@ TEST(ItineraryTable, RowIdsAreStableAndNeverReused) {
   EXPECT_EQ(doc.table.FindRowById(c), 2);
 }
 
+// Distance texts are kept once for the process: rows with the same text share it, texts
+// stay valid while many more are added, and exchanging one with a cell (as undo does)
+// gives each side the other's text.
+TEST(ItineraryTable, DistanceTextsAreSharedAndSurviveGrowth) {
+  ItineraryTable table;
+  auto text = [](std::size_t row) { return AsciiToText(std::to_string(row % 3001) + ".5  km"); };
+  for (std::size_t row = 0; row < 9000; ++row) {
+    table.Insert(row, u"n", 0, false);
+    table.SetCell(row, kDistanceColumn, text(row));
+  }
+  for (std::size_t row = 0; row < 9000; ++row) ASSERT_EQ(table.Cell(row, kDistanceColumn), text(row)) << row;
+  EXPECT_EQ(table.Cell(5, kDistanceColumn).data(), table.Cell(3006, kDistanceColumn).data());
+  CellText other(u"7    m");
+  table.SwapCell(5, kDistanceColumn, other);
+  EXPECT_EQ(table.Cell(5, kDistanceColumn), u"7    m");
+  EXPECT_EQ(other.View(), u"5.5  km");
+  EXPECT_EQ(table.Cell(3006, kDistanceColumn), u"5.5  km");
+  table.SetCell(5, kDistanceColumn, u"");
+  EXPECT_TRUE(table.Cell(5, kDistanceColumn).empty());
+}
+
 TEST(ColumnLayout, DisplayOrderAndDefaults) {
   EXPECT_EQ(ColumnDisplayOrder(false), (std::array<int, kColumnCount>{3, 4, 0, 2, 1}));
   EXPECT_EQ(ColumnDisplayOrder(true), (std::array<int, kColumnCount>{3, 4, 0, 1, 2}));
