@@ -155,7 +155,9 @@ namespace {
 void PrefetchRow(const ItineraryEntry* row) {
 #if defined(__GNUC__)
   const char* bytes = reinterpret_cast<const char*>(row);
+  // A row need not start a cache line: its last byte may lie one line further.
   for (std::size_t offset = 0; offset < sizeof(ItineraryEntry); offset += 64) __builtin_prefetch(bytes + offset, 1);
+  __builtin_prefetch(bytes + sizeof(ItineraryEntry) - 1, 1);
 #else
   (void)row;
 #endif

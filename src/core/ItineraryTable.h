@@ -72,6 +72,8 @@ class ItineraryTable {
   void SwapCell(std::size_t row, int column, CellText& text);
   void SetStatus(std::size_t row, EntryStatus status) { rows_[row].status = status; }
   void SetSortKey(std::size_t row, std::int32_t key) { rows_[row].sortKey = key; }
+  // SetCell of the distance column with a text already in the pool.
+  void SetDistanceText(std::size_t row, InternedText text) { rows_[row].distance = text; }
   void SwapRows(std::size_t a, std::size_t b);
   // Exchanges what two rows say (status, name, longitude, latitude); ids, sort keys,
   // Order and Distance cells and the selection stay where they are.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <charconv>
 #include <optional>
+#include <vector>
 
 #include "core/CommandIds.h"
 #include "core/NumberText.h"
@@ -130,6 +131,36 @@ void FormatDistanceInto(DistanceBuffer& out, std::int32_t metres, bool metric) {
   }
 }
 
+// The distance texts, each put in the text pool once and then looked up by the whole
+// number of metres, feet or tenths it shows, which costs less than finding it in the pool
+// again for every row. Kept for the process (the texts never change), per unit.
+class DistanceTexts {
+ public:
+  explicit DistanceTexts(bool metric) : metric_(metric) {}
+  InternedText For(std::int32_t metres) {
+    const long long m = metres < 0 ? 0 : metres;
+    std::size_t key;
+    if (metric_) {
+      key = m < 1000 ? static_cast<std::size_t>(m) : 1000 + static_cast<std::size_t>(RoundedTenths(m, 100));
+    } else {
+      key = m <= 160 ? static_cast<std::size_t>(static_cast<double>(m) * kFeetPerMetre)
+                     : 1000 + static_cast<std::size_t>(RoundedTenths(m * 10000, 1609344));
+    }
+    if (key >= texts_.size()) texts_.resize(key + 1);
+    InternedText& text = texts_[key];
+    if (text.empty()) {
+      DistanceBuffer buffer;
+      FormatDistanceInto(buffer, metres, metric_);
+      text.Assign(buffer.View());
+    }
+    return text;
+  }
+
+ private:
+  bool metric_;
+  std::vector<InternedText> texts_;
+};
+
 void SelectOnly(ItineraryTable& table, std::size_t row) {
   table.SetSelected(row, true);
   table.SetFocused(row);
@@ -175,25 +206,27 @@ void ComputeDistances(CommandContext& context, long long row, bool fitColumn) {
   const bool measuring = doc.baseRow >= 0;
   RowPoint previous{}, point{};
   bool previousLocated = adjacent && measuring && first > 0 && ReadRowPoint(doc, static_cast<std::size_t>(first - 1), previous);
+  static DistanceTexts metricTexts(true), imperialTexts(false);
+  DistanceTexts& texts = metric ? metricTexts : imperialTexts;
   for (long long r = first; r <= last; ++r) {
     const auto index = static_cast<std::size_t>(r);
     const bool located = measuring && ReadRowPoint(doc, index, point);
     std::int32_t key;
-    DistanceBuffer text;
+    InternedText text;
     if (r == doc.baseRow) {
       key = kSortKeyBaseRow;
     } else {
       key = located ? MetresToBase(doc.basePoint, point) : kDistanceUnavailable;
       if (key != kDistanceUnavailable) {
         if (!adjacent) {
-          FormatDistanceInto(text, key, metric);
+          text = texts.For(key);
         } else if (r > 0 && previousLocated) {
-          FormatDistanceInto(text, Metres(point, previous), metric);  // DistanceBetweenRows (r, r - 1)
+          text = texts.For(Metres(point, previous));  // DistanceBetweenRows (r, r - 1)
         }
       }
     }
     table.SetSortKey(index, key);
-    if (table.Cell(index, kDistanceColumn) != text.View()) table.SetCell(index, kDistanceColumn, text.View());
+    table.SetDistanceText(index, text);
     previous = point;
     previousLocated = located;
   }
