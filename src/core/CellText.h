@@ -12,6 +12,14 @@
 
 namespace wayloom {
 
+// Blocks for the longer cell texts. A million names are a million small blocks: they come
+// from chunks in sizes of four units, without the general heap's per-block header and
+// search. Freed blocks are kept for the next texts of their size; chunks stay for the
+// process. Each thread has its own (blocks may be freed on another thread: they simply
+// join that thread's lists).
+char16_t* AllocateCellUnits(std::size_t units);
+void FreeCellUnits(char16_t* block, std::size_t units) noexcept;
+
 template <std::size_t InlineUnits>
 class BasicCellText {
   static_assert(InlineUnits * sizeof(char16_t) >= sizeof(char16_t*), "the heap address lives in the units");
@@ -48,7 +56,7 @@ class BasicCellText {
     if (n == size_ && n > 0 && std::memcmp(Data(), text.data(), n * sizeof(char16_t)) == 0) return;
     Release();
     if (n > kInlineUnits) {
-      char16_t* heap = new char16_t[n];
+      char16_t* heap = AllocateCellUnits(n);
       std::memcpy(heap, text.data(), n * sizeof(char16_t));
       std::memcpy(units_, &heap, sizeof heap);
     } else if (n > 0) {
@@ -75,7 +83,7 @@ class BasicCellText {
   }
   const char16_t* Data() const { return size_ > kInlineUnits ? Heap() : units_; }
   void Release() {
-    if (size_ > kInlineUnits) delete[] Heap();
+    if (size_ > kInlineUnits) FreeCellUnits(Heap(), size_);
   }
 
   // Inline units, or (for longer texts) the address of the heap block in their first

@@ -161,6 +161,35 @@ TEST(ItineraryTable, RowIdsAreStableAndNeverReused) {
   EXPECT_EQ(doc.table.FindRowById(c), 2);
 }
 
+// Cell texts of every length, assigned, copied, moved and cleared at random, always read
+// back as a plain model of them does: long texts share pooled blocks of a few sizes.
+TEST(CellText, TextsOfEveryLengthKeepTheirUnits) {
+  std::mt19937 random(15);
+  std::vector<CellText> cells(500);
+  std::vector<Text> model(cells.size());
+  for (int step = 0; step < 20000; ++step) {
+    const std::size_t i = random() % cells.size(), j = random() % cells.size();
+    switch (random() % 4) {
+      case 0: {
+        Text text(random() % 300, u'a');
+        for (char16_t& unit : text) unit = static_cast<char16_t>(u'a' + random() % 26);
+        cells[i].Assign(text);
+        model[i] = text;
+        break;
+      }
+      case 1: cells[i] = cells[j]; model[i] = model[j]; break;
+      case 2:
+        if (i == j) break;
+        cells[i] = std::move(cells[j]);
+        model[i] = std::move(model[j]);
+        model[j].clear();
+        break;
+      default: cells[i].Clear(); model[i].clear(); break;
+    }
+  }
+  for (std::size_t i = 0; i < cells.size(); ++i) ASSERT_EQ(cells[i].View(), TextView(model[i])) << i;
+}
+
 // Distance texts are kept once for the process: rows with the same text share it, texts
 // stay valid while many more are added, and exchanging one with a cell (as undo does)
 // gives each side the other's text.

@@ -1,0 +1,78 @@
+#include "core/CellText.h"
+
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace wayloom {
+
+namespace {
+
+constexpr std::size_t kClassUnits = 4;                    // 8 bytes: room for the free-list link
+constexpr std::size_t kPooledUnits = 256;                 // longer texts use the general heap
+constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
+
+class CellUnitPool {
+ public:
+  char16_t* Allocate(std::size_t units) {
+    const std::size_t size = ClassOf(units);
+    if (FreeBlock*& head = free_[size]) {
+      FreeBlock* block = head;
+      head = block->next;
+      return reinterpret_cast<char16_t*>(block);
+    }
+    const std::size_t bytes = size * kClassUnits * sizeof(char16_t);
+    if (kChunkBytes - used_ < bytes || chunks_.empty()) {
+      chunks_.push_back(std::make_unique<std::max_align_t[]>(kChunkBytes / sizeof(std::max_align_t)));
+      used_ = 0;
+    }
+    char16_t* block = reinterpret_cast<char16_t*>(reinterpret_cast<char*>(chunks_.back().get()) + used_);
+    used_ += bytes;
+    return block;
+  }
+  void Free(char16_t* units, std::size_t count) noexcept {
+    FreeBlock* block = reinterpret_cast<FreeBlock*>(units);
+    FreeBlock*& head = free_[ClassOf(count)];
+    block->next = head;
+    head = block;
+  }
+
+ private:
+  struct FreeBlock {
+    FreeBlock* next;
+  };
+  static std::size_t ClassOf(std::size_t units) { return (units + kClassUnits - 1) / kClassUnits; }
+
+  FreeBlock* free_[kPooledUnits / kClassUnits + 1] = {};
+  std::vector<std::unique_ptr<std::max_align_t[]>> chunks_;
+  std::size_t used_ = 0;
+};
+
+// Never destroyed: cells of static tables may be freed after the thread's own objects.
+CellUnitPool& Pool() {
+  thread_local CellUnitPool* pool = new CellUnitPool;
+  return *pool;
+}
+
+}  // namespace
+
+// Under AddressSanitizer every block comes from the general heap, where overruns and
+// uses after freeing are caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+
+char16_t* AllocateCellUnits(std::size_t units) {
+  return kPooled && units <= kPooledUnits ? Pool().Allocate(units) : new char16_t[units];
+}
+
+void FreeCellUnits(char16_t* block, std::size_t units) noexcept {
+  if (kPooled && units <= kPooledUnits)
+    Pool().Free(block, units);
+  else
+    delete[] block;
+}
+
+}  // namespace wayloom
