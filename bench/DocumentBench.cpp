@@ -57,12 +57,13 @@ double ResidentBytes() {
   return resident * static_cast<double>(sysconf(_SC_PAGESIZE));
 }
 
-// What the table holds: its row array and each text's own block (as malloc rounds it).
+// What the table holds: its row array and each longer text's pooled block (in sizes of
+// four units). The distance texts are shared by the whole process and not counted.
 double TableBytes(const ItineraryTable& table) {
   double bytes = static_cast<double>(table.RowCount() * sizeof(ItineraryEntry));
   for (std::size_t row = 0; row < table.RowCount(); ++row)
     for (const CellText& text : table.Row(row).cells)
-      if (text.size() > CellText::kInlineUnits) bytes += static_cast<double>((text.size() * 2 + 8 + 15) / 16 * 16);
+      if (text.size() > CellText::kInlineUnits) bytes += static_cast<double>((text.size() + 3) / 4 * 8);
   return bytes;
 }
 
