@@ -23,7 +23,7 @@ class CellUnitPool {
     }
     const std::size_t bytes = size * kClassUnits * sizeof(char16_t);
     if (kChunkBytes - used_ < bytes || chunks_.empty()) {
-      chunks_.push_back(std::make_unique<std::max_align_t[]>(kChunkBytes / sizeof(std::max_align_t)));
+      chunks_.push_back(std::make_unique_for_overwrite<std::max_align_t[]>(kChunkBytes / sizeof(std::max_align_t)));
       used_ = 0;
     }
     char16_t* block = reinterpret_cast<char16_t*>(reinterpret_cast<char*>(chunks_.back().get()) + used_);

@@ -33,7 +33,7 @@ class TextPool {
   const char16_t* Store(TextView text) {
     const std::size_t needed = text.size() + 1;
     if (blocks_.empty() || kBlockUnits - used_ < needed) {
-      blocks_.push_back(std::make_unique<char16_t[]>(std::max(kBlockUnits, needed)));
+      blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(std::max(kBlockUnits, needed)));
       used_ = 0;
     }
     char16_t* stored = blocks_.back().get() + used_;
