@@ -7,7 +7,8 @@
 # PAIR_FILTER is a grep -E pattern on the pair's label ("gpx>kml", "csv-.*>itn").
 # WAYLOOM_CLI chooses the binary (default build/native/wayloom-cli, a Release build);
 # WAYLOOM_BASELINE, another wayloom-cli (an older build), adds a "before" line per pair,
-# measured in the same run against the same GPSBabel figures.
+# measured in the same run against the same GPSBabel figures. RUNS=N runs every command
+# N times and keeps its fastest run (a shared machine's noise only ever slows a run).
 # Columns: wall seconds, CPU seconds (user + system: steadier than wall time on a busy
 # machine) and peak resident MB of each; speed = GPSBabel time / Wayloom time, by wall
 # and by CPU time (target >= 5); memory = Wayloom peak / GPSBabel peak (target <= 0.33).
@@ -20,6 +21,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rows=${1:-1000000}
 filter=${2:-.}
+runs=${RUNS:-1}
 cli=${WAYLOOM_CLI:-$root/build/native/wayloom-cli}
 [ -x "$cli" ] || { echo "build the native preset first ($cli)" >&2; exit 1; }
 command -v gpsbabel >/dev/null || { echo "gpsbabel is not installed" >&2; exit 1; }
@@ -93,16 +95,21 @@ for enc in ansi unicode utf8; do "$cli" convert "$work/in.gpx" "$work/in-$enc.cs
 gpsbabel -i gpx -f "$work/in.gpx" -o unicsv -F "$work/in-gpsbabel.csv"
 echo "input: $rows waypoints; bytes: gpx $(stat -c %s "$work/in.gpx"), itn $(stat -c %s "$work/in.itn"), kml $(stat -c %s "$work/in.kml"), csv-utf8 $(stat -c %s "$work/in-utf8.csv"), gpi $(stat -c %s "$work/in.gpi")"
 echo "wayloom-cli: $cli"
-echo "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -1)"
+echo "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -1); fastest of $runs run(s) each"
 
 declare -A babel_name=([itn]=tomtom_itn [gpx]=gpx [kml]=kml [csv]=unicsv [gpi]=garmin_gpi)
 declare -A babel_cache=()
 
-# Prints "wall_seconds cpu_seconds kib" of one command.
+# Prints "wall_seconds cpu_seconds kib" of one command: of its fastest run of RUNS.
 measure() {
-  /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" >/dev/null 2>"$work/stderr" || {
-    echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
-  awk '{ print $1, $2 + $3, $4 }' "$work/time"
+  local run best=""
+  for ((run = 0; run < runs; ++run)); do
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" >/dev/null 2>"$work/stderr" || {
+      echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
+    best=$(awk -v best="$best" '{ now = $1 " " $2 + $3 " " $4
+      split(best, b, " "); print (best == "" || $1 < b[1]) ? now : best }' "$work/time")
+  done
+  echo "$best"
 }
 
 printf '%-18s %7s %7s %8s   %7s %7s %8s   %6s %6s %6s\n' pair babel_s cpu_s MB wayloom_s cpu_s MB speed cpu_x memory
