@@ -1,5 +1,7 @@
 #include "core/CellText.h"
 
+#include <climits>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -73,6 +75,50 @@ void FreeCellUnits(char16_t* block, std::size_t units) noexcept {
     Pool().Free(block, units);
   else
     delete[] block;
+}
+
+}  // namespace wayloom
+
+namespace wayloom {
+
+char16_t* StorePooledText(TextView text) {
+  if (text.empty()) return nullptr;
+  const std::size_t n = text.size() > 0xFFFF ? 0xFFFF : text.size();
+  char16_t* stored = AllocateCellUnits(n + 1);
+  stored[0] = static_cast<char16_t>(n);
+  std::memcpy(stored + 1, text.data(), n * sizeof(char16_t));
+  return stored;
+}
+
+void CoordinateCell::SetUnits(Axis axis, std::int64_t units, CoordinateFormat format) {
+  if (units < INT32_MIN || units > INT32_MAX) {  // never a coordinate's: kept as its text
+    char16_t* stored = StorePooledText(FormatCoordinate(axis, static_cast<double>(units) / 100000.0, format));
+    Release();
+    bits_ = FromPointer(stored);
+    return;
+  }
+  Release();
+  bits_ = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(units)) << 32) | kUnitsTag | (format.dms ? kDmsBit : 0) |
+          (format.compass ? kCompassBit : 0);
+}
+
+void CoordinateCell::Assign(Axis axis, TextView text) {
+  if (text.empty()) {
+    Clear();
+  } else if (const auto units = DisplayTextUnits(axis, text)) {
+    SetUnits(axis, units->units, units->format);
+  } else if (!IsStoredText() || PooledTextView(Stored()) != text) {
+    char16_t* stored = StorePooledText(text);
+    Release();
+    bits_ = FromPointer(stored);
+  }
+}
+
+CellValue CoordinateCell::Value(Axis axis) const {
+  if (!HasUnits()) return CellValue(IsStoredText() ? PooledTextView(Stored()) : TextView());
+  CellValue value;
+  value.Formatted(FormatCoordinateInto(axis, Units(), Format(), value.Buffer()));
+  return value;
 }
 
 }  // namespace wayloom

@@ -1,5 +1,7 @@
 #include "core/CoordinateText.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -56,6 +58,45 @@ std::size_t FormatUnitsDecimalInto(std::int64_t units, Char* out) {
 }
 template std::size_t FormatUnitsDecimalInto<char>(std::int64_t, char*);
 template std::size_t FormatUnitsDecimalInto<char16_t>(std::int64_t, char16_t*);
+
+std::size_t FormatCoordinateInto(Axis axis, std::int64_t units, CoordinateFormat format, char16_t* out) {
+  if (format.dms) {  // rare: through the general form
+    const Text text = FormatUnits(axis, units, format);
+    const std::size_t n = std::min(text.size(), kMaxCoordinateLength);
+    std::copy_n(text.data(), n, out);
+    return n;
+  }
+  if (!format.compass) return FormatUnitsDecimalInto(units, out);
+  const bool longitude = axis == Axis::Longitude;
+  out[0] = units < 0 ? (longitude ? u'W' : u'S') : (longitude ? u'E' : u'N');
+  out[1] = u' ';
+  return 2 + FormatUnitsDecimalInto(units < 0 ? -units : units, out + 2);
+}
+
+std::optional<CoordinateUnits> DisplayTextUnits(Axis axis, TextView text) {
+  if (text.empty() || text.size() > kMaxCoordinateLength) return std::nullopt;
+  const CoordinateFormat format{text.find(u'\u00B0') != TextView::npos,
+                                text[0] == u'N' || text[0] == u'E' || text[0] == u'S' || text[0] == u'W'};
+  std::optional<std::int64_t> units;
+  if (!format.dms && !format.compass) {  // the usual "-ddd.ddddd", read exactly
+    const std::size_t start = text[0] == u'-' ? 1 : 0;
+    const std::size_t point = text.size() - 6;
+    if (text.size() < start + 7 || point - start > 10 || text[point] != u'.') return std::nullopt;
+    std::int64_t value = 0;
+    for (std::size_t i = start; i < text.size(); ++i) {
+      if (i == point) continue;
+      if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
+      value = value * 10 + (text[i] - u'0');
+    }
+    units = start ? -value : value;
+  } else {
+    units = CoordinateTextToUnits(text, format);
+  }
+  if (!units || *units < INT32_MIN || *units > INT32_MAX) return std::nullopt;
+  char16_t formatted[kMaxCoordinateLength];
+  if (TextView(formatted, FormatCoordinateInto(axis, *units, format, formatted)) != text) return std::nullopt;
+  return CoordinateUnits{*units, format};
+}
 
 Text FormatUnitsDecimal(std::int64_t units) {
   char16_t buffer[kMaxUnitsDecimalLength];

@@ -34,6 +34,17 @@ std::size_t FormatUnitsDecimalInto(std::int64_t units, Char* out);
 Text FormatDms(double degrees);
 // The display text of a coordinate, formatted from its rounded whole number of units.
 Text FormatCoordinate(Axis axis, double degrees, CoordinateFormat format);
+// The display text of units into out, which has room for kMaxCoordinateLength units (units
+// of at most 32 bits); returns the length.
+constexpr std::size_t kMaxCoordinateLength = 32;
+std::size_t FormatCoordinateInto(Axis axis, std::int64_t units, CoordinateFormat format, char16_t* out);
+// The units and display form of a text that is exactly the display text of whole units
+// within 32 bits; nullopt for any other text.
+struct CoordinateUnits {
+  std::int64_t units;
+  CoordinateFormat format;
+};
+std::optional<CoordinateUnits> DisplayTextUnits(Axis axis, TextView text);
 // Rounds to units (degrees times 100000 first unless valueIsUnits) and formats; nullopt
 // when the units lie outside the axis range.
 std::optional<Text> FormatCoordinateUnits(Axis axis, double value, bool valueIsUnits, CoordinateFormat format);

@@ -1,8 +1,10 @@
 // A cell whose texts repeat across rows: the distance column holds one text per tenth of a
 // kilometre or mile (or per metre or foot below that), so a million rows share a few
 // hundred thousand texts at most. Each text is stored once for the whole process and a
-// cell keeps only its address: 8 bytes a row instead of a whole cell.
+// cell keeps only its number: 4 bytes a row instead of a whole cell.
 #pragma once
+
+#include <cstdint>
 
 #include "core/Text.h"
 
@@ -14,12 +16,14 @@ class InternedText {
 
   // Texts longer than kMaxUnits are cut.
   void Assign(TextView text);
-  void Clear() { stored_ = nullptr; }
-  TextView View() const { return stored_ ? TextView(stored_ + 1, stored_[0]) : TextView(); }
-  bool empty() const { return stored_ == nullptr; }
+  void Clear() { handle_ = 0; }
+  TextView View() const { return handle_ ? Stored(handle_) : TextView(); }
+  bool empty() const { return handle_ == 0; }
 
  private:
-  const char16_t* stored_ = nullptr;  // the length, then the units; never freed
+  static TextView Stored(std::uint32_t handle);
+
+  std::uint32_t handle_ = 0;  // 0 for no text, else 1 + the block's number * 65536 + the offset in it
 };
 
 }  // namespace wayloom

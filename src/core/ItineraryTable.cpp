@@ -1,5 +1,6 @@
 #include "core/ItineraryTable.h"
 
+#include <algorithm>
 #include <functional>
 #include <unordered_map>
 
@@ -26,7 +27,7 @@ ItineraryTable& ItineraryTable::operator=(ItineraryTable&&) noexcept = default;
 
 std::size_t ItineraryTable::Insert(std::size_t index, TextView name, EntryStatus status, bool selected) {
   ItineraryEntry entry;
-  entry.cells[kNameColumn].Assign(name);
+  entry.name.Assign(name);
   entry.status = status;
   entry.id = nextId_++;
   if (index > rows_.size()) index = rows_.size();
@@ -66,31 +67,62 @@ void ItineraryTable::Reserve(std::size_t rows) {
   AdviseLargeBlock(rows_.data(), rows_.capacity() * sizeof(ItineraryEntry));
 }
 
+namespace {
+
+// The Order column holds counts from 1: any other text leaves it empty.
+std::uint32_t OrderNumber(TextView text) {
+  if (text.empty() || text.size() > 9 || text[0] == u'0') return 0;
+  std::uint32_t number = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return 0;
+    number = number * 10 + static_cast<std::uint32_t>(c - u'0');
+  }
+  return number;
+}
+
+}  // namespace
+
+CellValue ItineraryEntry::Cell(int column) const {
+  switch (column) {
+    case kNameColumn: return CellValue(name.View());
+    case kLongitudeColumn: return longitude.Value(Axis::Longitude);
+    case kLatitudeColumn: return latitude.Value(Axis::Latitude);
+    case kOrderColumn: {
+      CellValue value;
+      std::size_t length = 0;
+      char16_t* out = value.Buffer();
+      for (std::uint32_t rest = order; rest > 0; rest /= 10) out[length++] = static_cast<char16_t>(u'0' + rest % 10);
+      std::reverse(out, out + length);
+      value.Formatted(length);
+      return value;
+    }
+    default: return CellValue(distance.View());
+  }
+}
+
 void ItineraryTable::SetCell(std::size_t row, int column, TextView text) {
-  if (column == kNameColumn) InvalidateNameIndex();
   ItineraryEntry& entry = rows_[row];
-  if (column < kOrderColumn)
-    entry.cells[column].Assign(text);
-  else if (column == kOrderColumn)
-    entry.order.Assign(text);
-  else
-    entry.distance.Assign(text);
+  switch (column) {
+    case kNameColumn:
+      InvalidateNameIndex();
+      entry.name.Assign(text);
+      break;
+    case kLongitudeColumn:
+    case kLatitudeColumn: entry.Coordinate(ColumnAxis(column)).Assign(ColumnAxis(column), text); break;
+    case kOrderColumn: entry.order = OrderNumber(text); break;
+    default: entry.distance.Assign(text);
+  }
 }
 
 void ItineraryTable::SwapCell(std::size_t row, int column, CellText& text) {
-  if (column == kNameColumn) InvalidateNameIndex();
-  ItineraryEntry& entry = rows_[row];
-  if (column < kOrderColumn) {
-    std::swap(entry.cells[column], text);
-  } else if (column == kOrderColumn) {  // the short form holds other sizes: exchanged by copying
-    const Text old(entry.order.View());
-    entry.order.Assign(text.View());
-    text.Assign(old);
-  } else {  // the pooled distance text needs no copy
-    const TextView old = entry.distance.View();
-    entry.distance.Assign(text.View());
-    text.Assign(old);
+  if (column == kNameColumn) {
+    InvalidateNameIndex();
+    std::swap(rows_[row].name, text);
+    return;
   }
+  const CellValue old = rows_[row].Cell(column);
+  SetCell(row, column, text.View());
+  text.Assign(old);
 }
 
 void ItineraryTable::SwapContents(std::size_t a, std::size_t b) {
@@ -98,7 +130,9 @@ void ItineraryTable::SwapContents(std::size_t a, std::size_t b) {
   ItineraryEntry& first = rows_[a];
   ItineraryEntry& second = rows_[b];
   std::swap(first.status, second.status);
-  for (int column : {kNameColumn, kLongitudeColumn, kLatitudeColumn}) std::swap(first.cells[column], second.cells[column]);
+  std::swap(first.name, second.name);
+  std::swap(first.longitude, second.longitude);
+  std::swap(first.latitude, second.latitude);
   InvalidateNameIndex();
 }
 

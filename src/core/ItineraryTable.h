@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/CellText.h"
+#include "core/CoordinateText.h"
 #include "core/InternedText.h"
 #include "core/Text.h"
 
@@ -16,6 +17,7 @@ namespace wayloom {
 // Column ids; they never change, only their display order does.
 enum Column : int { kNameColumn = 0, kLongitudeColumn = 1, kLatitudeColumn = 2, kOrderColumn = 3, kDistanceColumn = 4 };
 constexpr int kColumnCount = 5;
+inline Axis ColumnAxis(int column) { return column == kLongitudeColumn ? Axis::Longitude : Axis::Latitude; }
 
 // Two independent bits: 2 destination (clear: via point), 1 passed (clear: to pass).
 using EntryStatus = std::uint8_t;
@@ -28,21 +30,27 @@ constexpr std::int32_t kSortKeyBaseRow = INT32_MIN;
 
 using RowId = std::uint64_t;
 
+// 48 bytes a row (on 64-bit systems), names apart: a million-row table stays well under
+// a hundred megabytes.
 struct ItineraryEntry {
-  std::array<CellText, 3> cells;  // Name, Longitude and Latitude: the columns files hold
-  ShortCellText order;            // at most 7 digits below ten million rows
-  InternedText distance;          // few texts, shared by many rows
+  CellText name;
+  CoordinateCell longitude;
+  CoordinateCell latitude;
+  InternedText distance;     // few texts, shared by many rows
+  std::uint32_t order = 0;   // the Order column's number; 0 when it is empty
   std::int32_t sortKey = 0;
   EntryStatus status = 0;
   bool selected = false;
   bool focused = false;
   RowId id = 0;
 
-  TextView Cell(int column) const {
-    return column < kOrderColumn ? cells[column].View() : column == kOrderColumn ? order.View() : distance.View();
-  }
-  TextView Name() const { return cells[kNameColumn].View(); }
-  bool HasBothCoordinates() const { return !cells[kLongitudeColumn].empty() && !cells[kLatitudeColumn].empty(); }
+  // The text a column shows. Coordinates and Order are made from their numbers: keep the
+  // value while using its text.
+  CellValue Cell(int column) const;
+  TextView Name() const { return name.View(); }
+  bool HasBothCoordinates() const { return !longitude.empty() && !latitude.empty(); }
+  CoordinateCell& Coordinate(Axis axis) { return axis == Axis::Longitude ? longitude : latitude; }
+  const CoordinateCell& Coordinate(Axis axis) const { return axis == Axis::Longitude ? longitude : latitude; }
 };
 
 class ItineraryTable {
@@ -57,7 +65,7 @@ class ItineraryTable {
   std::size_t RowCount() const { return rows_.size(); }
   bool Empty() const { return rows_.empty(); }
   const ItineraryEntry& Row(std::size_t index) const { return rows_[index]; }
-  TextView Cell(std::size_t row, int column) const { return rows_[row].Cell(column); }
+  CellValue Cell(std::size_t row, int column) const { return rows_[row].Cell(column); }
 
   // Plain row operations, without undo records; the recorded operations of the
   // document (RowOperations.h) are built on them. An index past the end appends.
@@ -68,7 +76,11 @@ class ItineraryTable {
   void Reserve(std::size_t rows);
 
   void SetCell(std::size_t row, int column, TextView text);
-  // Exchanges a cell's text with text, without copying either.
+  // A coordinate cell from its units, shown in format.
+  void SetCoordinateUnits(std::size_t row, Axis axis, std::int64_t units, CoordinateFormat format) {
+    rows_[row].Coordinate(axis).SetUnits(axis, units, format);
+  }
+  // Exchanges a cell's text with text (the name without copying either).
   void SwapCell(std::size_t row, int column, CellText& text);
   void SetStatus(std::size_t row, EntryStatus status) { rows_[row].status = status; }
   void SetSortKey(std::size_t row, std::int32_t key) { rows_[row].sortKey = key; }

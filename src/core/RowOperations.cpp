@@ -47,7 +47,7 @@ std::size_t InsertRowsRecorded(DocumentState& doc, std::size_t index, std::vecto
 }
 
 bool SetCellRecorded(DocumentState& doc, std::size_t row, int column, TextView text) {
-  const TextView old = doc.table.Cell(row, column);
+  const CellValue old = doc.table.Cell(row, column);
   if (old == text) return false;
   if (doc.recorder) doc.recorder->CellChanging(row, column, old);
   ReplaceCell(doc, row, column, text, RecordCellEdit(doc, row, column));
@@ -163,11 +163,16 @@ bool SetCoordinateUnitsCell(DocumentState& doc, std::size_t row, Axis axis, std:
     return false;
   }
   const CoordinateFormat format = doc.Format();
-  if (format.dms || format.compass) {
-    SetCellRecorded(doc, row, column, *FormatCoordinateUnits(axis, static_cast<double>(units), true, format));
+  if (doc.table.Row(row).Coordinate(axis).empty()) {
+    // The usual case (a row being read): the units go in as they are. What SetCellRecorded
+    // would do, without the text; an undo record keeps the empty text it starts with.
+    if (doc.recorder) doc.recorder->CellChanging(row, column, TextView());
+    RecordCellEdit(doc, row, column);
+    doc.table.SetCoordinateUnits(row, axis, units, format);
+    if (doc.recorder) doc.recorder->CellChanged(row, column);
   } else {
-    char16_t buffer[kMaxUnitsDecimalLength];
-    SetCellRecorded(doc, row, column, TextView(buffer, FormatUnitsDecimalInto(units, buffer)));
+    char16_t buffer[kMaxCoordinateLength];
+    SetCellRecorded(doc, row, column, TextView(buffer, FormatCoordinateInto(axis, units, format, buffer)));
   }
   return true;
 }
@@ -225,7 +230,7 @@ void ReformatAllCoordinates(DocumentState& doc, CoordinateSwitch which) {
   for (std::size_t row = 0; row < doc.table.RowCount(); ++row) {
     for (Axis axis : {Axis::Longitude, Axis::Latitude}) {
       const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
-      const TextView old = doc.table.Cell(row, column);
+      const CellValue old = doc.table.Cell(row, column);
       if (old.empty()) continue;
       if (auto text = ReformatCoordinate(old, axis, format)) {
         doc.table.SetCell(row, column, *text);

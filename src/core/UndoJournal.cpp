@@ -76,9 +76,10 @@ CellText* AppendCellEdit(UndoGroup& group, DocumentState& doc, std::size_t row, 
   return &record.text;
 }
 
-std::size_t TextBytes(const CellText& text) {
-  return text.size() > CellText::kInlineUnits ? text.size() * sizeof(char16_t) : 0;
-}
+// Pooled blocks come in sizes of four units, the length included.
+std::size_t TextBytes(std::size_t units) { return units ? (units + 4) / 4 * 4 * sizeof(char16_t) : 0; }
+std::size_t TextBytes(const CellText& text) { return TextBytes(text.size()); }
+std::size_t TextBytes(const CoordinateCell& cell) { return cell.HasUnits() ? 0 : TextBytes(cell.Value(Axis::Longitude).size()); }
 
 std::size_t GroupBytes(const UndoGroup& group) {
   std::size_t bytes = sizeof(UndoGroup);
@@ -155,11 +156,11 @@ void RecordRowDelete(DocumentState& doc, std::size_t row, const ItineraryEntry& 
   record.row = static_cast<std::int32_t>(row);
   record.status = entry.status;
   record.baseRole = BaseRoleOf(doc, row);
-  record.text = entry.cells[kNameColumn];
+  record.text = entry.name;
   record.part = static_cast<std::uint32_t>(group->coordinates.size());
   RecordedCoordinates& texts = group->coordinates.emplace_back();
-  texts.longitude = entry.cells[kLongitudeColumn];
-  texts.latitude = entry.cells[kLatitudeColumn];
+  texts.longitude = entry.longitude;
+  texts.latitude = entry.latitude;
 }
 
 CellText* RecordCellEdit(DocumentState& doc, std::size_t row, int column) {

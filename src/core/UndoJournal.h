@@ -68,8 +68,8 @@ struct UndoRecord {
 };
 
 struct RecordedCoordinates {
-  CellText longitude;
-  CellText latitude;
+  CoordinateCell longitude;
+  CoordinateCell latitude;
 };
 
 // The order of the table before a sort. Pair i is for the row that was at index i:

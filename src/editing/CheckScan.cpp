@@ -80,7 +80,7 @@ CheckScanData PrepareCheckScan(const DocumentState& doc, const CheckRun& run, Ch
       data.phis[slot] = data.points[slot].latitude * kRadiansPerDegree;
     } else {
       NameFacts& name = data.names[slot];
-      const TextView text = doc.table.Cell(row, kNameColumn);
+      const TextView text = doc.table.Row(row).Name();
       name.folded.assign(text);
       collation.FoldCase(name.folded);
       name.key = collation.LooseKey(text);

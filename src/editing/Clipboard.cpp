@@ -434,7 +434,7 @@ void InsertReceivedRows(CommandContext& context, const std::vector<ClipboardRow>
     const EntryStatus destination =
         format == RowBlockFormat::Own ? static_cast<EntryStatus>(row.status & kStatusDestination) : kStatusDestination;
     ItineraryEntry& entry = pending.entries.emplace_back();
-    entry.cells[kNameColumn].Assign(name);
+    entry.name.Assign(name);
     entry.status = destination | passed;
     entry.selected = true;
     pending.sources.push_back(&row);

@@ -241,7 +241,7 @@ void ClearColumnAddresses(CommandContext& context) {
   BeginUndoGroup(doc.journal);
   bool changed = false;
   for (std::size_t row = 0; row < doc.table.RowCount(); ++row) {
-    const TextView name = doc.table.Cell(row, kNameColumn);
+    const TextView name = doc.table.Row(row).Name();
     const std::size_t at = name.rfind(u'@');
     if (at == TextView::npos || name.find(u'@') == 0) continue;
     Text cut(name.substr(0, at));

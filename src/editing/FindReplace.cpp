@@ -58,7 +58,7 @@ std::vector<int> SearchedColumns(const SearchOptions& options) {
 
 bool RowMatches(const DocumentState& doc, const SearchOptions& options, const Text& foldedFind, std::size_t row) {
   for (int column : SearchedColumns(options)) {
-    const TextView cell = doc.table.Cell(row, column);
+    const CellValue cell = doc.table.Cell(row, column);
     if (options.matchCase ? cell.find(options.findText) != TextView::npos
                           : Folded(cell).find(foldedFind) != Text::npos)
       return true;
@@ -258,7 +258,8 @@ void NudgeCoordinates(CommandContext& context, const Clock& clock) {
     for (Axis axis : {Axis::Longitude, Axis::Latitude}) {
       const int column = axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn;
       const int delta = static_cast<int>(random() % 5) - 2;
-      TextView text = table.Cell(row, column);
+      const CellValue value = table.Cell(row, column);
+      TextView text = value;
       if (text.size() > kMaxNudgeUnits) text = text.substr(0, kMaxNudgeUnits);
       const auto units = CoordinateTextToUnits(text, format);
       if (!units) continue;  // not a coordinate: left as it is

@@ -20,7 +20,7 @@ void Append(std::vector<char16_t>& block, TextView text) {
 }
 
 Text DecimalCell(const DocumentState& doc, std::size_t row, int column) {
-  const TextView cell = doc.table.Cell(row, column);
+  const CellValue cell = doc.table.Cell(row, column);
   return cell.empty() ? Text() : DisplayToDecimal(cell, doc.Format());
 }
 

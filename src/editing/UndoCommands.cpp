@@ -32,6 +32,10 @@ void ToCurrentForm(CellText& text, Axis axis, std::uint8_t recordedForm, const D
   if (text.empty() || (recordedForm & (kTextsDms | kTextsCompass)) == CurrentFormatFlags(doc)) return;
   if (const auto degrees = ParseDisplay(text)) text.Assign(FormatCoordinate(axis, *degrees, doc.Format()));
 }
+void ToCurrentForm(CoordinateCell& cell, Axis axis, std::uint8_t recordedForm, const DocumentState& doc) {
+  if (cell.empty() || (recordedForm & (kTextsDms | kTextsCompass)) == CurrentFormatFlags(doc)) return;
+  if (const auto degrees = ParseDisplay(cell.Value(axis))) cell.Assign(axis, FormatCoordinate(axis, *degrees, doc.Format()));
+}
 
 bool IsInsertion(RecordKind kind, bool undo) {
   return kind == (undo ? RecordKind::RowDelete : RecordKind::RowInsert);
@@ -194,14 +198,14 @@ class GroupReplay {
 
   ItineraryEntry EntryOf(const UndoRecord& record) {
     ItineraryEntry entry;
-    entry.cells[kNameColumn] = record.text;
+    entry.name = record.text;
     const bool hasTexts = record.kind == RecordKind::RowDelete || (record.flags & kTextsTaken);
     if (hasTexts && record.part < group_.coordinates.size()) {
       const RecordedCoordinates& texts = group_.coordinates[record.part];
-      entry.cells[kLongitudeColumn] = texts.longitude;
-      entry.cells[kLatitudeColumn] = texts.latitude;
-      ToCurrentForm(entry.cells[kLongitudeColumn], Axis::Longitude, record.flags, doc_);
-      ToCurrentForm(entry.cells[kLatitudeColumn], Axis::Latitude, record.flags, doc_);
+      entry.longitude = texts.longitude;
+      entry.latitude = texts.latitude;
+      ToCurrentForm(entry.longitude, Axis::Longitude, record.flags, doc_);
+      ToCurrentForm(entry.latitude, Axis::Latitude, record.flags, doc_);
     }
     entry.status = record.status & 3;
     entry.selected = true;
@@ -271,11 +275,11 @@ class GroupReplay {
       UndoRecord& record = *valid[j];
       const ItineraryEntry& entry = table_.Row(original[j]);
       if (record.kind == RecordKind::RowInsert && !(record.flags & kTextsTaken)) {
-        record.text = entry.cells[kNameColumn];
+        record.text = entry.name;
         record.part = static_cast<std::uint32_t>(group_.coordinates.size());
         RecordedCoordinates& texts = group_.coordinates.emplace_back();
-        texts.longitude = entry.cells[kLongitudeColumn];
-        texts.latitude = entry.cells[kLatitudeColumn];
+        texts.longitude = entry.longitude;
+        texts.latitude = entry.latitude;
         record.flags |= kTextsTaken;
         SetFormatFlags(record, form);
       }

@@ -208,7 +208,7 @@ PathsFound ScanPaths(ReadContext& context, const XmlScanner& scan) {
 int ReadGpx(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
   const XmlScanner scan(buffer, byteCount);
   const std::string& waypointTag = Tags().waypoint;
-  ReserveRowsPerTag(context.doc.table, scan, waypointTag);
+  ReserveRowsPerTag(context, scan, waypointTag);
   std::size_t pos = 0;
   Waypoint waypoint;
   Text name;

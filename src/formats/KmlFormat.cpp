@@ -183,7 +183,7 @@ void SetCoordinates(DocumentState& doc, std::size_t row, std::string_view text) 
 
 int ReadKml(ReadContext& context, std::span<const std::uint8_t> buffer, std::size_t byteCount, TransferMode mode) {
   const XmlScanner scan(buffer, byteCount);
-  ReserveRowsPerTag(context.doc.table, scan, Tags().placemark);
+  ReserveRowsPerTag(context, scan, Tags().placemark);
   std::size_t pos = 0;
   Placemark placemark;
   Text name;

@@ -245,9 +245,16 @@ std::size_t XmlScanner::FindAtCharacterStart(std::string_view text, std::size_t 
   return kNotFound;
 }
 
-void ReserveRowsPerTag(ItineraryTable& table, const XmlScanner& scan, std::string_view tag) {
+void ReserveRowsPerTag(const ReadContext& context, const XmlScanner& scan, std::string_view tag) {
+  constexpr std::size_t kTableBytesPerRow = 80;  // a row of the table with a name of its own
+  ItineraryTable& table = context.doc.table;
   std::size_t count = 0;
-  for (std::size_t at = scan.Find(tag, 0); at != XmlScanner::kNotFound; at = scan.Find(tag, at + tag.size())) ++count;
+  for (std::size_t at = scan.Find(tag, 0); at != XmlScanner::kNotFound; at = scan.Find(tag, at + tag.size())) {
+    // A file larger than its rows will be (KML's longer tags, descriptions) would make
+    // the reading peak if it all stayed in memory until the rows are read: it is let go
+    // as it is counted, and read again.
+    if (++count % 4096 == 0 && at > count * kTableBytesPerRow) context.Passed(at);
+  }
   // A file of bare tags must not reserve more than it can fill: a row takes an element
   // with its coordinates and a name, more than 32 bytes.
   constexpr std::size_t kShortestRowBytes = 32;

@@ -11,6 +11,7 @@
 
 #include "core/ItineraryTable.h"
 #include "core/Text.h"
+#include "formats/ReadContext.h"
 
 namespace wayloom {
 
@@ -81,6 +82,6 @@ std::string LoadTag(int id);
 // Room for a row per occurrence of tag (lower case) in the file, so that the table does
 // not grow (touching twice its memory) while a large file is read; a reservation the
 // memory cannot give is simply not made.
-void ReserveRowsPerTag(ItineraryTable& table, const XmlScanner& scan, std::string_view tag);
+void ReserveRowsPerTag(const ReadContext& context, const XmlScanner& scan, std::string_view tag);
 
 }  // namespace wayloom

@@ -216,8 +216,8 @@ class Lookup {
         ++done_, ++next;
         continue;
       }
-      const TextView longitude = doc_.table.Cell(row, kLongitudeColumn);
-      const TextView latitude = doc_.table.Cell(row, kLatitudeColumn);
+      const CellValue longitude = doc_.table.Cell(row, kLongitudeColumn);
+      const CellValue latitude = doc_.table.Cell(row, kLatitudeColumn);
       if (longitude.empty() || latitude.empty()) {
         ClearAddress(row, name, at);
         ++next;

@@ -42,10 +42,15 @@ std::optional<double> FiveDecimals(TextView text) {
 
 // At most 31 characters of the cell are read.
 std::optional<double> CoordinateDegrees(const DocumentState& doc, std::size_t row, int column) {
-  TextView text = doc.table.Cell(row, column);
+  const CoordinateFormat format = doc.Format();
+  // The usual cell, units shown as "%.5f": the value its text reads as below, without it.
+  const CoordinateCell& cell = doc.table.Row(row).Coordinate(ColumnAxis(column));
+  if (cell.HasUnits() && !format.dms && !format.compass && !cell.Format().dms && !cell.Format().compass)
+    return static_cast<double>(cell.Units()) / 100000.0;
+  const CellValue value = doc.table.Cell(row, column);
+  TextView text = value;
   if (text.empty()) return std::nullopt;
   if (text.size() > kMaxCoordinateUnits) text = text.substr(0, kMaxCoordinateUnits);
-  const CoordinateFormat format = doc.Format();
   // Plain decimal text needs no compass handling: read it in place.
   if (!format.dms && (IsAsciiDigit(text[0]) || text[0] == u'-' || text[0] == u'.')) {
     if (const auto value = FiveDecimals(text)) return value;

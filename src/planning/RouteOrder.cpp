@@ -193,9 +193,9 @@ void ReverseRoute(CommandContext& context) {
   for (; m < i; ++m, --i) {
     const ItineraryEntry& upper = table.Row(m);
     const ItineraryEntry& lower = table.Row(i);
-    CellText upperName = upper.cells[kNameColumn];
-    const CellText upperLongitude = upper.cells[kLongitudeColumn], upperLatitude = upper.cells[kLatitudeColumn];
-    const CellText lowerLongitude = lower.cells[kLongitudeColumn], lowerLatitude = lower.cells[kLatitudeColumn];
+    CellText upperName = upper.name;
+    const CoordinateCell upperLongitude = upper.longitude, upperLatitude = upper.latitude;
+    const CoordinateCell lowerLongitude = lower.longitude, lowerLatitude = lower.latitude;
     const EntryStatus upperStatus = upper.status, lowerStatus = lower.status;
     const bool upperSelected = upper.selected, lowerSelected = lower.selected;
     const bool upperFocused = upper.focused, lowerFocused = lower.focused;
@@ -206,10 +206,10 @@ void ReverseRoute(CommandContext& context) {
     table.SetSelected(i, upperSelected);
     if (lowerFocused) table.SetFocused(m);
     if (upperFocused) table.SetFocused(i);
-    SetCellRecorded(doc, m, kLongitudeColumn, lowerLongitude);
-    SetCellRecorded(doc, m, kLatitudeColumn, lowerLatitude);
-    SetCellRecorded(doc, i, kLongitudeColumn, upperLongitude);
-    SetCellRecorded(doc, i, kLatitudeColumn, upperLatitude);
+    SetCellRecorded(doc, m, kLongitudeColumn, lowerLongitude.Value(Axis::Longitude));
+    SetCellRecorded(doc, m, kLatitudeColumn, lowerLatitude.Value(Axis::Latitude));
+    SetCellRecorded(doc, i, kLongitudeColumn, upperLongitude.Value(Axis::Longitude));
+    SetCellRecorded(doc, i, kLatitudeColumn, upperLatitude.Value(Axis::Latitude));
     if (doc.recorder) doc.recorder->RowsSwapped(m, i);
   }
   // Rows that stayed put (the pinned base row, the middle of an odd count) lose their

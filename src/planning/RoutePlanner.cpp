@@ -251,12 +251,12 @@ bool ApplyPlannedOrder(CommandContext& context, const std::vector<std::uint32_t>
     const std::size_t source = tour[r];
     const ItineraryEntry& entry = table.Row(source);
     const Text name(entry.Name());
-    const CellText longitude = entry.cells[kLongitudeColumn], latitude = entry.cells[kLatitudeColumn];
+    const CoordinateCell longitude = entry.longitude, latitude = entry.latitude;
     const EntryStatus status = entry.status & ~kStatusPassed;
     const std::size_t newRow = InsertRowRecorded(doc, SIZE_MAX, name, status, false);
     // Cells set right after the insert make no records: the insert covers them.
-    SetCellRecorded(doc, newRow, kLongitudeColumn, longitude.View());
-    SetCellRecorded(doc, newRow, kLatitudeColumn, latitude.View());
+    SetCellRecorded(doc, newRow, kLongitudeColumn, longitude.Value(Axis::Longitude));
+    SetCellRecorded(doc, newRow, kLatitudeColumn, latitude.Value(Axis::Latitude));
     if (doc.recorder) doc.recorder->RowReplaced(source, newRow);
     if (static_cast<long long>(source) == oldBase) newBase = static_cast<long long>(r);
   }

@@ -65,11 +65,11 @@ void DropSelectedRows(CommandContext& context, std::size_t drop, DragEffect effe
   for (std::size_t k = 0; k < count; ++k) {
     const ItineraryEntry& entry = table.Row(sources[k] >= drop ? sources[k] + k : sources[k]);  // k copies above
     const Text name(entry.Name());
-    const CellText longitude = entry.cells[kLongitudeColumn], latitude = entry.cells[kLatitudeColumn];
+    const CoordinateCell longitude = entry.longitude, latitude = entry.latitude;
     const EntryStatus status = (entry.status & kStatusDestination) | passed;
     const std::size_t row = InsertRowRecorded(doc, drop + k, name, status, true);
-    SetCellRecorded(doc, row, kLongitudeColumn, longitude.View());
-    SetCellRecorded(doc, row, kLatitudeColumn, latitude.View());
+    SetCellRecorded(doc, row, kLongitudeColumn, longitude.Value(Axis::Longitude));
+    SetCellRecorded(doc, row, kLatitudeColumn, latitude.Value(Axis::Latitude));
     if (baseMoves && sources[k] == static_cast<std::size_t>(oldBase)) baseCopy = static_cast<long long>(row);
   }
 

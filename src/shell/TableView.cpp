@@ -302,7 +302,7 @@ void TableView::FillCell(NMLVDISPINFOW& info) const {
   // The control may ask for rows a running read has not given it yet.
   if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= doc_.table.RowCount()) return;
   if (item.iSubItem < 0 || item.iSubItem >= kColumnCount) return;
-  TextView cell = doc_.table.Cell(item.iItem, item.iSubItem);
+  const CellValue cell = doc_.table.Cell(item.iItem, item.iSubItem);
   std::size_t units = cell.size() < static_cast<std::size_t>(item.cchTextMax) ? cell.size() : item.cchTextMax - 1;
   for (std::size_t i = 0; i < units; ++i) item.pszText[i] = static_cast<wchar_t>(cell[i]);
   item.pszText[units] = L'\0';

@@ -64,7 +64,7 @@ void CheckCoordinate(const std::optional<wayloom::Text>& text, wayloom::Axis axi
   DocumentState doc;
   InsertRowRecorded(doc, 0, u"row", kStatusDestination, false);
   SetCoordinateFromText(doc, 0, axis, value, CoordinateSource::DegreesClearing);
-  const TextView cell = doc.table.Cell(0, axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn);
+  const CellValue cell = doc.table.Cell(0, axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn);
   if (cell.empty()) return;
   const auto units = CoordinateTextToUnits(cell, CoordinateFormat{});
   if (!units || *units < -AxisLimitUnits(axis) || *units > AxisLimitUnits(axis)) std::abort();

@@ -54,7 +54,7 @@ inline void CheckPoiRows(const wayloom::DocumentState& doc) {
     const ItineraryEntry& entry = doc.table.Row(row);
     if (entry.status != kStatusDestination || entry.Name().empty() || entry.Name().size() > 255) std::abort();
     for (Axis axis : {Axis::Longitude, Axis::Latitude}) {
-      const TextView cell = entry.Cell(axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn);
+      const CellValue cell = entry.Cell(axis == Axis::Longitude ? kLongitudeColumn : kLatitudeColumn);
       if (cell.empty()) continue;
       const auto units = CoordinateTextToUnits(cell, doc.Format());
       if (!units || *units < -AxisLimitUnits(axis) || *units > AxisLimitUnits(axis)) std::abort();
