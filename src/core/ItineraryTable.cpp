@@ -120,7 +120,14 @@ void ItineraryTable::SwapCell(std::size_t row, int column, CellText& text) {
     std::swap(rows_[row].name, text);
     return;
   }
-  const CellValue old = rows_[row].Cell(column);
+  if (column == kLongitudeColumn || column == kLatitudeColumn) {  // the old cell's text may be its own block
+    const Axis axis = ColumnAxis(column);
+    const CoordinateCell old = std::move(rows_[row].Coordinate(axis));
+    rows_[row].Coordinate(axis).Assign(axis, text.View());
+    text.Assign(old.Value(axis));
+    return;
+  }
+  const CellValue old = rows_[row].Cell(column);  // a number's text, or a pooled distance text
   SetCell(row, column, text.View());
   text.Assign(old);
 }
