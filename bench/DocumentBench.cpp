@@ -57,13 +57,16 @@ double ResidentBytes() {
   return resident * static_cast<double>(sysconf(_SC_PAGESIZE));
 }
 
-// What the table holds: its row array and each longer text's pooled block (in sizes of
-// four units). The distance texts are shared by the whole process and not counted.
+// What the table holds: its row array, each name's pooled block and each coordinate kept
+// as text. The distance texts are shared by the whole process and not counted.
 double TableBytes(const ItineraryTable& table) {
   double bytes = static_cast<double>(table.RowCount() * sizeof(ItineraryEntry));
-  for (std::size_t row = 0; row < table.RowCount(); ++row)
-    for (const CellText& text : table.Row(row).cells)
-      if (text.size() > CellText::kInlineUnits) bytes += static_cast<double>((text.size() + 3) / 4 * 8);
+  for (std::size_t row = 0; row < table.RowCount(); ++row) {
+    const ItineraryEntry& entry = table.Row(row);
+    bytes += static_cast<double>(PooledTextBytes(entry.name.size()));
+    for (Axis axis : {Axis::Longitude, Axis::Latitude})
+      if (!entry.Coordinate(axis).HasUnits()) bytes += static_cast<double>(PooledTextBytes(entry.Coordinate(axis).Value(axis).size()));
+  }
   return bytes;
 }
 

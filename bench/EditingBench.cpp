@@ -187,12 +187,13 @@ std::unique_ptr<Editor>& Big() {
   return editor;
 }
 
+// A row's texts as the journal keeps them: the name's pooled block (its length and units
+// in sizes of four units) and two coordinate cells, with a block only for a coordinate kept
+// as text.
 std::size_t RowTextBytes(const ItineraryEntry& entry) {
-  std::size_t bytes = 0;
-  for (int column : {kNameColumn, kLongitudeColumn, kLatitudeColumn}) {
-    const CellText& text = entry.cells[column];
-    bytes += sizeof(CellText) + (text.size() > CellText::kInlineUnits ? text.size() * sizeof(char16_t) : 0);
-  }
+  std::size_t bytes = sizeof(CellText) + PooledTextBytes(entry.name.size()) + 2 * sizeof(CoordinateCell);
+  for (Axis axis : {Axis::Longitude, Axis::Latitude})
+    if (!entry.Coordinate(axis).HasUnits()) bytes += PooledTextBytes(entry.Coordinate(axis).Value(axis).size());
   return bytes;
 }
 

@@ -121,4 +121,25 @@ CellValue CoordinateCell::Value(Axis axis) const {
   return value;
 }
 
+namespace {
+
+template <class Out>
+bool AppendUnitsDecimal(Out& out, const CoordinateCell& cell, CoordinateFormat documentFormat) {
+  const auto units = cell.DecimalUnits(documentFormat);
+  if (!units) return false;
+  typename Out::value_type decimal[kMaxUnitsDecimalLength];
+  out.append(decimal, FormatUnitsDecimalInto(*units, decimal));
+  return true;
+}
+
+}  // namespace
+
+void AppendCellDecimal(std::string& out, const CoordinateCell& cell, Axis axis, CoordinateFormat documentFormat) {
+  if (!AppendUnitsDecimal(out, cell, documentFormat)) AppendDecimalBytes(out, cell.Value(axis), documentFormat);
+}
+
+void AppendCellDecimal(Text& out, const CoordinateCell& cell, Axis axis, CoordinateFormat documentFormat) {
+  if (!AppendUnitsDecimal(out, cell, documentFormat)) AppendDecimalText(out, cell.Value(axis), documentFormat);
+}
+
 }  // namespace wayloom

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "core/CoordinateText.h"
 #include "core/Text.h"
@@ -25,6 +27,8 @@ char16_t* StorePooledText(TextView text);  // texts longer than 0xFFFF units are
 inline void FreePooledText(char16_t* stored) noexcept {
   if (stored) FreeCellUnits(stored, std::size_t{stored[0]} + 1);
 }
+// The memory a pooled text of this many units takes (its block, the length included).
+inline std::size_t PooledTextBytes(std::size_t units) { return units ? (units + 4) / 4 * 4 * sizeof(char16_t) : 0; }
 inline TextView PooledTextView(const char16_t* stored) { return stored ? TextView(stored + 1, stored[0]) : TextView(); }
 
 // A text cell (names, and texts kept aside by the undo journal).
@@ -145,6 +149,13 @@ class CoordinateCell {
   std::int32_t Units() const { return static_cast<std::int32_t>(static_cast<std::uint32_t>(bits_ >> 32)); }
   CoordinateFormat Format() const { return {(bits_ & kDmsBit) != 0, (bits_ & kCompassBit) != 0}; }
   CellValue Value(Axis axis) const;
+  // The units whose "%.5f" text is the decimal text the writers make of this cell's text
+  // read in the document's format, when the cell's own form makes that certain.
+  std::optional<std::int32_t> DecimalUnits(CoordinateFormat documentFormat) const {
+    const CoordinateFormat own = Format();
+    if (!HasUnits() || own.dms || documentFormat.dms || (own.compass && !documentFormat.compass)) return std::nullopt;
+    return Units();
+  }
 
  private:
   static constexpr std::uint64_t kUnitsTag = 1, kDmsBit = 2, kCompassBit = 4;
@@ -159,5 +170,10 @@ class CoordinateCell {
   // Pooled blocks are at least 2-byte aligned, so a stored text never has the units tag.
   std::uint64_t bits_ = 0;
 };
+
+// The signed "%.5f" decimal text of a coordinate cell, as AppendDecimalBytes and
+// AppendDecimalText make it of the cell's text, appended.
+void AppendCellDecimal(std::string& out, const CoordinateCell& cell, Axis axis, CoordinateFormat documentFormat);
+void AppendCellDecimal(Text& out, const CoordinateCell& cell, Axis axis, CoordinateFormat documentFormat);
 
 }  // namespace wayloom

@@ -76,10 +76,10 @@ CellText* AppendCellEdit(UndoGroup& group, DocumentState& doc, std::size_t row, 
   return &record.text;
 }
 
-// Pooled blocks come in sizes of four units, the length included.
-std::size_t TextBytes(std::size_t units) { return units ? (units + 4) / 4 * 4 * sizeof(char16_t) : 0; }
-std::size_t TextBytes(const CellText& text) { return TextBytes(text.size()); }
-std::size_t TextBytes(const CoordinateCell& cell) { return cell.HasUnits() ? 0 : TextBytes(cell.Value(Axis::Longitude).size()); }
+std::size_t TextBytes(const CellText& text) { return PooledTextBytes(text.size()); }
+std::size_t TextBytes(const CoordinateCell& cell) {
+  return cell.HasUnits() ? 0 : PooledTextBytes(cell.Value(Axis::Longitude).size());
+}
 
 std::size_t GroupBytes(const UndoGroup& group) {
   std::size_t bytes = sizeof(UndoGroup);

@@ -317,8 +317,10 @@ int WriteDelimited(WriteContext& context) {
   const bool exporting = context.mode == TransferMode::Export;
   const std::size_t first = exporting ? 0 : doc.FirstWrittenRow();
   const std::size_t total = table.RowCount();
-  auto appendCoordinate = [&](Text& line, TextView cell) {
-    if (!cell.empty()) AppendDecimalText(line, cell, coordinateFormat);
+  auto appendCoordinate = [&](Text& line, const ItineraryEntry& entry, int column) {
+    const Axis axis = ColumnAxis(column);
+    if (const CoordinateCell& cell = entry.Coordinate(axis); !cell.empty())
+      AppendCellDecimal(line, cell, axis, coordinateFormat);
   };
 
   Text pending;
@@ -329,14 +331,14 @@ int WriteDelimited(WriteContext& context) {
     if (layout == DelimitedLayout::Txt) {
       pending += entry.Name();
       pending.push_back(u'\t');
-      appendCoordinate(pending, entry.Cell(FirstCoordinateColumn(lngFirst)));
+      appendCoordinate(pending, entry, FirstCoordinateColumn(lngFirst));
       pending.push_back(u'\t');
-      appendCoordinate(pending, entry.Cell(SecondCoordinateColumn(lngFirst)));
+      appendCoordinate(pending, entry, SecondCoordinateColumn(lngFirst));
       pending.push_back(u'\t');
     } else {
-      appendCoordinate(pending, entry.Cell(kLongitudeColumn));
+      appendCoordinate(pending, entry, kLongitudeColumn);
       pending.push_back(u',');
-      appendCoordinate(pending, entry.Cell(kLatitudeColumn));
+      appendCoordinate(pending, entry, kLatitudeColumn);
       pending.push_back(u',');
       AppendName(pending, entry.Name(), layout);
       pending.push_back(u',');

@@ -273,12 +273,12 @@ int WriteGpxPoints(WriteContext& context, const GpxLayout& layout) {
     if (exporting && !entry.selected) continue;
     ++done;
     if (context.progress) context.progress->Report(candidates, done);
-    if (entry.Cell(kLongitudeColumn).empty() || entry.Cell(kLatitudeColumn).empty()) continue;
+    if (!entry.HasBothCoordinates()) continue;
     latitude.clear();
     longitude.clear();
     name.clear();
-    AppendDecimalBytes(latitude, entry.Cell(kLatitudeColumn), format);
-    AppendDecimalBytes(longitude, entry.Cell(kLongitudeColumn), format);
+    AppendCellDecimal(latitude, entry.latitude, Axis::Latitude, format);
+    AppendCellDecimal(longitude, entry.longitude, Axis::Longitude, format);
     AppendEscapedXmlUtf8(name, entry.Name());
     AppendFilledTemplate(lines, startFormat, {latitude, longitude});
     AppendFilledTemplate(lines, nameFormat, {name});

@@ -198,11 +198,19 @@ int WriteItn(WriteContext& context) {
 
   const CoordinateFormat format = doc.Format();
   std::string lines;
-  auto appendCoordinate = [&](TextView cell) {
-    if (cell.empty()) {
+  auto appendCoordinate = [&](const CoordinateCell& coordinate, Axis axis) {
+    if (coordinate.empty()) {
       lines += kBlankCoordinateField;
       return;
     }
+    if (const auto units = coordinate.DecimalUnits(format)) {
+      char decimal[kMaxUnitsDecimalLength];
+      const std::size_t length = FormatUnitsDecimalInto(*units, decimal);
+      for (std::size_t k = 0; k < length; ++k)
+        if (decimal[k] != '.') lines.push_back(decimal[k]);
+      return;
+    }
+    const CellValue cell = coordinate.Value(axis);
     if (!format.dms && !format.compass) {
       for (char16_t c : cell)
         if (c != u'.') lines.push_back(static_cast<char>(c));
@@ -215,9 +223,9 @@ int WriteItn(WriteContext& context) {
   for (std::size_t row = first; row < total; ++row) {
     if (!written(row)) continue;
     const ItineraryEntry& entry = table.Row(row);
-    appendCoordinate(entry.Cell(kLongitudeColumn));
+    appendCoordinate(entry.longitude, Axis::Longitude);
     lines.push_back('|');
-    appendCoordinate(entry.Cell(kLatitudeColumn));
+    appendCoordinate(entry.latitude, Axis::Latitude);
     lines.push_back('|');
     if (utf8) {
       AppendTextAsUtf8(lines, entry.Name());

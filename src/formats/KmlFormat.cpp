@@ -233,7 +233,7 @@ int WriteKmlCounted(WriteContext& context, std::size_t& placemarksWritten) {
     if (selectedOnly && !entry.selected) continue;
     ++done;
     if (context.progress) context.progress->Report(candidates, done);
-    if (entry.Cell(kLongitudeColumn).empty() || entry.Cell(kLatitudeColumn).empty()) continue;
+    if (!entry.HasBothCoordinates()) continue;
     prefix.clear();
     if (context.numberPlacemarks) {
       const std::string number = TextToUtf8(IntegerText(static_cast<long long>(placemarksWritten + 1)));
@@ -243,8 +243,8 @@ int WriteKmlCounted(WriteContext& context, std::size_t& placemarksWritten) {
     longitude.clear();
     latitude.clear();
     AppendEscapedXmlUtf8(name, entry.Name());
-    AppendDecimalBytes(longitude, entry.Cell(kLongitudeColumn), format);
-    AppendDecimalBytes(latitude, entry.Cell(kLatitudeColumn), format);
+    AppendCellDecimal(longitude, entry.longitude, Axis::Longitude, format);
+    AppendCellDecimal(latitude, entry.latitude, Axis::Latitude, format);
     AppendFilledTemplate(lines, lineFormat, {prefix, name, longitude, latitude});
     ++placemarksWritten;
     // Written in batches: one call per row costs more than the formatting.

@@ -106,11 +106,11 @@ void AppendMarkerLines(std::string& page, const DocumentState& doc) {
   std::string name, latitude, longitude;
   for (std::size_t row = 0; row < doc.table.RowCount(); ++row) {
     const ItineraryEntry& entry = doc.table.Row(row);
-    if (entry.Cell(kLongitudeColumn).empty() || entry.Cell(kLatitudeColumn).empty()) continue;
+    if (!entry.HasBothCoordinates()) continue;
     latitude.clear();
     longitude.clear();
-    AppendDecimalBytes(latitude, entry.Cell(kLatitudeColumn), coordinates);
-    AppendDecimalBytes(longitude, entry.Cell(kLongitudeColumn), coordinates);
+    AppendCellDecimal(latitude, entry.latitude, Axis::Latitude, coordinates);
+    AppendCellDecimal(longitude, entry.longitude, Axis::Longitude, coordinates);
     if (latitude.empty() || longitude.empty()) continue;  // not a coordinate: no marker, as a blank cell
     name.clear();
     AppendTextAsUtf8(name, EscapeForScriptString(entry.Name()));

@@ -190,6 +190,108 @@ TEST(CellText, TextsOfEveryLengthKeepTheirUnits) {
   for (std::size_t i = 0; i < cells.size(); ++i) ASSERT_EQ(cells[i].View(), TextView(model[i])) << i;
 }
 
+// A coordinate cell keeps units and their display form only when formatting them gives
+// back the very text it was given (25 deg 02' is 2503333 units, shown as 01' 59.99");
+// any other text is kept as it is. Either way the cell
+// reads back exactly what was put in, copied, moved or exchanged.
+TEST(CoordinateCell, EveryTextReadsBackExactly) {
+  struct Case {
+    Axis axis;
+    const char16_t* text;
+    bool units;
+  };
+  const Axis lng = Axis::Longitude, lat = Axis::Latitude;
+  for (const Case& c : std::initializer_list<Case>{
+           {lng, u"121.50000", true}, {lat, u"-0.00001", true}, {lng, u"0.00000", true},
+           {lng, u"21474.83647", true}, {lng, u"-21474.83648", true}, {lng, u"21474.83648", false},
+           {lng, u"-0.00000", false}, {lng, u"121.5", false}, {lng, u"0121.50000", false}, {lng, u"+1.00000", false},
+           {lng, u" 1.00000", false}, {lng, u"1.000000", false}, {lng, u"abc", false}, {lng, u".12345", false},
+           {lng, u"E 121.50000", true}, {lat, u"E 121.50000", false}, {lng, u"W 0.00001", true},
+           {lat, u"S 33.50000", true}, {lat, u"N 0.00000", true}, {lng, u"E121.50000", false},
+           {lng, u"W 0.00000", false}, {lat, u"25\u00B0 30' 00.00\"", true}, {lat, u"25\u00B0 3' 00.00\"", false},
+           {lat, u"N 25\u00B0 30' 00.00\"", true}, {lat, u"25\u00B0 02' 00.00\"", false},
+           {lng, u"-121\u00B0 30' 00.00\"", true}}) {
+    CoordinateCell cell;
+    cell.Assign(c.axis, c.text);
+    EXPECT_EQ(cell.Value(c.axis), TextView(c.text)) << TextToUtf8(c.text);
+    EXPECT_EQ(cell.HasUnits(), c.units) << TextToUtf8(c.text);
+    CoordinateCell copy = cell;
+    cell.Assign(c.axis, u"1.00000");
+    EXPECT_EQ(copy.Value(c.axis), TextView(c.text));
+    CoordinateCell moved = std::move(copy);
+    EXPECT_TRUE(copy.empty());
+    EXPECT_EQ(moved.Value(c.axis), TextView(c.text));
+  }
+  // Every form of random units: the text made in place is the display text, and it goes
+  // back to the same units.
+  std::mt19937 random(7);
+  for (int i = 0; i < 4000; ++i) {
+    const Axis axis = i % 2 ? lng : lat;
+    const std::int64_t limit = AxisLimitUnits(axis);
+    const std::int64_t units = static_cast<std::int64_t>(random() % (2 * limit + 1)) - limit;
+    const CoordinateFormat format{(i / 2) % 2 == 1, (i / 4) % 2 == 1};
+    const Text expected = *FormatCoordinateUnits(axis, static_cast<double>(units), true, format);
+    char16_t made[kMaxCoordinateLength];
+    ASSERT_EQ(TextView(made, FormatCoordinateInto(axis, units, format, made)), TextView(expected));
+    CoordinateCell cell;
+    cell.Assign(axis, expected);
+    ASSERT_TRUE(cell.HasUnits()) << TextToUtf8(expected);
+    EXPECT_EQ(cell.Units(), units);
+    EXPECT_EQ(cell.Value(axis), TextView(expected));
+  }
+}
+
+// The writers' decimal text straight from the units is the one they make of the cell's
+// text, whatever form the cell and the document are in.
+TEST(CoordinateCell, WritersDecimalsAgreeWithTheText) {
+  std::mt19937 random(11);
+  const CoordinateFormat forms[] = {{false, false}, {false, true}, {true, false}, {true, true}};
+  for (int i = 0; i < 4000; ++i) {
+    const Axis axis = i % 2 ? Axis::Longitude : Axis::Latitude;
+    const std::int64_t limit = AxisLimitUnits(axis);
+    CoordinateCell cell;
+    cell.SetUnits(axis, static_cast<std::int64_t>(random() % (2 * limit + 1)) - limit, forms[random() % 4]);
+    if (i % 7 == 0) cell.Assign(axis, u"W 12.5");  // kept as text
+    for (const CoordinateFormat document : forms) {
+      std::string bytes, expectedBytes;
+      Text text, expectedText;
+      AppendCellDecimal(bytes, cell, axis, document);
+      AppendDecimalBytes(expectedBytes, cell.Value(axis), document);
+      AppendCellDecimal(text, cell, axis, document);
+      AppendDecimalText(expectedText, cell.Value(axis), document);
+      ASSERT_EQ(bytes, expectedBytes) << TextToUtf8(cell.Value(axis));
+      ASSERT_EQ(text, expectedText);
+    }
+  }
+}
+
+// The table's cells through their columns: coordinates of either kind exchanged with the
+// undo journal's texts, and the Order column's numbers.
+TEST(ItineraryTable, CellsExchangeTheirTextsWhateverTheirForm) {
+  ItineraryTable table;
+  table.Insert(0, u"a", 0, false);
+  table.SetCell(0, kLongitudeColumn, u"121.50000");
+  table.SetCell(0, kLatitudeColumn, u"25 north");
+  CellText longitude(u"W 1.00000"), latitude(u"-2.00000");
+  table.SwapCell(0, kLongitudeColumn, longitude);
+  table.SwapCell(0, kLatitudeColumn, latitude);
+  EXPECT_EQ(longitude.View(), u"121.50000");
+  EXPECT_EQ(latitude.View(), u"25 north");
+  EXPECT_EQ(table.Cell(0, kLongitudeColumn), u"W 1.00000");
+  EXPECT_EQ(table.Cell(0, kLatitudeColumn), u"-2.00000");
+  table.SwapCell(0, kLatitudeColumn, latitude);
+  EXPECT_EQ(latitude.View(), u"-2.00000");
+  EXPECT_EQ(table.Cell(0, kLatitudeColumn), u"25 north");
+  for (const char16_t* order : {u"1", u"48", u"999999999", u""}) {
+    table.SetCell(0, kOrderColumn, order);
+    EXPECT_EQ(table.Cell(0, kOrderColumn), TextView(order));
+  }
+  const CellValue kept = table.Cell(0, kLongitudeColumn);
+  const CellValue copy = kept;  // a formatted value copies its own units
+  table.SetCell(0, kLongitudeColumn, u"");
+  EXPECT_EQ(copy, u"W 1.00000");
+}
+
 // Distance texts are kept once for the process: rows with the same text share it, texts
 // stay valid while many more are added, and exchanging one with a cell (as undo does)
 // gives each side the other's text.
