@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <charconv>
+#include <climits>
+#include <functional>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/CommandIds.h"
@@ -197,43 +201,90 @@ Text FormatDistance(std::int32_t metres, bool metric) {
   return Text(text.View());
 }
 
+namespace {
+
+constexpr std::int32_t kNoStep = INT32_MIN;  // no distance from the row before
+
+// A row's measures: its sort key and, where the column shows it, the distance from the
+// row before.
+struct RowMeasure {
+  std::int32_t key;
+  std::int32_t step;
+};
+
+void MeasureRows(const DocumentState& doc, std::size_t begin, std::size_t end, bool adjacent, RowMeasure* out) {
+  RowPoint previous{}, point{};
+  bool previousLocated = adjacent && begin > 0 && ReadRowPoint(doc, begin - 1, previous);
+  for (std::size_t r = begin; r < end; ++r) {
+    const bool located = ReadRowPoint(doc, r, point);
+    RowMeasure& measure = out[r - begin];
+    measure.step = kNoStep;
+    if (static_cast<long long>(r) == doc.baseRow) {
+      measure.key = kSortKeyBaseRow;
+    } else {
+      measure.key = located ? MetresToBase(doc.basePoint, point) : kDistanceUnavailable;
+      if (measure.key != kDistanceUnavailable && adjacent && r > 0 && previousLocated) measure.step = Metres(point, previous);
+    }
+    previous = point;
+    previousLocated = located;
+  }
+}
+
+// The arithmetic (cosines and arc cosines, most of the time a large table takes) in two
+// halves on two threads where there are two processors; rows only read.
+void MeasureRowsShared(const DocumentState& doc, std::size_t begin, std::size_t end, bool adjacent, RowMeasure* out) {
+  constexpr std::size_t kSharedRows = 8192;
+  if (end - begin >= kSharedRows && std::thread::hardware_concurrency() > 1) {
+    const std::size_t middle = begin + (end - begin) / 2;
+    try {
+      std::thread second(MeasureRows, std::cref(doc), middle, end, adjacent, out + (middle - begin));
+      MeasureRows(doc, begin, middle, adjacent, out);
+      second.join();
+      return;
+    } catch (const std::system_error&) {  // no thread to be had: all on this one
+    }
+  }
+  MeasureRows(doc, begin, end, adjacent, out);
+}
+
+}  // namespace
+
 void ComputeDistances(CommandContext& context, long long row, bool fitColumn) {
   DocumentState& doc = context.doc;
   ItineraryTable& table = doc.table;
   const auto count = static_cast<long long>(table.RowCount());
   if (count == 0 || row >= count) return;
-  const long long first = row < 0 ? 0 : row;
-  const long long last = row < 0 ? count - 1 : row;
+  const auto first = static_cast<std::size_t>(row < 0 ? 0 : row);
+  const auto last = static_cast<std::size_t>(row < 0 ? count - 1 : row);
   const bool metric = doc.settings.Get(Option::MetricUnit);
   const bool adjacent = Adjacent(doc);
-  // Without a base row every distance is unavailable and nothing needs reading. The
-  // previous row's point is read once while walking the rows.
-  const bool measuring = doc.baseRow >= 0;
-  RowPoint previous{}, point{};
-  bool previousLocated = adjacent && measuring && first > 0 && ReadRowPoint(doc, static_cast<std::size_t>(first - 1), previous);
   static DistanceTexts metricTexts(true), imperialTexts(false);
   DistanceTexts& texts = metric ? metricTexts : imperialTexts;
-  for (long long r = first; r <= last; ++r) {
-    const auto index = static_cast<std::size_t>(r);
-    const bool located = measuring && ReadRowPoint(doc, index, point);
-    std::int32_t key;
-    InternedText text;
-    if (r == doc.baseRow) {
-      key = kSortKeyBaseRow;
-    } else {
-      key = located ? MetresToBase(doc.basePoint, point) : kDistanceUnavailable;
-      if (key != kDistanceUnavailable) {
-        if (!adjacent) {
-          text = texts.For(key);
-        } else if (r > 0 && previousLocated) {
-          text = texts.For(Metres(point, previous));  // DistanceBetweenRows (r, r - 1)
+  // Without a base row every distance is unavailable and nothing needs reading.
+  if (doc.baseRow < 0) {
+    for (std::size_t r = first; r <= last; ++r) {
+      table.SetSortKey(r, kDistanceUnavailable);
+      table.SetDistanceText(r, InternedText());
+    }
+  } else {
+    constexpr std::size_t kBlockRows = std::size_t{1} << 15;
+    std::vector<RowMeasure> measures(std::min(kBlockRows, last - first + 1));
+    for (std::size_t begin = first; begin <= last; begin += kBlockRows) {
+      const std::size_t end = std::min(begin + kBlockRows, last + 1);
+      MeasureRowsShared(doc, begin, end, adjacent, measures.data());
+      for (std::size_t r = begin; r < end; ++r) {
+        const RowMeasure& measure = measures[r - begin];
+        InternedText text;
+        if (measure.key != kSortKeyBaseRow && measure.key != kDistanceUnavailable) {
+          if (!adjacent)
+            text = texts.For(measure.key);
+          else if (measure.step != kNoStep)
+            text = texts.For(measure.step);  // DistanceBetweenRows (r, r - 1)
         }
+        table.SetSortKey(r, measure.key);
+        table.SetDistanceText(r, text);
       }
     }
-    table.SetSortKey(index, key);
-    table.SetDistanceText(index, text);
-    previous = point;
-    previousLocated = located;
   }
   if (fitColumn) context.ui.FitColumn(kDistanceColumn, false);
 }

@@ -80,6 +80,36 @@ TEST(SetBaseRow, BasePointModeMeasuresFromTheBaseAdjacentModeFromTheRowBefore) {
   EXPECT_EQ(g.doc.table.Row(0).sortKey, 445277);  // the sort keys are still the distances to the base point
 }
 
+// A large table is measured in shares (on two threads where there are two processors);
+// every row must come out as it does measured on its own, at the shares' edges too, where
+// the row before may lack a coordinate.
+TEST(SetBaseRow, ALargeTableMeasuresAsEachRowOnItsOwn) {
+  std::vector<std::string> rows;
+  std::uint32_t seed = 5;
+  for (int i = 0; i < 50000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const bool unlocated = seed % 97 == 0 || i == 16383 || i == 32767;
+    rows.push_back("r|" + std::to_string(static_cast<int>(seed % 360) - 180) + "." + std::to_string(seed % 7) + "|" +
+                   (unlocated ? "" : std::to_string(static_cast<int>((seed >> 12) % 180) - 90) + ".25"));
+  }
+  EditFixture f(rows);
+  for (int adjacent : {0, 1}) {
+    f.doc.settings.adjacentDistance = adjacent;
+    SetBaseRow(f.context, 7, false);
+    const std::vector<std::string> texts = f.Column(kDistanceColumn);
+    std::vector<std::int32_t> keys;
+    for (std::size_t row = 0; row < rows.size(); ++row) keys.push_back(f.doc.table.Row(row).sortKey);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      f.doc.table.SetSortKey(row, 0);
+      f.doc.table.SetCell(row, kDistanceColumn, u"?");
+      ComputeDistances(f.context, static_cast<long long>(row), false);
+      ASSERT_EQ(f.doc.table.Row(row).sortKey, keys[row]) << row;
+      ASSERT_EQ(TextToUtf8(f.doc.table.Cell(row, kDistanceColumn)), texts[row]) << row;
+    }
+    EXPECT_EQ(texts[16384].empty(), adjacent == 1);  // after an unlocated row
+  }
+}
+
 TEST(SetBaseRow, NoBaseWithoutBothCoordinatesPastTheEndOrWhileTheColumnIsHiddenAndMinusOneFindsTheMarker) {
   EditFixture f({"a|0|", "b|0|1", "c|0|2"});
   SetBaseRow(f.context, 0, false);
