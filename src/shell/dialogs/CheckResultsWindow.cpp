@@ -256,7 +256,7 @@ void CheckResultsWindow::FillItem(LVITEMW& item) const {
     item.iImage = row >= 0 ? static_cast<int>(table.Row(static_cast<std::size_t>(row)).status) : I_IMAGENONE;
   }
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-  const CellValue cell = entry.Cell(item.iSubItem);
+  const TextView cell = entry.Cell(item.iSubItem);
   const std::size_t units = std::min<std::size_t>(cell.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
   for (std::size_t i = 0; i < units; ++i) item.pszText[i] = static_cast<wchar_t>(cell[i]);
   item.pszText[units] = L'\0';
