@@ -49,11 +49,12 @@ void Pause(Ui& ui, int milliseconds) {
 
 // The content of <tag>...</tag> inside [from, to), unescaped, trimmed; empty when absent.
 Text ElementText(const XmlScanner& scan, std::string_view tag, std::size_t from, std::size_t to) {
-  const std::string open = "<" + std::string(tag) + ">";
+  std::string open = "<";  // appended: GCC 12 warns falsely about "<" + std::string
+  open.append(tag).push_back('>');
   const std::size_t start = scan.Find(open, from, to);
   if (start == XmlScanner::kNotFound) return {};
   const std::size_t content = start + open.size();
-  const std::size_t end = scan.Find("</" + std::string(tag) + ">", content, to);
+  const std::size_t end = scan.Find(std::string("</").append(tag).append(">"), content, to);
   if (end == XmlScanner::kNotFound) return {};
   Text text = Utf8ToText(scan.Bytes(content, end));
   UnescapeXml(text);
