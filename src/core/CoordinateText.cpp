@@ -42,19 +42,22 @@ Text FormatUnits(Axis axis, std::int64_t units, CoordinateFormat format) {
 template <class Char>
 std::size_t FormatUnitsDecimalInto(std::int64_t units, Char* out) {
   const bool negative = units < 0;
-  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-  // Written backwards: five decimals, the point, then at least one whole digit.
-  Char digits[kMaxUnitsDecimalLength];
-  std::size_t n = 0;
-  for (int k = 0; k < 5; ++k, magnitude /= 10) digits[n++] = static_cast<Char>('0' + magnitude % 10);
-  digits[n++] = static_cast<Char>('.');
+  const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+  // Written from the end: five decimals, the point, at least one whole digit, the sign.
+  std::uint64_t whole = magnitude / 100000;
+  auto fraction = static_cast<std::uint32_t>(magnitude % 100000);
+  std::size_t wholeDigits = 1;
+  for (std::uint64_t rest = whole; rest >= 10; rest /= 10) ++wholeDigits;
+  const std::size_t length = (negative ? 1 : 0) + wholeDigits + 6;
+  Char* at = out + length;
+  for (int k = 0; k < 5; ++k, fraction /= 10) *--at = static_cast<Char>('0' + fraction % 10);
+  *--at = static_cast<Char>('.');
   do {
-    digits[n++] = static_cast<Char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude > 0);
-  if (negative) digits[n++] = static_cast<Char>('-');
-  for (std::size_t k = 0; k < n; ++k) out[k] = digits[n - 1 - k];
-  return n;
+    *--at = static_cast<Char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole > 0);
+  if (negative) *--at = static_cast<Char>('-');
+  return length;
 }
 template std::size_t FormatUnitsDecimalInto<char>(std::int64_t, char*);
 template std::size_t FormatUnitsDecimalInto<char16_t>(std::int64_t, char16_t*);

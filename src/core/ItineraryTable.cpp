@@ -82,6 +82,8 @@ std::uint32_t OrderNumber(TextView text) {
 
 }  // namespace
 
+static_assert(CellValue::kFormattedUnits >= kMaxCoordinateLength && CellValue::kFormattedUnits >= 10);
+
 CellValue ItineraryEntry::Cell(int column) const {
   switch (column) {
     case kNameColumn: return CellValue(name.View());

@@ -52,6 +52,7 @@ struct ItineraryEntry {
   CoordinateCell& Coordinate(Axis axis) { return axis == Axis::Longitude ? longitude : latitude; }
   const CoordinateCell& Coordinate(Axis axis) const { return axis == Axis::Longitude ? longitude : latitude; }
 };
+static_assert(sizeof(void*) != 8 || sizeof(ItineraryEntry) == 48);
 
 class ItineraryTable {
  public:

@@ -237,7 +237,20 @@ std::size_t XmlScanner::Find(std::string_view text, std::size_t from, std::size_
 std::size_t XmlScanner::FindAtCharacterStart(std::string_view text, std::size_t from) const {
   if (text.empty()) return from < data_.size() ? from : kNotFound;
   const char first = text[0];  // tags start with '<', which has no other case
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighBits = kOnes * 0x80u;
+  const std::uint64_t firstBytes = kOnes * static_cast<std::uint8_t>(first);
+  const bool wordSteps = first == '<' && std::endian::native == std::endian::little;
   for (std::size_t i = from; i < data_.size();) {
+    // Eight ASCII bytes without a '<' are eight character starts where nothing matches.
+    if (wordSteps && data_.size() - i >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data_.data() + i, sizeof word);
+      const std::uint64_t differ = word ^ firstBytes;
+      if (((word | ((differ - kOnes) & ~differ)) & kHighBits) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const std::uint8_t b = At(i);
     if (LowerAscii(static_cast<char>(b)) == first && StartsWith(i, text)) return i;
     i += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;

@@ -71,9 +71,12 @@ TEST(XmlText, TemplatesAndEscapedUtf8AppendWhatTheTextFunctionsGive) {
 
 // The scanner finds a tag exactly where a plain case-blind search does, for any range, at
 // the borders of its eight-byte steps and at the very end of the data.
+// Find and FindAtCharacterStart (which steps over a lead byte's whole character, even
+// when its tail holds a '<') against plain searches position by position.
 TEST(XmlScanner, FindAgreesWithAPlainSearch) {
-  const std::string_view pieces[] = {"<", "<p", "<P", "<pl", "<placemark", "<PlaceMark>", "</placemark>",
-                                     "x", "\xC3\xA9", "p", "<<", "<\x10"};
+  const std::string_view pieces[] = {"<", "<p", "<P", "<pl", "<placemark", "<PlaceMark>", "</placemark>", "x",
+                                     "\xC3\xA9", "p", "<<", "<\x10", "plain ascii text", "\xE4\xB8\xAD", "\xF0<pl",
+                                     "\xE0<", "\xC3<p"};
   const std::string_view tags[] = {"<placemark", "</placemark>", "<p", "<", "<\x10", "<pl"};
   std::uint32_t seed = 15;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
@@ -89,6 +92,13 @@ TEST(XmlScanner, FindAgreesWithAPlainSearch) {
       for (std::size_t i = from; i + tag.size() <= std::min(to, data.size()) && expected == XmlScanner::kNotFound; ++i)
         if (scan.StartsWith(i, tag)) expected = i;
       EXPECT_EQ(scan.Find(tag, from, to), expected) << '"' << data << "\" " << tag << ' ' << from << ' ' << to;
+      expected = XmlScanner::kNotFound;
+      for (std::size_t i = from; i < data.size() && expected == XmlScanner::kNotFound;) {
+        const auto lead = static_cast<std::uint8_t>(data[i]);
+        if (scan.StartsWith(i, tag)) expected = i;
+        i += lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      }
+      EXPECT_EQ(scan.FindAtCharacterStart(tag, from), expected) << '"' << data << "\" " << tag << ' ' << from;
     }
   }
 }
