@@ -84,6 +84,8 @@ class ItineraryTable {
   // Exchanges a cell's text with text (the name without copying either).
   void SwapCell(std::size_t row, int column, CellText& text);
   void SetStatus(std::size_t row, EntryStatus status) { rows_[row].status = status; }
+  // The Order column's number (0: empty).
+  void SetOrder(std::size_t row, std::uint32_t order) { rows_[row].order = order; }
   void SetSortKey(std::size_t row, std::int32_t key) { rows_[row].sortKey = key; }
   // SetCell of the distance column with a text already in the pool.
   void SetDistanceText(std::size_t row, InternedText text) { rows_[row].distance = text; }

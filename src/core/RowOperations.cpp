@@ -208,19 +208,9 @@ bool SetCoordinateFromUnits(DocumentState& doc, std::size_t row, Axis axis, std:
 }
 
 void RenumberOrder(ItineraryTable& table) {
-  long long counter = 1;
-  for (std::size_t row = 0; row < table.RowCount(); ++row) {
-    if (table.Row(row).HasBothCoordinates()) {
-      char16_t buffer[24];
-      std::size_t length = 0;
-      for (long long rest = counter++; rest > 0; rest /= 10) buffer[length++] = static_cast<char16_t>(u'0' + rest % 10);
-      std::reverse(buffer, buffer + length);
-      const TextView order(buffer, length);
-      if (table.Cell(row, kOrderColumn) != order) table.SetCell(row, kOrderColumn, order);
-    } else if (!table.Cell(row, kOrderColumn).empty()) {
-      table.SetCell(row, kOrderColumn, TextView());
-    }
-  }
+  std::uint32_t counter = 1;
+  for (std::size_t row = 0; row < table.RowCount(); ++row)
+    table.SetOrder(row, table.Row(row).HasBothCoordinates() ? counter++ : 0);
 }
 
 void ReformatAllCoordinates(DocumentState& doc, CoordinateSwitch which) {
