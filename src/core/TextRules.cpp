@@ -21,7 +21,7 @@ bool IsInvisibleFormat(char16_t c) {
 
 // U+0000 is deleted with the other control characters: a NUL inside a name would cut it
 // short at every Windows call.
-bool IsDeleted(char16_t c) { return c <= 0x1F || IsInvisibleFormat(c); }
+bool IsDeleted(char16_t c) { return c <= 0x1F || (c >= 0x200C && c <= 0x206F && IsInvisibleFormat(c)); }
 
 bool IsTrimmedSpace(char16_t c) { return c == u' ' || c == 0x3000; }
 
@@ -29,7 +29,9 @@ bool IsTrimmedSpace(char16_t c) { return c == u' ' || c == 0x3000; }
 
 void CleanText(Text& text) {
   // Deleting first and trimming after (so that a mark before a space cannot hide it).
-  text.erase(std::remove_if(text.begin(), text.end(), IsDeleted), text.end());
+  // Most texts have nothing to delete: they are only read.
+  if (const auto first = std::find_if(text.begin(), text.end(), IsDeleted); first != text.end())
+    text.erase(std::remove_if(first, text.end(), IsDeleted), text.end());
   std::size_t start = 0;
   while (start < text.size() && IsTrimmedSpace(text[start])) ++start;
   std::size_t end = text.size();
