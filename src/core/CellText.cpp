@@ -77,10 +77,6 @@ void FreeCellUnits(char16_t* block, std::size_t units) noexcept {
     delete[] block;
 }
 
-}  // namespace wayloom
-
-namespace wayloom {
-
 char16_t* StorePooledText(TextView text) {
   if (text.empty()) return nullptr;
   const std::size_t n = text.size() > 0xFFFF ? 0xFFFF : text.size();
