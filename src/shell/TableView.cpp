@@ -329,7 +329,7 @@ LRESULT TableView::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
     }
     if (baseRow) {
       draw.clrText = kBaseRowColour;
-    } else if (doc_.table.Cell(row, kLongitudeColumn).empty() || doc_.table.Cell(row, kLatitudeColumn).empty()) {
+    } else if (!doc_.table.Row(row).HasBothCoordinates()) {
       draw.clrText = kNoCoordinateColour;
     } else {
       draw.clrText = ListView_GetTextColor(list_);
